@@ -1,0 +1,23 @@
+// The program-wide records of one run, created by main/WinMain and passed down: the platform,
+// the installer state, and (as later steps need them) folders, paths and the package header.
+#pragma once
+
+#include <string>
+
+#include "installer/installer_state.h"
+#include "platform/platform.h"
+
+namespace saverkit {
+
+struct InstallerContext {
+  explicit InstallerContext(Platform& platformIn) : platform(platformIn) {}
+
+  Platform& platform;
+  InstallerState state;
+  // The folder that holds the working copy; removed when the installer window closes.
+  std::string workingFolder;
+  // The process exit code: the install's status in quiet mode, 0 otherwise.
+  int exitCode = 0;
+};
+
+}  // namespace saverkit

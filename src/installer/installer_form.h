@@ -1,0 +1,31 @@
+// The installer window's behaviour, apart from drawing: its creation (which runs the startup
+// sequence), the close handling every ending goes through, and the button handlers.
+#pragma once
+
+#include "installer/installer_context.h"
+#include "platform/installer_view.h"
+
+namespace saverkit {
+
+class InstallerForm : public InstallerEvents {
+ public:
+  explicit InstallerForm(InstallerContext& context) : context_(context) {}
+
+  void onFormCreate() override;
+  void onFormShow() override;
+  void onCloseRequested() override;
+  void onInstallClick() override;
+  void onCancelClick() override;
+  void onDoneClick() override;
+
+  // Closes the window the way the close box does: refused while an install runs; otherwise
+  // the working folder is removed, the launcher notified and the application terminated.
+  void close();
+  bool closed() const { return closed_; }
+
+ private:
+  InstallerContext& context_;
+  bool closed_ = false;
+};
+
+}  // namespace saverkit

@@ -1,0 +1,23 @@
+// The program's start; see the header.
+#include "installer/program_start.h"
+
+#include "common/text_helpers.h"
+#include "common/texts.h"
+
+namespace saverkit {
+
+int runProgram(InstallerContext& context, InstallerForm& form) {
+  InstallerView& view = context.platform.view;
+  view.setApplicationTitle(literal::kPreparingInstallation);
+  view.createPreparingWindow();
+  view.setPreparingCaption(fileNameOf(context.platform.process.modulePath()));
+  view.setPreparingMessage(literal::kPreparingInstallation);
+  // The preparing window exists once it is created; one more round lets it paint.
+  view.processPendingMessages();
+  view.processPendingMessages();
+  view.createInstallerWindow(form);
+  view.runMessageLoop();
+  return context.exitCode;
+}
+
+}  // namespace saverkit

@@ -1,0 +1,183 @@
+// The fakes; see the header.
+#include "platform/fake/fake_platform.h"
+
+namespace saverkit::fake {
+
+std::string FakeTextSource::text(TextId id) const {
+  const auto found = translations.find(id);
+  return found != translations.end() ? found->second : builtInText(id);
+}
+
+std::string FakeTextSource::systemErrorText(int code) const {
+  const auto found = systemTexts.find(code);
+  return found != systemTexts.end() ? found->second : std::string();
+}
+
+void FakeClock::sleepMilliseconds(std::uint32_t milliseconds) {
+  now += milliseconds;
+  ++sleeps;
+}
+
+std::optional<std::string> FakeProcessEnvironment::environmentVariable(
+    const std::string& name) const {
+  const auto found = environment.find(name);
+  if (found == environment.end()) return std::nullopt;
+  return found->second;
+}
+
+bool FakeWindowMessaging::sendCopyData(WindowHandle target, WindowHandle sender,
+                                       std::uint32_t tag, const std::string& data) {
+  if (windows.count(target) == 0) return false;
+  sent.push_back({target, sender, tag, data});
+  log.push_back("copydata " + std::to_string(target) + " " + data);
+  return true;
+}
+
+bool FakeWindowMessaging::postMessage(WindowHandle target, std::uint32_t message,
+                                      std::uint32_t wParam, std::uint32_t lParam) {
+  if (windows.count(target) == 0) return false;
+  posted.push_back({target, message, wParam, lParam});
+  log.push_back("post " + std::to_string(target) + " " + std::to_string(message));
+  return true;
+}
+
+WindowHandle FakeWindowMessaging::findTopLevelWindow(const std::string& title) {
+  for (const auto& [handle, windowTitle] : windows) {
+    if (windowTitle == title) return handle;
+  }
+  return kNoWindow;
+}
+
+void FakeWindowMessaging::clickDialogControl(WindowHandle dialog, int controlId) {
+  clicks.emplace_back(dialog, controlId);
+  log.push_back("click " + std::to_string(dialog) + " " + std::to_string(controlId));
+}
+
+void FakeInstallerView::setApplicationTitle(const std::string& title) {
+  appTitle = title;
+  log.push_back("app title: " + title);
+}
+
+void FakeInstallerView::deliverOneUserAction() {
+  if (userActions.empty()) return;
+  auto action = std::move(userActions.front());
+  userActions.pop_front();
+  action();
+}
+
+void FakeInstallerView::processPendingMessages() { log.push_back("process messages"); }
+
+void FakeInstallerView::runMessageLoop() {
+  log.push_back("message loop");
+  while (!terminated && !userActions.empty()) deliverOneUserAction();
+}
+
+void FakeInstallerView::terminateApplication() {
+  terminated = true;
+  log.push_back("terminate");
+}
+
+void FakeInstallerView::bringApplicationToFront() { log.push_back("to front"); }
+
+void FakeInstallerView::showHourglassCursor(bool on) {
+  log.push_back(on ? "cursor: hourglass" : "cursor: restored");
+}
+
+void FakeInstallerView::createPreparingWindow() { log.push_back("preparing: created"); }
+
+void FakeInstallerView::setPreparingCaption(const std::string& text) {
+  preparingCaption = text;
+  log.push_back("preparing caption: " + text);
+}
+
+void FakeInstallerView::setPreparingMessage(const std::string& text) {
+  preparingMessage = text;
+  log.push_back("preparing message: " + text);
+}
+
+void FakeInstallerView::movePreparingOffScreen() { log.push_back("preparing: off screen"); }
+void FakeInstallerView::centerPreparingOnScreen() { log.push_back("preparing: centred"); }
+void FakeInstallerView::repaintPreparing() { log.push_back("preparing: repaint"); }
+
+void FakeInstallerView::createInstallerWindow(InstallerEvents& events) {
+  events_ = &events;
+  installerCreated = true;
+  log.push_back("installer: created");
+  events.onFormCreate();
+  if (!installerDestroyed && !terminated) {
+    installerShown = true;
+    log.push_back("installer: shown");
+    events.onFormShow();
+  }
+}
+
+WindowHandle FakeInstallerView::installerWindowHandle() const {
+  return installerCreated && !installerDestroyed ? handle : kNoWindow;
+}
+
+void FakeInstallerView::destroyInstallerWindow() {
+  installerDestroyed = true;
+  log.push_back("installer: destroyed");
+}
+
+void FakeInstallerView::setInstallerCaption(const std::string& text) {
+  caption = text;
+  log.push_back("caption: " + text);
+}
+
+void FakeInstallerView::showStatusText(const std::string& text) {
+  statusVisible = true;
+  statusText = text;
+  log.push_back("status: " + text);
+}
+
+void FakeInstallerView::stepProgressBar() {
+  if (progress < progressMaximum) ++progress;
+  log.push_back("progress step");
+}
+
+void FakeInstallerView::setProgressPosition(int position) {
+  progress = position;
+  log.push_back("progress: " + std::to_string(position));
+}
+
+void FakeInstallerView::setProgressMaximum(int maximum) { progressMaximum = maximum; }
+
+void FakeInstallerView::setControlVisible(Control control, bool isVisible) {
+  visible[control] = isVisible;
+}
+
+void FakeInstallerView::setControlEnabled(Control control, bool isEnabled) {
+  enabled[control] = isEnabled;
+}
+
+void FakeInstallerView::setControlCaption(Control control, const std::string& text) {
+  captions[control] = text;
+}
+
+void FakeInstallerView::focusControl(Control) {}
+
+void FakeInstallerView::repaintInstaller() {}
+
+void FakeInstallerView::pauseBriefly() {
+  log.push_back("pause");
+  deliverOneUserAction();
+}
+
+bool FakeInstallerView::showDialog(DialogKind kind, const std::string& text) {
+  dialogs.push_back({kind, text});
+  static const char* const kKindNames[] = {"error", "information", "ok/cancel", "yes/no"};
+  log.push_back(std::string("dialog ") + kKindNames[static_cast<int>(kind)] + ": " + text);
+  if (kind == DialogKind::kError || kind == DialogKind::kInformation) return true;
+  if (answers.empty()) return defaultAnswer;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+void FakeInstallerView::showErrorReport(const std::string& text) {
+  errorReports.push_back(text);
+  log.push_back("error report: " + text);
+}
+
+}  // namespace saverkit::fake

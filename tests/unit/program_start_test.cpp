@@ -1,0 +1,84 @@
+// The program's start and the close handling every ending goes through.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "installer/program_start.h"
+#include "platform/fake/fake_platform.h"
+
+namespace saverkit {
+namespace {
+
+class ProgramStartTest : public ::testing::Test {
+ protected:
+  fake::FakePlatform fakes;
+  InstallerContext context{fakes.platform};
+  InstallerForm form{context};
+
+  std::ptrdiff_t indexOf(const std::string& entry) {
+    const auto& log = fakes.view.log;
+    const auto found = std::find(log.begin(), log.end(), entry);
+    return found == log.end() ? -1 : found - log.begin();
+  }
+};
+
+TEST_F(ProgramStartTest, PreparingWindowFirstThenInstallerWindowThenLoop) {
+  fakes.view.userActions.push_back([this] { form.onCancelClick(); });
+  EXPECT_EQ(runProgram(context, form), 0);
+  const std::vector<std::string> expectedOrder = {
+      "app title: Preparing installation...",
+      "preparing: created",
+      "preparing caption: Ocean Installer.exe",
+      "preparing message: Preparing installation...",
+      "process messages",
+      "installer: created",
+      "installer: shown",
+      "message loop",
+      "installer: destroyed",
+      "terminate",
+  };
+  std::ptrdiff_t previous = -1;
+  for (const std::string& entry : expectedOrder) {
+    SCOPED_TRACE(entry);
+    const std::ptrdiff_t index = indexOf(entry);
+    ASSERT_GE(index, 0);
+    EXPECT_GT(index, previous);
+    previous = index;
+  }
+}
+
+TEST_F(ProgramStartTest, CaptionIsTheBareFileNameWhateverTheSeparator) {
+  fakes.process.path = "D:/mixed\\path/Fish Saver Setup.EXE";
+  fakes.view.userActions.push_back([this] { form.onDoneClick(); });
+  runProgram(context, form);
+  EXPECT_EQ(fakes.view.preparingCaption, "Fish Saver Setup.EXE");
+}
+
+TEST_F(ProgramStartTest, ClosingNotifiesAKnownLauncherOnceAndIsRefusedWhileInstalling) {
+  fakes.messaging.windows[55] = "launcher";
+  context.state.launcherWindow = 55;
+  context.state.installing = true;
+  form.onCloseRequested();
+  EXPECT_FALSE(fakes.view.terminated);
+  EXPECT_TRUE(fakes.messaging.posted.empty());
+
+  context.state.installing = false;
+  form.onCloseRequested();
+  form.onCloseRequested();
+  EXPECT_TRUE(fakes.view.terminated);
+  EXPECT_TRUE(fakes.view.installerDestroyed);
+  ASSERT_EQ(fakes.messaging.posted.size(), 1u);
+  EXPECT_EQ(fakes.messaging.posted[0].message, 0x0501u);
+}
+
+TEST_F(ProgramStartTest, CancelWhileWaitingClosesButNotWhileInstalling) {
+  context.state.installing = true;
+  form.onCancelClick();
+  EXPECT_FALSE(fakes.view.terminated);
+  context.state.installing = false;
+  form.onCancelClick();
+  EXPECT_TRUE(fakes.view.terminated);
+}
+
+}  // namespace
+}  // namespace saverkit
