@@ -1,0 +1,35 @@
+// The small "preparing" window: the application's main window, shown while the installer
+// starts up and, in the movie fallback, while it installs.
+#pragma once
+
+#include <string>
+
+#include "platform/win32/windows_api.h"
+
+namespace saverkit::win32 {
+
+class PreparingWindow {
+ public:
+  static constexpr const char* kClassName = "TpreparingInstallWnd";
+  static constexpr int kClientWidth = 264;
+  static constexpr int kClientHeight = 91;
+
+  void create(HFONT font, const std::string& label);
+  HWND handle() const { return window_; }
+  void setCaption(const std::string& caption);
+  void setMessage(const std::string& text);
+  void moveTo(int left, int top);
+  // Centred with integer division, as the installer window is.
+  void centerOnScreen();
+  void repaint();
+
+ private:
+  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND window_ = nullptr;
+  HWND label_ = nullptr;
+};
+
+// Left and top that centre a window of this size on a screen of that size.
+POINT centredPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+}  // namespace saverkit::win32

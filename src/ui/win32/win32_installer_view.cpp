@@ -1,0 +1,157 @@
+// The Win32 view; see the header.
+#include "ui/win32/win32_installer_view.h"
+
+#include <commctrl.h>
+
+#include "ui/win32/message_dialogs.h"
+#include "ui/win32/message_pump.h"
+
+namespace saverkit::win32 {
+
+Win32InstallerView::Win32InstallerView(const TextSource& texts) : texts_(texts) {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  // "MS Sans Serif" 8 point at 96 dpi, not scaled with the system font size.
+  font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+}
+
+void Win32InstallerView::processPendingMessages() {
+  win32::processPendingMessages(installer_.alive() ? installer_.handle() : nullptr);
+}
+
+void Win32InstallerView::runMessageLoop() {
+  win32::runMessageLoop(installer_.alive() ? installer_.handle() : nullptr);
+}
+
+void Win32InstallerView::terminateApplication() {
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+
+HWND Win32InstallerView::frontWindow() const {
+  return installer_.alive() ? installer_.handle() : preparing_.handle();
+}
+
+void Win32InstallerView::bringApplicationToFront() {
+  if (HWND window = frontWindow()) ::SetForegroundWindow(window);
+}
+
+void Win32InstallerView::showHourglassCursor(bool on) {
+  if (on) {
+    rememberedCursor_ = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+  } else {
+    ::SetCursor(rememberedCursor_ ? rememberedCursor_ : ::LoadCursorA(nullptr, IDC_ARROW));
+  }
+}
+
+void Win32InstallerView::createPreparingWindow() {
+  preparing_.create(static_cast<HFONT>(font_.get()),
+                    texts_.text(TextId::kPreparingInstallationLabel));
+}
+
+void Win32InstallerView::setPreparingCaption(const std::string& caption) {
+  preparing_.setCaption(caption);
+}
+
+void Win32InstallerView::setPreparingMessage(const std::string& text) {
+  preparing_.setMessage(text);
+}
+
+void Win32InstallerView::movePreparingOffScreen() { preparing_.moveTo(-3000, -3000); }
+
+void Win32InstallerView::centerPreparingOnScreen() {
+  preparing_.centerOnScreen();
+  processPendingMessages();
+}
+
+void Win32InstallerView::repaintPreparing() { preparing_.repaint(); }
+
+void Win32InstallerView::createInstallerWindow(InstallerEvents& events) {
+  installer_.create(events, static_cast<HFONT>(font_.get()), texts_.text(TextId::kButtonCancel),
+                    texts_.text(TextId::kButtonClose), texts_.text(TextId::kInstall));
+  events.onFormCreate();
+  if (!terminated_) installer_.show();
+}
+
+WindowHandle Win32InstallerView::installerWindowHandle() const {
+  return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(
+      installer_.alive() ? installer_.handle() : nullptr));
+}
+
+void Win32InstallerView::destroyInstallerWindow() { installer_.destroy(); }
+
+void Win32InstallerView::setInstallerCaption(const std::string& caption) {
+  if (installer_.alive()) ::SetWindowTextA(installer_.handle(), caption.c_str());
+}
+
+std::string Win32InstallerView::installerCaption() const {
+  if (!installer_.alive()) return {};
+  char buffer[512];
+  const int length = ::GetWindowTextA(installer_.handle(), buffer, sizeof buffer);
+  return std::string(buffer, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+void Win32InstallerView::showStatusText(const std::string& text) {
+  HWND label = installer_.control(Control::kStatusLabel);
+  if (!label) return;
+  ::ShowWindow(label, SW_SHOW);
+  ::SetWindowTextA(label, text.c_str());
+  ::UpdateWindow(label);
+}
+
+void Win32InstallerView::stepProgressBar() {
+  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_STEPIT, 0, 0);
+}
+
+void Win32InstallerView::setProgressPosition(int position) {
+  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void Win32InstallerView::setProgressMaximum(int maximum) {
+  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+}
+
+void Win32InstallerView::setControlVisible(Control control, bool visible) {
+  if (HWND window = installer_.control(control)) ::ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
+}
+
+void Win32InstallerView::setControlEnabled(Control control, bool enabled) {
+  if (HWND window = installer_.control(control)) ::EnableWindow(window, enabled);
+}
+
+void Win32InstallerView::setControlCaption(Control control, const std::string& caption) {
+  if (HWND window = installer_.control(control)) ::SetWindowTextA(window, caption.c_str());
+}
+
+void Win32InstallerView::focusControl(Control control) {
+  if (HWND window = installer_.control(control)) ::SetFocus(window);
+}
+
+void Win32InstallerView::repaintInstaller() {
+  if (installer_.alive()) {
+    ::InvalidateRect(installer_.handle(), nullptr, TRUE);
+    ::UpdateWindow(installer_.handle());
+  }
+}
+
+void Win32InstallerView::pauseBriefly() {
+  installer_.pauseBriefly();
+  bringApplicationToFront();
+}
+
+HWND Win32InstallerView::dialogOwner() const {
+  if (installer_.alive() && ::IsWindowVisible(installer_.handle())) return installer_.handle();
+  return nullptr;
+}
+
+bool Win32InstallerView::showDialog(DialogKind kind, const std::string& text) {
+  return showMessageDialog(dialogOwner(), texts_, kind, text);
+}
+
+void Win32InstallerView::showErrorReport(const std::string& text) {
+  showErrorReportBox(dialogOwner(), applicationTitle_, text);
+}
+
+}  // namespace saverkit::win32

@@ -1,0 +1,64 @@
+// The Win32 view: the preparing window, the installer window and the dialogs behind the
+// core's InstallerView.
+#pragma once
+
+#include "platform/installer_view.h"
+#include "platform/text_source.h"
+#include "platform/win32/unique_handle.h"
+#include "ui/win32/installer_window.h"
+#include "ui/win32/preparing_window.h"
+
+namespace saverkit::win32 {
+
+class Win32InstallerView : public InstallerView {
+ public:
+  explicit Win32InstallerView(const TextSource& texts);
+
+  void setApplicationTitle(const std::string& title) override { applicationTitle_ = title; }
+  std::string applicationTitle() const override { return applicationTitle_; }
+  void processPendingMessages() override;
+  void runMessageLoop() override;
+  void terminateApplication() override;
+  void bringApplicationToFront() override;
+  void showHourglassCursor(bool on) override;
+
+  void createPreparingWindow() override;
+  void setPreparingCaption(const std::string& caption) override;
+  void setPreparingMessage(const std::string& text) override;
+  void movePreparingOffScreen() override;
+  void centerPreparingOnScreen() override;
+  void repaintPreparing() override;
+
+  void createInstallerWindow(InstallerEvents& events) override;
+  WindowHandle installerWindowHandle() const override;
+  void destroyInstallerWindow() override;
+  void setInstallerCaption(const std::string& caption) override;
+  std::string installerCaption() const override;
+  void showStatusText(const std::string& text) override;
+  void stepProgressBar() override;
+  void setProgressPosition(int position) override;
+  void setProgressMaximum(int maximum) override;
+  void setControlVisible(Control control, bool visible) override;
+  void setControlEnabled(Control control, bool enabled) override;
+  void setControlCaption(Control control, const std::string& caption) override;
+  void focusControl(Control control) override;
+  void repaintInstaller() override;
+  void pauseBriefly() override;
+
+  bool showDialog(DialogKind kind, const std::string& text) override;
+  void showErrorReport(const std::string& text) override;
+
+ private:
+  HWND dialogOwner() const;
+  HWND frontWindow() const;
+
+  const TextSource& texts_;
+  UniqueGdiObject font_;
+  std::string applicationTitle_;
+  PreparingWindow preparing_;
+  InstallerWindow installer_;
+  HCURSOR rememberedCursor_ = nullptr;
+  bool terminated_ = false;
+};
+
+}  // namespace saverkit::win32
