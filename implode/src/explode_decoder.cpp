@@ -17,7 +17,8 @@
 namespace saverkit::implode::detail {
 namespace {
 
-static_assert(kExplodeWindowSize > 2 * kMaxDistance + kMaxMatch, "window must hold history and a flush chunk");
+static_assert(kExplodeWindowSize > 2 * kMaxDistance + kMaxMatch,
+              "the window must hold the history plus a worthwhile flush chunk");
 
 // A match may write up to 15 bytes past its end because it copies in 16-byte steps.
 constexpr std::size_t kCopySlack = 16;
@@ -202,8 +203,10 @@ Step Decoder::decodeFast() {
   return Step::kContinue;
 }
 
+// Byte-at-a-time refill that never looks past the delivered input and stops below 64 bits,
+// which keeps the shift in the fast refill defined when decoding switches back to it.
 Step Decoder::decodeChecked() {
-  while (bitCount_ <= 56 && in_ < inEnd_) {
+  while (bitCount_ < 56 && in_ < inEnd_) {
     bits_ |= static_cast<std::uint64_t>(*in_++) << bitCount_;
     bitCount_ += 8;
   }

@@ -1,0 +1,344 @@
+// The end-to-end driver: plays the launcher for a program under test. It opens a window of its
+// own, starts the program (with "{launcher}" in its arguments replaced by "/l=<that window>"),
+// runs a script of steps against the program's windows, and prints one report line per event:
+//   copydata tag=<n> size=<n> text="<escaped bytes>"   a WM_COPYDATA the launcher received
+//   notify 0x0501                                      the close notification
+//   window class="<c>" title="<t>"                      a window found by wait-window
+//   box title="<t>" text="<t>" buttons="<a>|<b>"        a message box found by box:
+//   control id=<n> class="<c>" text="<t>" visible=<0|1> enabled=<0|1>
+//   exit <full 32-bit code>
+//   fail <reason>                                      a step that could not be done
+// Steps (arguments before "--"):
+//   wait-window:CLASS      wait for a visible top-level window of the program with that class
+//   wait-title:CLASS=TITLE wait until that window has that title
+//   box:BUTTON             wait for a message box, report it, press the button with that caption
+//   click:CAPTION          press the button with that caption in the program's windows
+//   close:CLASS            post WM_CLOSE to the program's window of that class
+//   controls:CLASS         report the child controls of the program's window of that class
+//   shot:FILE.bmp          save the screen as a bitmap
+//   sleep:MS               keep handling launcher messages for MS milliseconds
+//   no-box:MS              fail when a message box appears within MS milliseconds
+// Options: --timeout=MS for each wait (default 15000). After the steps the driver waits for
+// the program to end and prints its exit code; on a timeout it kills the program.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace {
+
+DWORD childProcessId = 0;
+DWORD stepTimeout = 15000;
+const UINT kLauncherClosed = 0x0501;
+
+std::string escape(const char* data, std::size_t size) {
+  std::string out;
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char c = static_cast<unsigned char>(data[i]);
+    char buffer[8];
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '"') out += "\\\"";
+    else if (c == '\\') out += "\\\\";
+    else if (c < 32 || c >= 127) { std::snprintf(buffer, sizeof buffer, "\\x%02X", c); out += buffer; }
+    else out += static_cast<char>(c);
+  }
+  return out;
+}
+
+std::string escape(const std::string& text) { return escape(text.data(), text.size()); }
+
+void report(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+std::string windowText(HWND window) {
+  char buffer[4096];
+  const int length = GetWindowTextA(window, buffer, sizeof buffer);
+  return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::string className(HWND window) {
+  char buffer[256];
+  const int length = GetClassNameA(window, buffer, sizeof buffer);
+  return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+LRESULT CALLBACK launcherProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    report("copydata tag=" + std::to_string(block->dwData) + " size=" +
+           std::to_string(block->cbData) + " text=\"" +
+           escape(static_cast<const char*>(block->lpData), block->cbData) + "\"");
+    return TRUE;
+  }
+  if (message == kLauncherClosed) {
+    report("notify 0x0501 wparam=" + std::to_string(wParam) + " lparam=" + std::to_string(lParam));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void pumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+struct Search {
+  std::string windowClass;
+  bool visibleOnly;
+  HWND found;
+};
+
+BOOL CALLBACK findProgramWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != childProcessId) return TRUE;
+  if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
+  if (className(window) != search->windowClass) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND findWindowOfClass(const std::string& windowClass, bool visibleOnly) {
+  Search search{windowClass, visibleOnly, nullptr};
+  EnumWindows(findProgramWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND waitForWindow(const std::string& windowClass, DWORD timeout) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeout) {
+    if (HWND window = findWindowOfClass(windowClass, true)) return window;
+    pumpFor(25);
+  }
+  return nullptr;
+}
+
+struct ChildSearch {
+  std::string caption;
+  HWND found;
+  std::vector<HWND> all;
+};
+
+BOOL CALLBACK collectChild(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<ChildSearch*>(parameter);
+  search->all.push_back(window);
+  if (!search->found && windowText(window) == search->caption && className(window) == "Button") {
+    search->found = window;
+  }
+  return TRUE;
+}
+
+ChildSearch children(HWND parent, const std::string& caption) {
+  ChildSearch search{caption, nullptr, {}};
+  EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&search));
+  return search;
+}
+
+bool doBox(const std::string& button) {
+  HWND box = waitForWindow("#32770", stepTimeout);
+  if (!box) return false;
+  pumpFor(100);
+  const ChildSearch found = children(box, button);
+  std::string buttons;
+  for (HWND child : found.all) {
+    if (className(child) != "Button") continue;
+    buttons += (buttons.empty() ? "" : "|") + escape(windowText(child));
+  }
+  report("box title=\"" + escape(windowText(box)) + "\" text=\"" +
+         escape(windowText(GetDlgItem(box, 0xFFFF))) + "\" buttons=\"" + buttons + "\"");
+  if (!found.found) return false;
+  PostMessageA(found.found, BM_CLICK, 0, 0);
+  // Wait until this box is gone, so that a following step sees the next one.
+  const DWORD start = GetTickCount();
+  while (IsWindow(box) && GetTickCount() - start < stepTimeout) pumpFor(25);
+  return !IsWindow(box);
+}
+
+bool doClick(const std::string& caption) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < stepTimeout) {
+    for (const char* windowClass : {"TInstallerForm", "TpreparingInstallWnd", "#32770"}) {
+      HWND window = findWindowOfClass(windowClass, true);
+      if (!window) continue;
+      const ChildSearch found = children(window, caption);
+      if (found.found && IsWindowVisible(found.found) && IsWindowEnabled(found.found)) {
+        PostMessageA(found.found, BM_CLICK, 0, 0);
+        return true;
+      }
+    }
+    pumpFor(25);
+  }
+  return false;
+}
+
+void doControls(HWND window) {
+  for (HWND child : children(window, "").all) {
+    report("control id=" + std::to_string(GetDlgCtrlID(child)) + " class=\"" + className(child) +
+           "\" text=\"" + escape(windowText(child)) + "\" visible=" +
+           (IsWindowVisible(child) ? "1" : "0") + " enabled=" + (IsWindowEnabled(child) ? "1" : "0"));
+  }
+}
+
+bool saveScreen(const std::string& path) {
+  HDC screen = GetDC(nullptr);
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  FILE* out = std::fopen(path.c_str(), "wb");
+  bool ok = out != nullptr;
+  if (out) {
+    ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+         std::fwrite(bits, imageSize, 1, out) == 1;
+    std::fclose(out);
+  }
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+bool runStep(const std::string& step) {
+  const std::size_t colon = step.find(':');
+  const std::string verb = step.substr(0, colon);
+  const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
+  if (verb == "wait-window") {
+    HWND window = waitForWindow(value, stepTimeout);
+    if (window) report("window class=\"" + escape(value) + "\" title=\"" + escape(windowText(window)) + "\"");
+    return window != nullptr;
+  }
+  if (verb == "wait-title") {
+    const std::size_t equals = value.find('=');
+    const std::string windowClass = value.substr(0, equals), title = value.substr(equals + 1);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < stepTimeout) {
+      HWND window = findWindowOfClass(windowClass, true);
+      if (window && windowText(window) == title) {
+        report("window class=\"" + escape(windowClass) + "\" title=\"" + escape(title) + "\"");
+        return true;
+      }
+      pumpFor(25);
+    }
+    return false;
+  }
+  if (verb == "box") return doBox(value);
+  if (verb == "click") return doClick(value);
+  if (verb == "close") {
+    HWND window = waitForWindow(value, stepTimeout);
+    return window && PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  if (verb == "controls") {
+    HWND window = waitForWindow(value, stepTimeout);
+    if (window) doControls(window);
+    return window != nullptr;
+  }
+  if (verb == "shot") return saveScreen(value);
+  if (verb == "sleep") { pumpFor(static_cast<DWORD>(std::stoul(value))); return true; }
+  if (verb == "no-box") {
+    HWND box = waitForWindow("#32770", static_cast<DWORD>(std::stoul(value)));
+    if (box) report("box title=\"" + escape(windowText(box)) + "\" text=\"" + escape(windowText(GetDlgItem(box, 0xFFFF))) + "\" unexpected");
+    return box == nullptr;
+  }
+  report("fail unknown step " + step);
+  return false;
+}
+
+std::string quoteArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  return "\"" + argument + "\"";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> steps, program;
+  bool inProgram = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (!inProgram && argument == "--") { inProgram = true; continue; }
+    if (!inProgram && argument.rfind("--timeout=", 0) == 0) { stepTimeout = std::stoul(argument.substr(10)); continue; }
+    (inProgram ? program : steps).push_back(argument);
+  }
+  if (program.empty()) {
+    std::fputs("usage: driver [--timeout=MS] [STEP...] -- PROGRAM [ARG...]\n", stderr);
+    return 2;
+  }
+
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = launcherProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "SaverkitTestLauncher";
+  RegisterClassA(&windowClass);
+  HWND launcher = CreateWindowExA(0, windowClass.lpszClassName, "Saverkit test launcher", WS_OVERLAPPED,
+                                  0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
+
+  std::string commandLine;
+  for (std::string argument : program) {
+    const std::size_t placeholder = argument.find("{launcher}");
+    if (placeholder != std::string::npos) {
+      argument.replace(placeholder, 10, "/l=" + std::to_string(reinterpret_cast<std::uintptr_t>(launcher)));
+    }
+    commandLine += (commandLine.empty() ? "" : " ") + quoteArgument(argument);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back('\0');
+  if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    report("fail cannot start " + commandLine + " error=" + std::to_string(GetLastError()));
+    return 2;
+  }
+  childProcessId = process.dwProcessId;
+
+  int result = 0;
+  for (const std::string& step : steps) {
+    if (!runStep(step)) {
+      report("fail step " + step);
+      result = 1;
+      break;
+    }
+  }
+  const DWORD start = GetTickCount();
+  while (result == 0 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    if (GetTickCount() - start > stepTimeout) {
+      report("fail program did not end");
+      result = 1;
+      break;
+    }
+    pumpFor(25);
+  }
+  if (result != 0) {
+    TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  pumpFor(150);  // posted notifications still in the queue
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  report("exit " + std::to_string(static_cast<long>(static_cast<LONG>(exitCode))));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  DestroyWindow(launcher);
+  return result;
+}
