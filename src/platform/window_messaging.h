@@ -20,7 +20,8 @@ class WindowMessaging {
   // Posts a message without waiting. False when the target is not a window.
   virtual bool postMessage(WindowHandle target, std::uint32_t message, std::uint32_t wParam,
                            std::uint32_t lParam) = 0;
-  // A top-level window of any class with exactly this title, or kNoWindow.
+  // A top-level window of any class whose whole title is this one (letter case aside, as
+  // Windows compares titles), or kNoWindow.
   virtual WindowHandle findTopLevelWindow(const std::string& title) = 0;
   // Sends BM_CLICK to the dialog's control with this id and waits until it is handled.
   virtual void clickDialogControl(WindowHandle dialog, int controlId) = 0;

@@ -7,6 +7,7 @@
 //   box title="<t>" text="<t>" buttons="<a>|<b>"        a message box found by box:
 //   control id=<n> class="<c>" text="<t>" visible=<0|1> enabled=<0|1>
 //   exit <full 32-bit code>
+//   shot <file>                                        a screenshot request
 //   fail <reason>                                      a step that could not be done
 // Steps (arguments before "--"):
 //   wait-window:CLASS      wait for a visible top-level window of the program with that class
@@ -15,7 +16,7 @@
 //   click:CAPTION          press the button with that caption in the program's windows
 //   close:CLASS            post WM_CLOSE to the program's window of that class
 //   controls:CLASS         report the child controls of the program's window of that class
-//   shot:FILE.bmp          save the screen as a bitmap
+//   shot:FILE.png          have the test script take a screenshot into FILE (a Windows path)
 //   sleep:MS               keep handling launcher messages for MS milliseconds
 //   no-box:MS              fail when a message box appears within MS milliseconds
 // Options: --timeout=MS for each wait (default 15000). After the steps the driver waits for
@@ -189,33 +190,16 @@ void doControls(HWND window) {
   }
 }
 
-bool saveScreen(const std::string& path) {
-  HDC screen = GetDC(nullptr);
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  FILE* out = std::fopen(path.c_str(), "wb");
-  bool ok = out != nullptr;
-  if (out) {
-    ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-         std::fwrite(bits, imageSize, 1, out) == 1;
-    std::fclose(out);
+// The screenshot itself is taken on the Linux side (the test script watches the report for
+// this line); the driver waits until the picture exists, so the screen does not change meanwhile.
+bool requestScreenshot(const std::string& path) {
+  report("shot " + path);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < stepTimeout) {
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    pumpFor(50);
   }
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  ReleaseDC(nullptr, screen);
-  return ok;
+  return false;
 }
 
 bool runStep(const std::string& step) {
@@ -252,7 +236,7 @@ bool runStep(const std::string& step) {
     if (window) doControls(window);
     return window != nullptr;
   }
-  if (verb == "shot") return saveScreen(value);
+  if (verb == "shot") return requestScreenshot(value);
   if (verb == "sleep") { pumpFor(static_cast<DWORD>(std::stoul(value))); return true; }
   if (verb == "no-box") {
     HWND box = waitForWindow("#32770", static_cast<DWORD>(std::stoul(value)));

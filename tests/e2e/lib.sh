@@ -8,8 +8,20 @@ trap 'rm -f "$report"' EXIT
 failures=0
 
 # drive STEP... -- PROGRAM ARGS...: runs the driver; the report is kept for the checks.
+# Screenshot requests in the report are served while the driver runs.
 drive() {
-  wine "$bin/driver.exe" "$@" > "$report" 2>/dev/null
+  : > "$report"
+  wine "$bin/driver.exe" "$@" > "$report" 2>/dev/null &
+  local driver=$! served=0 line path
+  while kill -0 "$driver" 2>/dev/null; do
+    while IFS= read -r line; do
+      path=$(printf '%s' "${line#shot Z:}" | tr -d '\r' | tr '\\' '/')
+      import -window root "$path" 2>/dev/null || : > "$path"
+      served=$((served + 1))
+    done < <(grep '^shot ' "$report" | tail -n +$((served + 1)))
+    sleep 0.1
+  done
+  wait "$driver" || true
   tr -d '\r' < "$report" > "$report.clean" && mv "$report.clean" "$report"
   echo "--- driver report:"; cat "$report"
 }
@@ -31,13 +43,9 @@ expect_order() {
 }
 # windows_path FILE: the path Wine programs use for a Linux file.
 windows_path() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
-# shot NAME: the step that saves a screenshot artefact (converted to PNG at the end).
-shot() { printf 'shot:%s' "$(windows_path "$artefacts/$1.bmp")"; }
+# shot NAME: the step that saves a screenshot artefact NAME.png.
+shot() { rm -f "$artefacts/$1.png"; printf 'shot:%s' "$(windows_path "$artefacts/$1.png")"; }
 finish() {
-  local bmp
-  for bmp in "$artefacts"/*.bmp; do
-    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null && rm -f "$bmp"
-  done
   if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
   echo "all checks passed"
 }

@@ -1,6 +1,8 @@
 // The fakes; see the header.
 #include "platform/fake/fake_platform.h"
 
+#include "common/text_helpers.h"
+
 namespace saverkit::fake {
 
 std::string FakeTextSource::text(TextId id) const {
@@ -43,7 +45,7 @@ bool FakeWindowMessaging::postMessage(WindowHandle target, std::uint32_t message
 
 WindowHandle FakeWindowMessaging::findTopLevelWindow(const std::string& title) {
   for (const auto& [handle, windowTitle] : windows) {
-    if (windowTitle == title) return handle;
+    if (toLowerAscii(windowTitle) == toLowerAscii(title)) return handle;
   }
   return kNoWindow;
 }

@@ -69,7 +69,14 @@ void Win32WindowMessaging::clickDialogControl(WindowHandle dialog, int controlId
 
 void Win32Clock::sleepMilliseconds(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-std::uint64_t Win32Clock::nowMilliseconds() const { return ::GetTickCount(); }
+// The performance counter, not the tick count: the tick count moves in 16 ms steps.
+std::uint64_t Win32Clock::nowMilliseconds() const {
+  LARGE_INTEGER frequency, counter;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&counter);
+  return static_cast<std::uint64_t>(counter.QuadPart) * 1000u /
+         static_cast<std::uint64_t>(frequency.QuadPart);
+}
 
 std::vector<std::string> Win32ProcessEnvironment::commandLineParameters() const {
   std::vector<std::string> parameters = splitCommandLine(::GetCommandLineA());

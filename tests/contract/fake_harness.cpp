@@ -1,0 +1,53 @@
+// The platform contract against the in-memory fakes.
+#include "contract/platform_contract.h"
+#include "platform/fake/fake_platform.h"
+
+namespace saverkit::contract {
+namespace {
+
+class FakeHarness {
+ public:
+  FakeHarness() { fakes_.process.path = "C:\\Installer.exe"; }
+  WindowMessaging& messaging() { return fakes_.messaging; }
+  Clock& clock() { return fakes_.clock; }
+  TextSource& texts() { return fakes_.texts; }
+  ProcessEnvironment& process() { return fakes_.process; }
+
+  WindowHandle makeReceiver(const std::string& title) {
+    const WindowHandle handle = nextHandle_++;
+    fakes_.messaging.windows[handle] = title;
+    return handle;
+  }
+  WindowHandle makeDialogWithCancelButton(const std::string& title) { return makeReceiver(title); }
+  WindowHandle handleOfNoWindow() { return 0x7FFF0001; }
+
+  std::vector<ReceivedCopyData> copyDataReceivedBy(WindowHandle window) {
+    std::vector<ReceivedCopyData> received;
+    for (const auto& record : fakes_.messaging.sent) {
+      if (record.target == window) received.push_back({record.sender, record.tag, record.data});
+    }
+    return received;
+  }
+  std::vector<std::vector<std::uint32_t>> postedTo(WindowHandle window) {
+    std::vector<std::vector<std::uint32_t>> posted;
+    for (const auto& message : fakes_.messaging.posted) {
+      if (message.target == window) posted.push_back({message.message, message.wParam, message.lParam});
+    }
+    return posted;
+  }
+  // A fake dialog has exactly one control that counts as Cancel: id 2.
+  int cancelClicks(WindowHandle dialog) {
+    int clicks = 0;
+    for (const auto& [window, id] : fakes_.messaging.clicks) clicks += window == dialog && id == 2;
+    return clicks;
+  }
+
+ private:
+  fake::FakePlatform fakes_;
+  WindowHandle nextHandle_ = 100;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, PlatformContract, FakeHarness);
+
+}  // namespace
+}  // namespace saverkit::contract
