@@ -40,7 +40,8 @@ using Status = std::int32_t;
   X(SlotNameEmpty, -531, "a package slot that must be extracted has no file name")               \
   X(DataCopyFailed, -532, "copying a file of the data file into the product folder failed")      \
   X(UninstallWriteFailed, -2201, "writing the uninstall entry failed")                           \
-  X(UninstallRemoveFailed, -2202, "removing the uninstall entry failed")
+  X(UninstallRemoveFailed, -2202, "removing the uninstall entry failed")                        \
+  X(UnsafeSaverName, -600, "the screen saver's name is not a valid folder name")
 
 namespace status {
 #define SAVERKIT_STATUS_CONSTANT(name, value, meaning) inline constexpr Status k##name = value;

@@ -6,6 +6,7 @@
 
 #include "installer/installer_state.h"
 #include "platform/platform.h"
+#include "system/folders.h"
 
 namespace saverkit {
 
@@ -14,8 +15,10 @@ struct InstallerContext {
 
   Platform& platform;
   InstallerState state;
-  // The folder that holds the working copy; removed when the installer window closes.
-  std::string workingFolder;
+  // Set once by the startup sequence; the working folder is removed when the window closes.
+  Folders folders;
+  std::string saverName;
+  std::string productFolder;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

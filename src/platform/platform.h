@@ -2,8 +2,12 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/installer_view.h"
 #include "platform/process_environment.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
 #include "platform/text_source.h"
 #include "platform/window_messaging.h"
 
@@ -15,6 +19,10 @@ struct Platform {
   Clock& clock;
   ProcessEnvironment& process;
   InstallerView& view;
+  FileSystem& files;
+  SystemInfo& system;
+  Registry& registry;
+  Shell& shell;
 };
 
 }  // namespace saverkit

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_system.h"
 #include "platform/platform.h"
 
 namespace saverkit::fake {
@@ -151,7 +153,11 @@ struct FakePlatform {
   FakeClock clock;
   FakeProcessEnvironment process;
   FakeInstallerView view;
-  Platform platform{texts, messaging, clock, process, view};
+  FakeFileSystem files;
+  FakeSystemInfo system;
+  FakeRegistry registry;
+  FakeShell shell;
+  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell};
 };
 
 }  // namespace saverkit::fake

@@ -1,0 +1,110 @@
+// Fakes of the system information, the registry and the shell; see the header.
+#include "platform/fake/fake_system.h"
+
+#include "common/text_helpers.h"
+
+namespace saverkit::fake {
+
+SpecialFolderAnswer FakeSystemInfo::specialFolderLocation(int folder) {
+  specialFolderQueries.push_back(folder);
+  if (failingSpecialFolders.count(folder) != 0) return {false, std::nullopt};
+  const auto found = specialFolders.find(folder);
+  if (found == specialFolders.end()) return {true, std::nullopt};
+  return {true, found->second};
+}
+
+std::optional<std::string> FakeSystemInfo::folderPath(int folder) {
+  const auto found = fallbackFolders.find(folder);
+  if (found == fallbackFolders.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<std::string> FakeSystemInfo::shortPath(const std::string& path) {
+  const auto found = shortPaths.find(path);
+  if (found == shortPaths.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<FileVersionWords> FakeSystemInfo::fileVersion(const std::string& path) {
+  const auto found = fileVersions.find(path);
+  if (found == fileVersions.end()) return std::nullopt;
+  return found->second;
+}
+
+namespace {
+
+class FakeRegistryKey : public RegistryKey {
+ public:
+  FakeRegistryKey(FakeRegistry& registry, FakeRegistry::Values& values, bool writable)
+      : registry_(registry), values_(values), writable_(writable) {}
+  bool setString(const std::string& name, const std::string& value) override {
+    if (!writable_ || registry_.failingValueNames.count(name) != 0) return false;
+    values_[toLowerAscii(name)] = value;
+    return true;
+  }
+  bool deleteValue(const std::string& name) override {
+    if (!writable_ || registry_.failingValueNames.count(name) != 0) return false;
+    return values_.erase(toLowerAscii(name)) != 0;
+  }
+  std::optional<std::string> readString(const std::string& name) override {
+    const auto found = values_.find(toLowerAscii(name));
+    if (found == values_.end()) return std::nullopt;
+    return found->second;
+  }
+
+ private:
+  FakeRegistry& registry_;
+  FakeRegistry::Values& values_;
+  bool writable_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegistryRoot root, const std::string& path,
+                                                   bool create) {
+  auto& rootKeys = keys[root];
+  const std::string keyPath = toLowerAscii(path);
+  const bool writable = readOnlyRoots.count(root) == 0;
+  auto found = rootKeys.find(keyPath);
+  if (found == rootKeys.end()) {
+    if (!create || !writable) return nullptr;
+    found = rootKeys.emplace(keyPath, Values{}).first;
+  }
+  return std::make_unique<FakeRegistryKey>(*this, found->second, writable);
+}
+
+bool FakeRegistry::deleteKeyTree(RegistryRoot root, const std::string& path) {
+  const std::string keyPath = toLowerAscii(path);
+  if (readOnlyRoots.count(root) != 0 || undeletableKeys.count(keyPath) != 0) return false;
+  auto& rootKeys = keys[root];
+  bool removed = false;
+  for (auto it = rootKeys.begin(); it != rootKeys.end();) {
+    if (it->first == keyPath || startsWith(it->first, keyPath + "\\")) {
+      it = rootKeys.erase(it);
+      removed = true;
+    } else {
+      ++it;
+    }
+  }
+  return removed;
+}
+
+bool FakeRegistry::hasKey(RegistryRoot root, const std::string& path) const {
+  const auto rootKeys = keys.find(root);
+  return rootKeys != keys.end() && rootKeys->second.count(toLowerAscii(path)) != 0;
+}
+
+std::optional<std::string> FakeRegistry::value(RegistryRoot root, const std::string& path,
+                                               const std::string& name) const {
+  const auto rootKeys = keys.find(root);
+  if (rootKeys == keys.end()) return std::nullopt;
+  const auto key = rootKeys->second.find(toLowerAscii(path));
+  if (key == rootKeys->second.end()) return std::nullopt;
+  const auto found = key->second.find(toLowerAscii(name));
+  if (found == key->second.end()) return std::nullopt;
+  return found->second;
+}
+
+void FakeShell::openDocument(WindowHandle, const std::string& path) { opened.push_back(path); }
+
+}  // namespace saverkit::fake

@@ -1,0 +1,70 @@
+// Fakes of the system information, the registry and the shell.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
+
+namespace saverkit::fake {
+
+class FakeSystemInfo : public SystemInfo {
+ public:
+  std::optional<VersionRecord> readVersion() override { return version; }
+  Wow64Answer queryWow64() override { return wow64; }
+  std::string systemDirectory() override { return systemFolder; }
+  SpecialFolderAnswer specialFolderLocation(int folder) override;
+  std::optional<std::string> folderPath(int folder) override;
+  std::optional<std::string> shortPath(const std::string& path) override;
+  std::optional<FileVersionWords> fileVersion(const std::string& path) override;
+
+  // Windows XP by default, a 32-bit system.
+  std::optional<VersionRecord> version = VersionRecord{5, 1, 2600, 2, "Service Pack 3"};
+  Wow64Answer wow64 = Wow64Answer::kNo;
+  std::string systemFolder = "C:\\WINDOWS\\system32";
+  std::map<int, std::string> specialFolders = {
+      {5, "C:\\Documents and Settings\\user\\My Documents"},
+      {7, "C:\\Documents and Settings\\user\\Start Menu\\Programs\\Startup"},
+      {26, "C:\\Documents and Settings\\user\\Application Data"},
+      {28, "C:\\Documents and Settings\\user\\Local Settings\\Application Data"},
+      {35, "C:\\Documents and Settings\\All Users\\Application Data"},
+  };
+  // Folders whose special-folder query fails; and their answers through the fallback route.
+  std::set<int> failingSpecialFolders;
+  std::map<int, std::string> fallbackFolders;
+  std::map<std::string, std::string> shortPaths;
+  std::map<std::string, FileVersionWords> fileVersions;
+  std::vector<int> specialFolderQueries;
+};
+
+class FakeRegistry : public Registry {
+ public:
+  std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const std::string& path,
+                                       bool create) override;
+  bool deleteKeyTree(RegistryRoot root, const std::string& path) override;
+
+  using Values = std::map<std::string, std::string>;  // by lower-cased name
+  // Lower-cased key path → values, per root.
+  std::map<RegistryRoot, std::map<std::string, Values>> keys;
+  // Faults: roots where keys cannot be created or written; value names whose writes or
+  // deletions fail; key paths that cannot be deleted.
+  std::set<RegistryRoot> readOnlyRoots;
+  std::set<std::string> failingValueNames;
+  std::set<std::string> undeletableKeys;
+
+  bool hasKey(RegistryRoot root, const std::string& path) const;
+  std::optional<std::string> value(RegistryRoot root, const std::string& path,
+                                   const std::string& name) const;
+};
+
+class FakeShell : public Shell {
+ public:
+  void openDocument(WindowHandle owner, const std::string& path) override;
+  std::vector<std::string> opened;
+};
+
+}  // namespace saverkit::fake

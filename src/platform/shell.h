@@ -1,0 +1,17 @@
+// Asking the Windows shell to open a document with its associated program.
+#pragma once
+
+#include <string>
+
+#include "platform/platform_types.h"
+
+namespace saverkit {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // The default verb, no parameters, no working folder, shown normally. Failures are silent.
+  virtual void openDocument(WindowHandle owner, const std::string& path) = 0;
+};
+
+}  // namespace saverkit

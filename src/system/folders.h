@@ -1,0 +1,39 @@
+// The installer's folders, worked out once at start. Every value ends with a backslash.
+#pragma once
+
+#include <string>
+
+#include "common/status.h"
+#include "platform/file_system.h"
+#include "platform/process_environment.h"
+#include "platform/system_info.h"
+
+namespace saverkit {
+
+struct Folders {
+  std::string windowsFolder;
+  std::string systemFolder;
+  std::string nativeSystemFolder;
+  std::string sharedFolder;
+  std::string installerFolder;
+  std::string workingFolder;
+};
+
+inline constexpr const char* kCompanyFolderName = "Vantrel\\";
+inline constexpr const char* kWorkingFolderPrefix = "ZOR";
+inline constexpr int kMaxNumberedFolders = 1000;
+
+// A shell special folder without trailing backslash, or an empty text. Only CSIDL_APPDATA and
+// CSIDL_PERSONAL fall back to the SHGetFolderPath route when the first query fails.
+std::string getSpecialFolder(SystemInfo& system, int folder);
+
+// A fresh numbered folder "<local app data>\Vantrel\<prefix><n>\" for n = 1..1000, skipping
+// folders left by earlier runs. On failure the system's code, with `folder` left at the base.
+Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
+                           std::string& folder);
+
+// Sets every folder value; the result is that of the working folder's creation.
+Status initFolders(FileSystem& files, SystemInfo& system, const ProcessEnvironment& process,
+                   const std::string& installerPath, Folders& folders);
+
+}  // namespace saverkit

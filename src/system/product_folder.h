@@ -1,0 +1,32 @@
+// The product folder of one screen saver, "<shared folder><saver name>\": deriving it safely,
+// asking before an existing saver of the same name is replaced, and making room for it.
+#pragma once
+
+#include <string>
+
+#include "common/status.h"
+#include "platform/file_system.h"
+#include "platform/installer_view.h"
+#include "system/folders.h"
+
+namespace saverkit {
+
+// The product folder for a saver name, or -600 when the name could reach outside the shared
+// folder (empty, ".", "..", separators, ":", control or forbidden characters, device names):
+// the folder is later replaced and, on rollback, deleted with everything in it.
+Status deriveProductFolder(const std::string& sharedFolder, const std::string& saverName,
+                           std::string& productFolder);
+
+// True when "<folder><name>.scr" or the folder "<folder><name>\" exists.
+bool saverExistsIn(FileSystem& files, const std::string& folder, const std::string& name);
+// Deletes both, ignoring failures.
+void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name);
+
+// Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
+// that name exists there or in the Windows folder), removes the old one, creates the folders.
+// 0, -454 when the user declines, -600 for an unsafe name, or the system's code.
+Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folders& folders,
+                            const std::string& saverName, bool ask,
+                            const std::string& questionTail);
+
+}  // namespace saverkit

@@ -1,0 +1,103 @@
+// Registration and naming; see the header.
+#include "system/registration.h"
+
+#include "common/file_names.h"
+#include "common/text_helpers.h"
+#include "system/file_helpers.h"
+#include "system/os_detection.h"
+
+namespace saverkit {
+namespace {
+
+Status registerUnder(Registry& registry, RegistryRoot root, const std::string& keyPath,
+                     const std::string& displayName, const std::string& command) {
+  auto key = registry.openKey(root, keyPath, true);
+  if (!key) return status::kUninstallWriteFailed;
+  if (!key->setString("DisplayName", displayName)) return status::kUninstallWriteFailed;
+  if (!key->setString("UninstallString", command)) return status::kUninstallWriteFailed;
+  return status::kSuccess;
+}
+
+Status unregisterUnder(Registry& registry, RegistryRoot root, const std::string& keyPath) {
+  {
+    auto key = registry.openKey(root, keyPath, false);
+    if (!key) return status::kSuccess;
+    if (!key->deleteValue("DisplayName") || !key->deleteValue("UninstallString")) {
+      return status::kUninstallRemoveFailed;
+    }
+  }  // the key is closed before it is deleted
+  return registry.deleteKeyTree(root, keyPath) ? status::kSuccess : status::kUninstallRemoveFailed;
+}
+
+}  // namespace
+
+bool namesAScreenSaver(const std::string& name, const std::string& extraWord) {
+  const std::string lowered = toLowerAscii(name);
+  for (const char* word : {"screen saver", "screensaver", "saver"}) {
+    if (lowered.find(word) != std::string::npos) return true;
+  }
+  return !extraWord.empty() && lowered.find(toLowerAscii(extraWord)) != std::string::npos;
+}
+
+std::string makeDisplayName(const TextSource& texts, const std::string& saverName) {
+  if (namesAScreenSaver(saverName)) return saverName;
+  return saverName + " " + texts.text(TextId::kScreenSaver);
+}
+
+std::string makeWindowTitle(const TextSource& texts, const std::string& saverName) {
+  const std::string screenSaver = texts.text(TextId::kScreenSaver);
+  const std::string install = texts.text(TextId::kInstall);
+  if (namesAScreenSaver(saverName, screenSaver)) return install + ": " + saverName;
+  return install + " " + screenSaver + ": " + saverName;
+}
+
+std::string makeUninstallCommand(SystemInfo& system, const std::string& systemFolder,
+                                 const std::string& saverName) {
+  std::string path = systemFolder + saverName + ".scr";
+  if (getWindowsFamilyFlags(system).ninetyFiveFamily()) {
+    if (const auto shortForm = system.shortPath(path)) path = *shortForm;
+  }
+  return path + " /u";
+}
+
+Status registerUninstall(Registry& registry, SystemInfo& system, const TextSource& texts,
+                         const std::string& systemFolder, const std::string& saverName) {
+  // A name with a backslash would write under another key.
+  if (!isSafeBareName(saverName)) return status::kUninstallWriteFailed;
+  const std::string keyPath = kUninstallKeyPrefix + saverName;
+  const std::string displayName = makeDisplayName(texts, saverName);
+  const std::string command = makeUninstallCommand(system, systemFolder, saverName);
+  const Status machine =
+      registerUnder(registry, RegistryRoot::kLocalMachine, keyPath, displayName, command);
+  if (machine != status::kUninstallWriteFailed) return machine;
+  return registerUnder(registry, RegistryRoot::kCurrentUser, keyPath, displayName, command);
+}
+
+Status unregisterUninstall(Registry& registry, const std::string& saverName) {
+  if (!isSafeBareName(saverName)) return status::kUninstallRemoveFailed;
+  const std::string keyPath = kUninstallKeyPrefix + saverName;
+  const Status machine = unregisterUnder(registry, RegistryRoot::kLocalMachine, keyPath);
+  if (machine != status::kUninstallRemoveFailed) return machine;
+  return unregisterUnder(registry, RegistryRoot::kCurrentUser, keyPath);
+}
+
+void rollbackInstall(FileSystem& files, Registry& registry, const Folders& folders,
+                     const RollbackTargets& targets) {
+  if (!targets.productFolder.empty()) deleteFolderTree(files, targets.productFolder);
+  // The engine name comes from the package: only a bare name may lead to a deletion.
+  if (isSafeBareName(targets.engineFileName)) {
+    if (!folders.systemFolder.empty()) {
+      deleteFileOnce(files, folders.systemFolder + targets.engineFileName);
+    }
+    if (targets.alsoNativeSystemFolder && !folders.nativeSystemFolder.empty()) {
+      deleteFileOnce(files, folders.nativeSystemFolder + targets.engineFileName);
+    }
+  }
+  unregisterUninstall(registry, targets.saverName);
+}
+
+std::string makeActiveSaverCommand(const std::string& engineFileName) {
+  return std::string("makeActiveSaver-") + engineFileName + '\0';
+}
+
+}  // namespace saverkit

@@ -1,0 +1,40 @@
+// Shell actions; see the header.
+#include "system/shell_actions.h"
+
+#include "common/text_helpers.h"
+#include "package/crc32.h"
+#include "system/file_helpers.h"
+
+namespace saverkit {
+
+void closeDisplayProperties(WindowMessaging& messaging, const TextSource& texts) {
+  // The translated titles first; the English ones still close an untranslated control panel.
+  const std::string titles[] = {texts.text(TextId::kDisplayProperties),
+                                texts.text(TextId::kScreenSaverSettings), "Display Properties",
+                                "Screen Saver Settings"};
+  for (const std::string& title : titles) {
+    const WindowHandle window = messaging.findTopLevelWindow(title);
+    if (window == kNoWindow) continue;
+    messaging.clickDialogControl(window, 2);
+    return;
+  }
+}
+
+void openReadMe(Shell& shell, WindowHandle owner, bool hasReadMe, const std::string& productFolder,
+                const std::string& readMeName) {
+  if (!hasReadMe) return;
+  shell.openDocument(owner, productFolder + readMeName);
+}
+
+std::string startupShortcutName(std::uint32_t crc) { return decimal(crc) + "_installer.lnk"; }
+
+void removeStartupShortcut(FileSystem& files, SystemInfo& system, const std::string& installerPath,
+                           const std::function<void(const std::string&)>& report) {
+  const SpecialFolderAnswer startup = system.specialFolderLocation(csidl::kStartup);
+  if (!startup.path || startup.path->empty()) return;
+  const auto crc = crc32OfText(installerPath, report);
+  if (!crc) return;
+  deleteFileOnce(files, withTrailingBackslash(*startup.path) + startupShortcutName(*crc));
+}
+
+}  // namespace saverkit
