@@ -82,7 +82,7 @@ inline constexpr std::string_view kInstallerMovieName = "installer.swf";
 struct PackageEntry {
   std::string name;  // a bare file name, at most 255 characters; empty marks an unused slot
   std::int32_t startOffset = 0;  // from the beginning of the installer file
-  std::int32_t endOffset = -1;   // last data byte, inclusive
+  std::int32_t endOffset = 0;    // last data byte, inclusive
   std::int32_t destination = kDestinationNone;
   bool imploded = false;
   std::int32_t expandedSize = 0;

@@ -108,13 +108,13 @@ const typename Map::mapped_type* FakeFileSystem::injected(const Map& faults,
 }
 
 void FakeFileSystem::addFolder(const std::string& path) {
-  const std::string nodeKey = key(path);
-  const std::string parent = parentKey(nodeKey);
-  if (!parent.empty() && parent.find('\\') != std::string::npos) addFolder(folderOf(path));
-  Node& node = nodes_[nodeKey];
-  node.isFolder = true;
   std::string display = path;
   while (display.size() > 1 && (display.back() == '\\' || display.back() == '/')) display.pop_back();
+  const std::string nodeKey = key(display);
+  const std::string parent = parentKey(nodeKey);
+  if (!parent.empty() && parent.find('\\') != std::string::npos) addFolder(folderOf(display));
+  Node& node = nodes_[nodeKey];
+  node.isFolder = true;
   node.displayPath = display;
 }
 
