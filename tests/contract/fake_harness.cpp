@@ -1,4 +1,7 @@
 // The platform contract against the in-memory fakes.
+#include <memory>
+
+#include "contract/files_contract.h"
 #include "contract/platform_contract.h"
 #include "platform/fake/fake_platform.h"
 
@@ -7,7 +10,27 @@ namespace {
 
 class FakeHarness {
  public:
-  FakeHarness() { fakes_.process.path = "C:\\Installer.exe"; }
+  FakeHarness() {
+    fakes_.process.path = "C:\\Installer.exe";
+    fakes_.files.addFolder("C:\\scratch");
+    fakes_.system.fileVersions["C:\\tools\\versioned.exe"] = versionedFileWords();
+  }
+  FileSystem& files() { return fakes_.files; }
+  Registry& registry() { return fakes_.registry; }
+  SystemInfo& system() { return fakes_.system; }
+  std::string scratch() { return "C:\\scratch\\"; }
+  std::string registryTestKey() { return "Software\\SaverkitContract"; }
+  std::string versionedFile() { return "C:\\tools\\versioned.exe"; }
+  FileVersionWords versionedFileWords() { return {0x00000001u, 0x00000000u}; }
+  void makeReadOnly(const std::string& path) {
+    const auto data = fakes_.files.contents(path);
+    fakes_.files.addFile(path, data.value_or(""), true);
+  }
+  // The fake keeps a file busy through its fault table.
+  std::shared_ptr<void> holdOpen(const std::string& path) {
+    fakes_.files.busyFiles[path] = fake::FakeFileSystem::kForever;
+    return std::shared_ptr<void>(nullptr, [this, path](void*) { fakes_.files.busyFiles.erase(path); });
+  }
   WindowMessaging& messaging() { return fakes_.messaging; }
   Clock& clock() { return fakes_.clock; }
   TextSource& texts() { return fakes_.texts; }
@@ -48,6 +71,7 @@ class FakeHarness {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, PlatformContract, FakeHarness);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FilesContract, FakeHarness);
 
 }  // namespace
 }  // namespace saverkit::contract

@@ -1,9 +1,14 @@
 // The platform contract against the Win32 implementation, run under Wine: real windows of
 // this process receive the messages.
 #include <map>
+#include <memory>
 
+#include "contract/files_contract.h"
 #include "contract/platform_contract.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_api.h"
 
 namespace saverkit::contract {
@@ -47,9 +52,31 @@ class Win32Harness {
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "SaverkitContractWindow";
     ::RegisterClassA(&windowClass);
+    char temp[MAX_PATH];
+    ::GetTempPathA(sizeof temp, temp);
+    scratch_ = std::string(temp) + "saverkit-contract-" + std::to_string(::GetCurrentProcessId()) +
+               "-" + std::to_string(++instances_) + "\\";
+    ::CreateDirectoryA(scratch_.c_str(), nullptr);
   }
   ~Win32Harness() {
     for (HWND window : windows_) ::DestroyWindow(window);
+    removeTree(scratch_);
+    registry_.deleteKeyTree(RegistryRoot::kCurrentUser, registryTestKey());
+  }
+  FileSystem& files() { return files_; }
+  Registry& registry() { return registry_; }
+  SystemInfo& system() { return system_; }
+  std::string scratch() { return scratch_; }
+  std::string registryTestKey() { return "Software\\SaverkitContract"; }
+  // This test program carries the stub's version resource, 0.1.0.0.
+  std::string versionedFile() { return process_.modulePath(); }
+  FileVersionWords versionedFileWords() { return {0x00000001u, 0x00000000u}; }
+  void makeReadOnly(const std::string& path) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  std::shared_ptr<void> holdOpen(const std::string& path) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return std::shared_ptr<void>(file, [](void* handle) { ::CloseHandle(handle); });
   }
   WindowMessaging& messaging() { return messaging_; }
   Clock& clock() { return clock_; }
@@ -87,6 +114,23 @@ class Win32Harness {
   int cancelClicks(WindowHandle dialog) { return cancelClicked[toWindow(dialog)]; }
 
  private:
+  void removeTree(const std::string& folder) {
+    for (const FolderEntry& entry : files_.listFolder(folder)) {
+      const std::string path = folder + entry.name;
+      if (entry.isFolder) {
+        removeTree(path + "\\");
+      } else {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+      }
+    }
+    ::RemoveDirectoryA(folder.c_str());
+  }
+  static inline int instances_ = 0;
+  std::string scratch_;
+  win32::Win32FileSystem files_;
+  win32::Win32Registry registry_;
+  win32::Win32SystemInfo system_;
   win32::Win32WindowMessaging messaging_;
   win32::Win32Clock clock_;
   win32::Win32TextSource texts_;
@@ -95,6 +139,7 @@ class Win32Harness {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, Win32Harness);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32Harness);
 
 }  // namespace
 }  // namespace saverkit::contract

@@ -8,19 +8,13 @@
 #include "common/saverkit_error.h"
 #include "installer/installer_context.h"
 #include "installer/launcher_channel.h"
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
-#include "ui/win32/win32_installer_view.h"
+#include "ui/win32/win32_runtime.h"
 
 int main(int argc, char** argv) {
   using namespace saverkit;
-  win32::Win32TextSource texts;
-  win32::Win32WindowMessaging messaging;
-  win32::Win32Clock clock;
-  win32::Win32ProcessEnvironment process;
-  win32::Win32InstallerView view(texts);
-  Platform platform{texts, messaging, clock, process, view};
-  InstallerContext context(platform);
+  win32::Win32Runtime runtime;
+  InstallerContext context(runtime.platform);
 
   int exitCode = 0;
   bool sending = false;

@@ -1,0 +1,161 @@
+// The Win32 file system; see the header.
+#include "platform/win32/win32_file_system.h"
+
+#include "platform/win32/unique_handle.h"
+
+namespace saverkit::win32 {
+namespace {
+
+Status systemError() { return static_cast<Status>(::GetLastError()); }
+
+DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+class Win32ReadableFile : public ReadableFile {
+ public:
+  explicit Win32ReadableFile(UniqueFileHandle file) : file_(std::move(file)) {}
+  Status seek(std::uint64_t offset) override {
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    return ::SetFilePointerEx(file_.get(), distance, nullptr, FILE_BEGIN) ? 0 : systemError();
+  }
+  Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
+    bytesRead = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+      DWORD got = 0;
+      if (!::ReadFile(file_.get(), out + bytesRead, chunk, &got, nullptr)) return systemError();
+      if (got == 0) break;
+      bytesRead += got;
+      size -= got;
+    }
+    return 0;
+  }
+  std::uint64_t size() const override {
+    LARGE_INTEGER fileSize;
+    return ::GetFileSizeEx(file_.get(), &fileSize) ? static_cast<std::uint64_t>(fileSize.QuadPart) : 0;
+  }
+
+ private:
+  UniqueFileHandle file_;
+};
+
+class Win32WritableFile : public WritableFile {
+ public:
+  explicit Win32WritableFile(UniqueFileHandle file) : file_(std::move(file)) {}
+  Status write(const void* data, std::size_t size) override {
+    if (!file_) return ERROR_INVALID_HANDLE;
+    const auto* in = static_cast<const char*>(data);
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+      DWORD written = 0;
+      if (!::WriteFile(file_.get(), in, chunk, &written, nullptr)) return systemError();
+      if (written == 0) return ERROR_WRITE_FAULT;
+      in += written;
+      size -= written;
+    }
+    return 0;
+  }
+  Status close() override {
+    if (!file_) return 0;
+    HANDLE handle = file_.release();
+    return ::CloseHandle(handle) ? 0 : systemError();
+  }
+
+ private:
+  UniqueFileHandle file_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::check(bool succeeded) {
+  if (!succeeded) lastError_ = systemError();
+  return succeeded;
+}
+
+bool Win32FileSystem::fileExists(const std::string& path) {
+  const DWORD attributes = attributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::folderExists(const std::string& path) {
+  const DWORD attributes = attributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::deleteFile(const std::string& path) {
+  return check(::DeleteFileA(path.c_str()) != 0);
+}
+
+bool Win32FileSystem::setNormalAttributes(const std::string& path) {
+  return check(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0);
+}
+
+bool Win32FileSystem::addArchiveAttribute(const std::string& path) {
+  const DWORD attributes = attributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return check(false);
+  return check(::SetFileAttributesA(path.c_str(), (attributes & ~FILE_ATTRIBUTE_NORMAL) |
+                                                      FILE_ATTRIBUTE_ARCHIVE) != 0);
+}
+
+bool Win32FileSystem::createFolder(const std::string& path) {
+  return check(::CreateDirectoryA(path.c_str(), nullptr) != 0);
+}
+
+bool Win32FileSystem::removeFolder(const std::string& path) {
+  return check(::RemoveDirectoryA(path.c_str()) != 0);
+}
+
+bool Win32FileSystem::copyFile(const std::string& source, const std::string& target,
+                               bool failIfExists) {
+  return check(::CopyFileA(source.c_str(), target.c_str(), failIfExists) != 0);
+}
+
+std::vector<FolderEntry> Win32FileSystem::listFolder(const std::string& folder) {
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  pattern += "*.*";
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAA found;
+  UniqueFindHandle search(::FindFirstFileA(pattern.c_str(), &found));
+  if (!search) return entries;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                       (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+  } while (::FindNextFileA(search.get(), &found));
+  return entries;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::fileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::unique_ptr<ReadableFile> Win32FileSystem::openForReading(const std::string& path,
+                                                              Status& error) {
+  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    error = systemError();
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32ReadableFile>(std::move(file));
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& path, Status& error) {
+  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    error = systemError();
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32WritableFile>(std::move(file));
+}
+
+}  // namespace saverkit::win32

@@ -1,0 +1,29 @@
+// The file system through the Win32 ANSI calls.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace saverkit::win32 {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool fileExists(const std::string& path) override;
+  bool folderExists(const std::string& path) override;
+  bool deleteFile(const std::string& path) override;
+  bool setNormalAttributes(const std::string& path) override;
+  bool addArchiveAttribute(const std::string& path) override;
+  bool createFolder(const std::string& path) override;
+  bool removeFolder(const std::string& path) override;
+  bool copyFile(const std::string& source, const std::string& target, bool failIfExists) override;
+  Status lastError() const override { return lastError_; }
+  std::vector<FolderEntry> listFolder(const std::string& folder) override;
+  std::optional<std::uint64_t> fileSize(const std::string& path) override;
+  std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
+  std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
+
+ private:
+  bool check(bool succeeded);
+  Status lastError_ = 0;
+};
+
+}  // namespace saverkit::win32

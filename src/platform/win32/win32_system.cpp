@@ -1,0 +1,156 @@
+// System information, registry and shell; see the header.
+#include "platform/win32/win32_system.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace saverkit::win32 {
+
+std::optional<VersionRecord> Win32SystemInfo::readVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // the 148-byte ANSI record
+  if (!::GetVersionExA(&info)) return std::nullopt;
+  return VersionRecord{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
+                       info.dwPlatformId, info.szCSDVersion};
+}
+
+Wow64Answer Win32SystemInfo::queryWow64() {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
+  if (!isWow64Process) return Wow64Answer::kNoSuchFunction;
+  BOOL wow64 = FALSE;
+  if (!isWow64Process(::GetCurrentProcess(), &wow64)) return Wow64Answer::kCallFailed;
+  return wow64 ? Wow64Answer::kYes : Wow64Answer::kNo;
+}
+
+std::string Win32SystemInfo::systemDirectory() {
+  char buffer[301];
+  const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+SpecialFolderAnswer Win32SystemInfo::specialFolderLocation(int folder) {
+  LPITEMIDLIST items = nullptr;
+  const HRESULT result = ::SHGetSpecialFolderLocation(nullptr, folder, &items);
+  if (FAILED(result)) return {false, std::nullopt};
+  SpecialFolderAnswer answer{true, std::nullopt};
+  if (items) {
+    char path[MAX_PATH];
+    if (::SHGetPathFromIDListA(items, path)) answer.path = path;
+    ::CoTaskMemFree(items);  // the shell's allocator
+  }
+  return answer;
+}
+
+std::optional<std::string> Win32SystemInfo::folderPath(int folder) {
+  char path[MAX_PATH];
+  if (FAILED(::SHGetFolderPathA(nullptr, folder, nullptr, 0, path))) return std::nullopt;
+  return std::string(path);
+}
+
+std::optional<std::string> Win32SystemInfo::shortPath(const std::string& path) {
+  char buffer[MAX_PATH];
+  const DWORD length = ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return std::nullopt;
+  return std::string(buffer, length);
+}
+
+std::optional<FileVersionWords> Win32SystemInfo::fileVersion(const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> data(size);
+  if (!::GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed) {
+    return std::nullopt;
+  }
+  return FileVersionWords{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
+}
+
+namespace {
+
+HKEY rootKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::kLocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::kCurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::kClassesRoot: return HKEY_CLASSES_ROOT;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+class Win32RegistryKey : public RegistryKey {
+ public:
+  explicit Win32RegistryKey(UniqueRegistryKey key) : key_(std::move(key)) {}
+  bool setString(const std::string& name, const std::string& value) override {
+    return ::RegSetValueExA(key_.get(), name.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+  }
+  bool deleteValue(const std::string& name) override {
+    return ::RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+  }
+  std::optional<std::string> readString(const std::string& name) override {
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+      return std::nullopt;
+    }
+    std::vector<char> buffer(size + 1, '\0');
+    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return std::string(buffer.data());
+  }
+
+ private:
+  UniqueRegistryKey key_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> Win32Registry::openKey(RegistryRoot root, const std::string& path,
+                                                    bool create) {
+  HKEY key = nullptr;
+  const LONG result =
+      create ? ::RegCreateKeyExA(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
+             : ::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  if (result != ERROR_SUCCESS) return nullptr;
+  return std::make_unique<Win32RegistryKey>(UniqueRegistryKey(key));
+}
+
+bool Win32Registry::deleteKeyTree(RegistryRoot root, const std::string& path) {
+  // Sub-keys first: RegDeleteKey only removes a key without sub-keys.
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+    return false;
+  }
+  UniqueRegistryKey key(opened);
+  std::vector<std::string> children;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (::RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    children.emplace_back(name, length);
+  }
+  key.reset();
+  for (const std::string& child : children) deleteKeyTree(root, path + "\\" + child);
+  return ::RegDeleteKeyA(rootKey(root), path.c_str()) == ERROR_SUCCESS;
+}
+
+void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
+  ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
+                  nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace saverkit::win32

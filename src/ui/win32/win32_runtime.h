@@ -1,0 +1,26 @@
+// Every Win32 implementation of the platform in one place, wired into a Platform: what the stub
+// and the Windows-side test programs construct once at start.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_system.h"
+#include "ui/win32/win32_installer_view.h"
+
+namespace saverkit::win32 {
+
+struct Win32Runtime {
+  Win32TextSource texts;
+  Win32WindowMessaging messaging;
+  Win32Clock clock;
+  Win32ProcessEnvironment process;
+  Win32InstallerView view{texts};
+  Win32FileSystem files;
+  Win32SystemInfo system;
+  Win32Registry registry;
+  Win32Shell shell;
+  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell};
+};
+
+}  // namespace saverkit::win32
