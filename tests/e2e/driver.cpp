@@ -19,7 +19,9 @@
 //   shot:FILE.png          have the test script take a screenshot into FILE (a Windows path)
 //   sleep:MS               keep handling launcher messages for MS milliseconds
 //   no-box:MS              fail when a message box appears within MS milliseconds
-// Options: --timeout=MS for each wait (default 15000). After the steps the driver waits for
+// Options: --timeout=MS for each wait (default 15000); --dialog=TITLE opens, before the program
+// starts, a top-level window with that title and a Cancel button (id 2), whose click is reported
+// as "dialog-cancel title=\"<t>\"". After the steps the driver waits for
 // the program to end and prints its exit code; on a timeout it kills the program.
 #include <cstdio>
 #include <string>
@@ -75,6 +77,10 @@ LRESULT CALLBACK launcherProcedure(HWND window, UINT message, WPARAM wParam, LPA
            std::to_string(block->cbData) + " text=\"" +
            escape(static_cast<const char*>(block->lpData), block->cbData) + "\"");
     return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED) {
+    report("dialog-cancel title=\"" + escape(windowText(window)) + "\"");
+    return 0;
   }
   if (message == kLauncherClosed) {
     report("notify 0x0501 wparam=" + std::to_string(wParam) + " lparam=" + std::to_string(lParam));
@@ -255,12 +261,13 @@ std::string quoteArgument(const std::string& argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> steps, program;
+  std::vector<std::string> steps, program, dialogs;
   bool inProgram = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (!inProgram && argument == "--") { inProgram = true; continue; }
     if (!inProgram && argument.rfind("--timeout=", 0) == 0) { stepTimeout = std::stoul(argument.substr(10)); continue; }
+    if (!inProgram && argument.rfind("--dialog=", 0) == 0) { dialogs.push_back(argument.substr(9)); continue; }
     (inProgram ? program : steps).push_back(argument);
   }
   if (program.empty()) {
@@ -276,6 +283,12 @@ int main(int argc, char** argv) {
   HWND launcher = CreateWindowExA(0, windowClass.lpszClassName, "Saverkit test launcher", WS_OVERLAPPED,
                                   0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
 
+  for (const std::string& title : dialogs) {
+    HWND dialog = CreateWindowExA(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  600, 400, 300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+    CreateWindowExA(0, "BUTTON", "Cancel", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 180, 40, 80, 25, dialog,
+                    reinterpret_cast<HMENU>(IDCANCEL), windowClass.hInstance, nullptr);
+  }
   std::string commandLine;
   for (std::string argument : program) {
     const std::size_t placeholder = argument.find("{launcher}");
