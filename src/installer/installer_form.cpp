@@ -6,6 +6,7 @@
 #include "installer/error_messages.h"
 #include "installer/launcher_channel.h"
 #include "installer/startup_sequence.h"
+#include "system/file_helpers.h"
 
 namespace saverkit {
 
@@ -27,6 +28,11 @@ void InstallerForm::close() {
   if (context_.state.installing || closed_) return;
   closed_ = true;
   InstallerView& view = context_.platform.view;
+  // The working folder holds the working copy and everything extracted at start; failures to
+  // remove it are ignored.
+  if (!context_.folders.workingFolder.empty()) {
+    deleteFolderTree(context_.platform.files, context_.folders.workingFolder);
+  }
   view.destroyInstallerWindow();
   notifyLauncherClosed(context_);
   view.terminateApplication();

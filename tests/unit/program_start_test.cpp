@@ -82,3 +82,18 @@ TEST_F(ProgramStartTest, CancelWhileWaitingClosesButNotWhileInstalling) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+TEST_F(ProgramStartTest, ClosingRemovesTheWorkingFolderAndNothingElse) {
+  context.folders.workingFolder = "C:\\Local\\Vantrel\\ZOR2\\";
+  fakes.files.addFile("C:\\Local\\Vantrel\\ZOR2\\temp.dat", "copy");
+  fakes.files.addFile("C:\\Local\\Vantrel\\ZOR1\\temp.dat", "older run");
+  form.close();
+  EXPECT_FALSE(fakes.files.exists("C:\\Local\\Vantrel\\ZOR2"));
+  EXPECT_TRUE(fakes.files.exists("C:\\Local\\Vantrel\\ZOR1\\temp.dat"));
+}
+
+}  // namespace
+}  // namespace saverkit
