@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/installer_view.h"
+#include "platform/library_loader.h"
 #include "platform/process_environment.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -23,6 +24,7 @@ struct Platform {
   SystemInfo& system;
   Registry& registry;
   Shell& shell;
+  LibraryLoader& libraries;
 };
 
 }  // namespace saverkit

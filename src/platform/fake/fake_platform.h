@@ -157,7 +157,9 @@ struct FakePlatform {
   FakeSystemInfo system;
   FakeRegistry registry;
   FakeShell shell;
-  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell};
+  FakeLibraryLoader libraries;
+  Platform platform{texts,  messaging, clock, process, view,
+                    files,  system,    registry, shell, libraries};
 };
 
 }  // namespace saverkit::fake

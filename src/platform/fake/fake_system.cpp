@@ -105,6 +105,39 @@ std::optional<std::string> FakeRegistry::value(RegistryRoot root, const std::str
   return found->second;
 }
 
+namespace {
+
+class FakeLoadedLibrary : public LoadedLibrary {
+ public:
+  FakeLoadedLibrary(std::map<std::string, void*> exports, int& loadedNow)
+      : exports_(std::move(exports)), loadedNow_(loadedNow) {
+    ++loadedNow_;
+  }
+  ~FakeLoadedLibrary() override { --loadedNow_; }
+  void* symbol(const std::string& name) override {
+    const auto found = exports_.find(name);
+    return found == exports_.end() ? nullptr : found->second;
+  }
+
+ private:
+  std::map<std::string, void*> exports_;
+  int& loadedNow_;
+};
+
+}  // namespace
+
+std::unique_ptr<LoadedLibrary> FakeLibraryLoader::load(const std::string& path, Status& error) {
+  loads.push_back(path);
+  for (const auto& [libraryPath, exports] : libraries) {
+    if (toLowerAscii(libraryPath) == toLowerAscii(path)) {
+      error = 0;
+      return std::make_unique<FakeLoadedLibrary>(exports, loadedNow);
+    }
+  }
+  error = 126;  // the module could not be found
+  return nullptr;
+}
+
 void FakeShell::openDocument(WindowHandle, const std::string& path) { opened.push_back(path); }
 
 }  // namespace saverkit::fake

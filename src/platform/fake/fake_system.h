@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/library_loader.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -59,6 +60,16 @@ class FakeRegistry : public Registry {
   bool hasKey(RegistryRoot root, const std::string& path) const;
   std::optional<std::string> value(RegistryRoot root, const std::string& path,
                                    const std::string& name) const;
+};
+
+// Libraries by path (letter case aside), each a table of exports; loading anything else fails
+// with "file not found".
+class FakeLibraryLoader : public LibraryLoader {
+ public:
+  std::unique_ptr<LoadedLibrary> load(const std::string& path, Status& error) override;
+  std::map<std::string, std::map<std::string, void*>> libraries;
+  std::vector<std::string> loads;
+  int loadedNow = 0;  // libraries loaded and not yet unloaded
 };
 
 class FakeShell : public Shell {

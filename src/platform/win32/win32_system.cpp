@@ -148,6 +148,31 @@ bool Win32Registry::deleteKeyTree(RegistryRoot root, const std::string& path) {
   return ::RegDeleteKeyA(rootKey(root), path.c_str()) == ERROR_SUCCESS;
 }
 
+namespace {
+
+class Win32LoadedLibrary : public LoadedLibrary {
+ public:
+  explicit Win32LoadedLibrary(UniqueModule module) : module_(std::move(module)) {}
+  void* symbol(const std::string& name) override {
+    return reinterpret_cast<void*>(::GetProcAddress(module_.get(), name.c_str()));
+  }
+
+ private:
+  UniqueModule module_;
+};
+
+}  // namespace
+
+std::unique_ptr<LoadedLibrary> Win32LibraryLoader::load(const std::string& path, Status& error) {
+  UniqueModule module(::LoadLibraryA(path.c_str()));
+  if (!module) {
+    error = static_cast<Status>(::GetLastError());
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32LoadedLibrary>(std::move(module));
+}
+
 void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
   ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
                   nullptr, nullptr, SW_SHOWNORMAL);

@@ -1,6 +1,7 @@
 // System information, registry and shell through Win32.
 #pragma once
 
+#include "platform/library_loader.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -23,6 +24,11 @@ class Win32Registry : public Registry {
   std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const std::string& path,
                                        bool create) override;
   bool deleteKeyTree(RegistryRoot root, const std::string& path) override;
+};
+
+class Win32LibraryLoader : public LibraryLoader {
+ public:
+  std::unique_ptr<LoadedLibrary> load(const std::string& path, Status& error) override;
 };
 
 class Win32Shell : public Shell {

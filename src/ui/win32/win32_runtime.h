@@ -20,7 +20,8 @@ struct Win32Runtime {
   Win32SystemInfo system;
   Win32Registry registry;
   Win32Shell shell;
-  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell};
+  Win32LibraryLoader libraries;
+  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell, libraries};
 };
 
 }  // namespace saverkit::win32

@@ -1,0 +1,97 @@
+// The implode library binding; see the header.
+#include "package/compressor.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/trace.h"
+
+namespace saverkit {
+
+TCompressor::TCompressor(const Services& services, const std::string& libraryFolder)
+    : services_(services) {
+  trace::enter("TCompressor.Create", libraryFolder);
+  std::string path = kImplodeLibraryName;
+  if (!libraryFolder.empty()) {
+    path = libraryFolder + kImplodeLibraryName;
+    if (!services_.files.fileExists(path)) loadFailure_ = kLibraryFileMissing;
+  }
+  if (loadFailure_ == 0) {
+    trace::enter("libraryPath: ", path);
+    Status error = 0;
+    library_ = services_.libraries.load(path, error);
+    if (!library_) loadFailure_ = error != 0 ? error : kLibraryFileMissing;
+  }
+  if (loadFailure_ == 0) {
+    implode_ = reinterpret_cast<ImplodeFunction>(library_->symbol("_implode"));
+    explode_ = reinterpret_cast<ExplodeFunction>(library_->symbol("_explode"));
+    crc32_ = reinterpret_cast<Crc32Function>(library_->symbol("_crc32"));
+    if (!implode_ || !explode_ || !crc32_) loadFailure_ = kExportMissing;
+  }
+  if (loadFailure_ != 0) {
+    trace::leave("TCompressor.Create failed: ", loadFailure_);
+    library_.reset();
+    return;
+  }
+  loaded_ = true;
+}
+
+TCompressor::~TCompressor() = default;
+
+Status TCompressor::showZipError(Status code) {
+  services_.view.showDialog(DialogKind::kError,
+                            services_.texts.text(TextId::kZipErrorExpanding) + "\r\n\r\n" +
+                                services_.texts.systemErrorText(code));
+  return code;
+}
+
+Status TCompressor::expandToFile(const std::string& path, const std::uint8_t* buffer,
+                                 std::size_t length) {
+  if (!loaded_) return status::kLibraryNotLoaded;
+  compressing_ = false;
+  writtenCrc_ = 0xFFFFFFFFu;
+  Status error = 0;
+  std::unique_ptr<WritableFile> file = services_.files.createFile(path, error);
+  if (!file) return showZipError(error);
+  input_ = buffer;
+  inputLength_ = length;
+  inputPosition_ = 0;
+  output_ = file.get();
+  writeError_ = 0;
+  explode_(readCallback, writeCallback, workArea_.data(), this);
+  output_ = nullptr;
+  input_ = nullptr;
+  const Status closeError = file->close();
+  writtenCrc_ = ~writtenCrc_;
+  // A failed write is reported rather than left for the size check to guess at.
+  if (writeError_ != 0) return showZipError(writeError_);
+  if (closeError != 0) return showZipError(closeError);
+  return status::kSuccess;
+}
+
+unsigned int TCompressor::readCallback(char* buffer, unsigned int* size, void* param) {
+  auto* self = static_cast<TCompressor*>(param);
+  if (!self || !self->input_ || !buffer || !size) return 0;
+  const std::size_t count = std::min<std::size_t>(*size, self->inputLength_ - self->inputPosition_);
+  std::memcpy(buffer, self->input_ + self->inputPosition_, count);
+  self->inputPosition_ += count;
+  if (self->compressing_ && count > 0) {
+    unsigned int countArgument = static_cast<unsigned int>(count);
+    unsigned long crc = self->readCrc_;
+    self->readCrc_ = static_cast<std::uint32_t>(self->crc32_(buffer, &countArgument, &crc));
+  }
+  return static_cast<unsigned int>(count);
+}
+
+void TCompressor::writeCallback(char* buffer, unsigned int* size, void* param) {
+  auto* self = static_cast<TCompressor*>(param);
+  if (!self || !self->output_ || !buffer || !size || *size == 0 || self->writeError_ != 0) return;
+  self->writeError_ = self->output_->write(buffer, *size);
+  if (!self->compressing_ && self->writeError_ == 0) {
+    unsigned int count = *size;
+    unsigned long crc = self->writtenCrc_;
+    self->writtenCrc_ = static_cast<std::uint32_t>(self->crc32_(buffer, &count, &crc));
+  }
+}
+
+}  // namespace saverkit
