@@ -41,7 +41,12 @@ using Status = std::int32_t;
   X(DataCopyFailed, -532, "copying a file of the data file into the product folder failed")      \
   X(UninstallWriteFailed, -2201, "writing the uninstall entry failed")                           \
   X(UninstallRemoveFailed, -2202, "removing the uninstall entry failed")                        \
-  X(UnsafeSaverName, -600, "the screen saver's name is not a valid folder name")
+  X(UnsafeSaverName, -600, "the screen saver's name is not a valid folder name")                \
+  X(UnsafeSlotName, -601, "a package slot's name is not a bare file name")                      \
+  X(SlotOutsideFile, -602, "a package slot's data lies outside the installer file")             \
+  X(SlotWithoutTarget, -603, "a package slot to be extracted has no destination folder")        \
+  X(UnsafeItemPath, -604, "a data-file item's path leaves the product folder")                  \
+  X(DataFileDamaged, -605, "the data file's directory or an item lies outside the file")
 
 namespace status {
 #define SAVERKIT_STATUS_CONSTANT(name, value, meaning) inline constexpr Status k##name = value;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "installer/installer_state.h"
+#include "package/package_format.h"
 #include "platform/platform.h"
 #include "system/folders.h"
 
@@ -17,8 +18,13 @@ struct InstallerContext {
   InstallerState state;
   // Set once by the startup sequence; the working folder is removed when the window closes.
   Folders folders;
+  // The package header, read once from the working copy.
+  PackageHeader header;
+  std::string installerPath;
+  std::string workCopyPath;
   std::string saverName;
   std::string productFolder;
+  std::string dataFilePath;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

@@ -11,9 +11,9 @@ namespace saverkit {
 TCompressor::TCompressor(const Services& services, const std::string& libraryFolder)
     : services_(services) {
   trace::enter("TCompressor.Create", libraryFolder);
-  std::string path = kImplodeLibraryName;
+  std::string path = kImplodeLibraryFile;
   if (!libraryFolder.empty()) {
-    path = libraryFolder + kImplodeLibraryName;
+    path = libraryFolder + kImplodeLibraryFile;
     if (!services_.files.fileExists(path)) loadFailure_ = kLibraryFileMissing;
   }
   if (loadFailure_ == 0) {

@@ -29,7 +29,7 @@ typedef unsigned long (*Crc32Function)(char* buffer, unsigned int* size, unsigne
 }
 
 inline constexpr std::size_t kExplodeWorkAreaSize = 12596;
-inline constexpr const char* kImplodeLibraryName = "impborl.dll";
+inline constexpr const char* kImplodeLibraryFile = "impborl.dll";
 
 class TCompressor {
  public:

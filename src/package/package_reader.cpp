@@ -1,0 +1,88 @@
+// The package reader; see the header.
+#include "package/package_reader.h"
+
+#include <array>
+
+#include "common/trace.h"
+#include "installer/window_operations.h"
+#include "package/slot_extraction.h"
+#include "system/file_helpers.h"
+#include "system/product_folder.h"
+
+namespace saverkit {
+
+void setInstallerPaths(InstallerContext& context) {
+  context.installerPath = context.platform.process.modulePath();
+  context.workCopyPath = context.folders.workingFolder + kWorkCopyName;
+}
+
+Status copyInstallerToWorkFile(InstallerContext& context) {
+  FileSystem& files = context.platform.files;
+  Status result = deleteFileRetrying(files, context.workCopyPath, kWorkCopyDeleteAttempts);
+  if (result == status::kSuccess &&
+      !copyFilePrepared(files, context.installerPath, context.workCopyPath, false)) {
+    result = files.lastError();
+    if (result == 0) result = status::kNothingDone;
+  }
+  if (result != status::kSuccess) {
+    showInstallError(context, status::kWorkingCopyFailed, context.workCopyPath);
+  }
+  return result;
+}
+
+Status readPackageHeader(InstallerContext& context) {
+  Status error = 0;
+  auto file = context.platform.files.openForReading(context.workCopyPath, error);
+  if (!file) {
+    showInstallError(context, error, context.workCopyPath);
+    return error;
+  }
+  trace::leave("bytes to read: ", static_cast<std::int64_t>(kPackageHeaderSize));
+  trace::leave("INSTALLER_SIZE_IN_BYTES2: ", kInstallerSizeInBytes);
+  std::array<std::uint8_t, kPackageHeaderSize> bytes{};
+  std::size_t got = 0;
+  // A file shorter than the stub cannot hold a header: seeking past its end reads nothing.
+  error = file->seek(static_cast<std::uint64_t>(kInstallerSizeInBytes));
+  if (error == 0) error = file->read(bytes.data(), bytes.size(), got);
+  if (error != 0) {
+    showInstallError(context, error, context.workCopyPath);
+    return error;
+  }
+  trace::leave("bytes read: ", static_cast<std::int64_t>(got));
+  const auto header = decodePackageHeader(bytes.data(), got);
+  if (!header) {
+    showInstallError(context, status::kHeaderTooShort, context.workCopyPath);
+    return status::kHeaderTooShort;
+  }
+  context.header = *header;
+  return extractSlot(context, *file, static_cast<int>(kSlotImplodeLibrary), false);
+}
+
+Status setProductPaths(InstallerContext& context) {
+  context.saverName = context.header.saverName;
+  context.dataFilePath =
+      context.folders.workingFolder + context.header.entries[kSlotDataFile].name;
+  return deriveProductFolder(context.folders.sharedFolder, context.saverName,
+                             context.productFolder);
+}
+
+Status extractStartupSlot(InstallerContext& context, int slot) {
+  if (context.header.entries[static_cast<std::size_t>(slot)].isEmpty()) return status::kSlotNameEmpty;
+  Status error = 0;
+  auto file = context.platform.files.openForReading(context.workCopyPath, error);
+  if (!file) {
+    showInstallError(context, error, context.folders.workingFolder);
+    return error;
+  }
+  return extractSlot(context, *file, slot, false);
+}
+
+Status extractLicense(InstallerContext& context) {
+  return extractStartupSlot(context, static_cast<int>(kSlotLicense));
+}
+
+Status extractReadMe(InstallerContext& context) {
+  return extractStartupSlot(context, static_cast<int>(kSlotReadMe));
+}
+
+}  // namespace saverkit

@@ -1,0 +1,190 @@
+// Slot extraction; see the header.
+#include "package/slot_extraction.h"
+
+#include <vector>
+
+#include "common/file_names.h"
+#include "common/text_helpers.h"
+#include "common/trace.h"
+#include "installer/window_operations.h"
+#include "package/compressor.h"
+#include "system/file_helpers.h"
+#include "system/os_detection.h"
+
+namespace saverkit {
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+// An imploded stream cannot expand more than a few hundred times; a recorded size beyond this
+// ratio is a damaged header, refused before anything is written.
+constexpr std::int64_t kMaxExpansionRatio = 1024;
+
+bool isLibraryTarget(const std::string& path) { return endsWith(path, ".dll"); }
+
+// Copies `length` bytes from the file's current position; -30 when it ends early.
+Status copyStored(ReadableFile& from, WritableFile& to, std::int64_t length) {
+  std::vector<char> chunk(static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk)));
+  while (length > 0) {
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk));
+    std::size_t got = 0;
+    if (const Status error = from.read(chunk.data(), wanted, got)) return error;
+    if (got == 0) return status::kShortCopy;
+    if (const Status error = to.write(chunk.data(), got)) return error;
+    length -= static_cast<std::int64_t>(got);
+  }
+  return status::kSuccess;
+}
+
+Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
+                       const std::string& target, std::int64_t length) {
+  Status error = 0;
+  auto file = context.platform.files.createFile(target, error);
+  if (!file) return error;
+  trace::enter("file created: ", target);
+  const Status copied = copyStored(packageFile, *file, length);
+  const Status closed = file->close();
+  trace::leave("sizeExtracted: ", length);
+  return copied != status::kSuccess ? copied : closed;
+}
+
+Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
+                         const PackageEntry& entry, const std::string& target,
+                         std::int64_t length) {
+  if (entry.expandedSize < 0 || entry.expandedSize > length * kMaxExpansionRatio + 4096) {
+    return status::kSizeMismatch;
+  }
+  Platform& platform = context.platform;
+  TCompressor compressor({platform.libraries, platform.files, platform.texts, platform.view},
+                         context.folders.workingFolder);
+  if (!compressor.loaded()) return status::kLibraryNotLoaded;
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(length));
+  std::size_t got = 0;
+  if (const Status error = packageFile.read(buffer.data(), buffer.size(), got)) return error;
+  if (got < buffer.size()) return status::kShortCopy;
+  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) return error;
+  const auto size = platform.files.fileSize(target);
+  if (!size) return status::kFileMissing;
+  if (*size != static_cast<std::uint64_t>(entry.expandedSize)) return status::kSizeMismatch;
+  return status::kSuccess;
+}
+
+// Makes room for the new file: a ".dll" gets one try (a library in use keeps its place), any
+// other file 1000 in a row.
+Status clearTheWay(FileSystem& files, const std::string& target) {
+  if (isLibraryTarget(target)) return deleteFileOnce(files, target);
+  return deleteFileRetrying(files, target, kReplaceAttempts);
+}
+
+bool alwaysShown(Status code) {
+  return code > 0 || code == status::kSlotNameEmpty || code == status::kUnsafeSlotName ||
+         code == status::kSlotOutsideFile || code == status::kSlotWithoutTarget;
+}
+
+}  // namespace
+
+Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
+                         SlotTarget& target) {
+  if (!isSafeBareName(entry.name)) return status::kUnsafeSlotName;
+  const Folders& folders = context.folders;
+  std::string folder;
+  switch (targetFolder(entry)) {
+    case TargetFolder::kProduct: folder = context.productFolder; break;
+    case TargetFolder::kSystem: folder = folders.systemFolder; break;
+    case TargetFolder::kShared: folder = folders.sharedFolder; break;
+    case TargetFolder::kWorking: folder = folders.workingFolder; break;
+    case TargetFolder::kNone:
+    case TargetFolder::kInvalid: return status::kSlotWithoutTarget;
+  }
+  if (folder.empty()) return status::kSlotWithoutTarget;
+  const std::string name = targetFileName(entry);
+  if (!isSafeBareName(name)) return status::kUnsafeSlotName;
+  target.path = folder + name;
+  target.nativeCopy.clear();
+  if (targetFolder(entry) == TargetFolder::kSystem && context.state.osKind == os::kWow64 &&
+      !folders.nativeSystemFolder.empty()) {
+    target.nativeCopy = folders.nativeSystemFolder + name;
+  }
+  return status::kSuccess;
+}
+
+Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
+                   bool showProgress) {
+  FileSystem& files = context.platform.files;
+  if (showProgress) setStatusText(context, context.platform.texts.text(TextId::kWritingScreenSaverFiles));
+  const PackageEntry& entry = context.header.entries[static_cast<std::size_t>(slot)];
+  SlotTarget target;
+  Status result = status::kSuccess;
+  bool written = false;
+  if (entry.isEmpty()) {
+    result = status::kSlotNameEmpty;
+  } else if ((result = resolveSlotTarget(context, entry, target)) == status::kSuccess) {
+    const std::int64_t length = storedLength(entry);
+    // Bounds first: a slot that points outside the file must not cost the old file its place.
+    if (length > 0 && !storedBytesWithin(entry, static_cast<std::int64_t>(packageFile.size()))) {
+      result = status::kSlotOutsideFile;
+    } else if ((result = packageFile.seek(static_cast<std::uint64_t>(std::max(0, entry.startOffset)))) ==
+               status::kSuccess) {
+      if (showProgress) stepProgress(context);
+      result = clearTheWay(files, target.path);
+      if (result == status::kSuccess && length <= 0) result = status::kNoMemory;
+      if (result == status::kSuccess) {
+        written = true;
+        result = entry.imploded ? writeImplodedSlot(context, packageFile, entry, target.path, length)
+                                : writeStoredSlot(context, packageFile, target.path, length);
+      }
+    }
+  }
+  if (result == status::kFileBusy) return status::kSuccess;  // the old file keeps its place
+  if (result != status::kSuccess) {
+    if (written) deleteFileOnce(files, target.path);
+    if (alwaysShown(result) || isLibraryTarget(target.path)) {
+      showInstallError(context, result, result == status::kUnsafeSlotName ? entry.name : target.path);
+    }
+    return result;
+  }
+  if (!target.nativeCopy.empty()) {
+    trace::enter("copyFileToSystemNativeDir: ", target.nativeCopy);
+    copyFilePrepared(files, target.path, target.nativeCopy, false);
+  }
+  return status::kSuccess;
+}
+
+Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath) {
+  Status error = 0;
+  auto packageFile = context.platform.files.openForReading(workCopyPath, error);
+  if (!packageFile) {
+    showInstallError(context, error, workCopyPath);
+    return error;
+  }
+  Status result = status::kSuccess;
+  const int first = context.state.hasReadMe ? static_cast<int>(kSlotReadMe)
+                                            : static_cast<int>(kSlotEngine);
+  for (int slot = first; slot < static_cast<int>(kPackageSlotCount); ++slot) {
+    if (result != status::kSuccess || context.state.cancelRequested) break;
+    result = extractSlot(context, *packageFile, slot, true);
+  }
+  return result;
+}
+
+Status copyDocumentsToProduct(InstallerContext& context) {
+  FileSystem& files = context.platform.files;
+  const auto copyDocument = [&](std::size_t slot) -> Status {
+    const std::string& name = context.header.entries[slot].name;
+    if (!isSafeBareName(name)) return status::kUnsafeSlotName;
+    const std::string source = context.folders.workingFolder + name;
+    if (!files.fileExists(source)) return status::kFileMissing;
+    if (!copyFilePrepared(files, source, context.productFolder + name, false)) {
+      return files.lastError();
+    }
+    return status::kSuccess;
+  };
+  Status result = status::kSuccess;
+  if (context.state.hasLicense) result = copyDocument(kSlotLicense);
+  if (context.state.hasReadMe) {
+    const Status readMe = copyDocument(kSlotReadMe);
+    if (readMe != status::kSuccess) return readMe;
+  }
+  return result;
+}
+
+}  // namespace saverkit

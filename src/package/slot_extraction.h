@@ -1,0 +1,41 @@
+// Turning package slots into files: one slot (`extractSlot`), the install loop over the product
+// slots, and the copy of the licence and read-me into the product folder.
+#pragma once
+
+#include <string>
+
+#include "common/status.h"
+#include "installer/installer_context.h"
+#include "platform/file_system.h"
+
+namespace saverkit {
+
+inline constexpr int kReplaceAttempts = 1000;
+
+// Where a slot goes: the target path, and the native system folder copy on 64-bit Windows.
+struct SlotTarget {
+  std::string path;
+  std::string nativeCopy;
+};
+
+// The slot's target, or a status: -601 for a name that is no bare file name, -603 for a kind
+// with no folder (0, 8, 9, or outside 0..10) or a folder that is not known.
+Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
+                         SlotTarget& target);
+
+// Extracts one slot from the open working copy. Statuses: 0 (also when an existing file could
+// not be replaced and was kept), -531, -601, -602, -603, -7, -30, -35, -13, -16, -38, or the
+// system's code. Failures are shown for ".dll" targets; system codes and the package's own
+// faults (-531, -601, -602, -603) always. A failed slot leaves no partly written file.
+Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
+                   bool showProgress);
+
+// The install loop: slot 5 (when the package carries a read-me) or 6, up to 10, stopping at
+// the first failure or when the user cancels.
+Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath);
+
+// Copies the licence (when shown) and the read-me from the working folder into the product
+// folder: 0, -16 for a missing document, or the system's code of a failed copy.
+Status copyDocumentsToProduct(InstallerContext& context);
+
+}  // namespace saverkit

@@ -1,0 +1,72 @@
+// Builds installer files in memory for the package tests: a zero stub of the fixed size, the
+// header, and each slot's bytes (stored or imploded) appended with their absolute offsets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "package/package_format.h"
+#include "platform/fake/fake_platform.h"
+#include "saverkit/implode/codec.h"
+
+namespace saverkit::testing {
+
+class InstallerImage {
+ public:
+  InstallerImage() {
+    header.presentationMode = 1;
+    header.saverName = "Ocean";
+    setSlot(1, "impborl.dat", 4, "MZ-library");
+  }
+
+  // Stored or imploded data for a slot; the offsets are filled in by bytes().
+  void setSlot(int slot, const std::string& name, int destination, const std::string& data,
+               bool imploded = false) {
+    PackageEntry& entry = header.entries[static_cast<std::size_t>(slot)];
+    entry.name = name;
+    entry.destination = destination;
+    entry.imploded = imploded;
+    entry.expandedSize = static_cast<std::int32_t>(data.size());
+    data_[static_cast<std::size_t>(slot)] = imploded ? implodeBytes(data) : data;
+  }
+
+  std::string bytes() {
+    std::string image(static_cast<std::size_t>(kInstallerSizeInBytes) + kPackageHeaderSize, '\0');
+    for (std::size_t slot = 0; slot < kPackageSlotCount; ++slot) {
+      PackageEntry& entry = header.entries[slot];
+      if (entry.isEmpty() || keepOffsets_[slot]) continue;
+      entry.startOffset = static_cast<std::int32_t>(image.size());
+      entry.endOffset = static_cast<std::int32_t>(image.size() + data_[slot].size()) - 1;
+      image += data_[slot];
+    }
+    const auto encoded = encodePackageHeader(header);
+    image.replace(static_cast<std::size_t>(kInstallerSizeInBytes), kPackageHeaderSize,
+                  reinterpret_cast<const char*>(encoded.data()), encoded.size());
+    return image;
+  }
+
+  // Offsets set by the test itself (for broken packages).
+  void setOffsets(int slot, std::int32_t start, std::int32_t end) {
+    header.entries[static_cast<std::size_t>(slot)].startOffset = start;
+    header.entries[static_cast<std::size_t>(slot)].endOffset = end;
+    keepOffsets_[static_cast<std::size_t>(slot)] = true;
+  }
+
+  static std::string implodeBytes(const std::string& data) {
+    std::vector<std::uint8_t> out;
+    implode::implode({reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}, {}, out);
+    return std::string(out.begin(), out.end());
+  }
+
+  PackageHeader header;
+
+ private:
+  std::array<std::string, kPackageSlotCount> data_;
+  std::array<bool, kPackageSlotCount> keepOffsets_{};
+};
+
+// Makes the fake loader offer our native codec as "<folder>impborl.dll" whenever the test puts a
+// file there.
+void registerNativeCodec(fake::FakeLibraryLoader& loader, const std::string& path);
+
+}  // namespace saverkit::testing
