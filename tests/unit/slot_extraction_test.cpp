@@ -1,0 +1,268 @@
+// Extracting slots: destinations, replacing files in use, stored and imploded data, broken and
+// hostile packages, the install loop and the document copy.
+#include <gtest/gtest.h>
+
+#include "package/package_reader.h"
+#include "package/slot_extraction.h"
+#include "package_fixture.h"
+
+namespace saverkit {
+namespace {
+
+using saverkit::testing::InstallerImage;
+
+const std::string kWork = "C:\\Local\\Vantrel\\ZOR1\\";
+const std::string kSystem = "C:\\WINDOWS\\system32\\";
+const std::string kNative = "C:\\WINDOWS\\Sysnative\\";
+const std::string kShared = "C:\\PD\\Vantrel\\";
+const std::string kProduct = "C:\\PD\\Vantrel\\Ocean\\";
+
+class SlotExtractionTest : public ::testing::Test {
+ protected:
+  SlotExtractionTest() {
+    context.folders = {"C:\\WINDOWS\\", kSystem, kNative, kShared, "C:\\Downloads\\", kWork};
+    context.productFolder = kProduct;
+    context.workCopyPath = kWork + "temp.dat";
+    for (const std::string& folder : {kWork, kSystem, kNative, kProduct}) fakes.files.addFolder(folder);
+    saverkit::testing::registerNativeCodec(fakes.libraries, kWork + "impborl.dll");
+  }
+  // Writes the image as the working copy and reads its header (extracting slot 1).
+  void load() {
+    fakes.files.addFile(context.workCopyPath, image.bytes());
+    ASSERT_EQ(readPackageHeader(context), 0);
+  }
+  Status extract(int slot) {
+    Status error = 0;
+    auto file = fakes.files.openForReading(context.workCopyPath, error);
+    return extractSlot(context, *file, slot, false);
+  }
+
+  fake::FakePlatform fakes;
+  InstallerContext context{fakes.platform};
+  InstallerImage image;
+};
+
+TEST_F(SlotExtractionTest, DestinationKinds) {
+  struct Row {
+    int kind;
+    const char* name;
+    std::string target;
+  };
+  const Row rows[] = {
+      {1, "a.swf", kProduct + "a.swf"},
+      {5, "b.swf", kProduct + "b.swf"},
+      {6, "c.swf", kProduct + "c.swf"},
+      {10, "d.swf", kProduct + "d.swf"},
+      {2, "Ocean.scr", kSystem + "Ocean.scr"},
+      {3, "install_flash_player_10_active_x.exe", kWork + "install_flash_player_10_active_x.exe"},
+      {3, "install_flash_player_active_x.exe", kWork + "install_flash_player_active_x.exe"},
+      {3, "Install_Flash_Player_Active_X.exe", kShared + "Install_Flash_Player_Active_X.dll"},
+      {3, "helper.ocx", kShared + "helper.dll"},
+      {4, "impborl.dat", kWork + "impborl.dll"},
+      {4, "IMPBORL.DAT", kWork + "IMPBORL.DAT"},
+      {4, "movie.swf", kWork + "movie.swf"},
+      {7, "saver.dat", kWork + "saver.dat"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.kind) + " " + row.name);
+    PackageEntry entry;
+    entry.name = row.name;
+    entry.destination = row.kind;
+    SlotTarget target;
+    ASSERT_EQ(resolveSlotTarget(context, entry, target), 0);
+    EXPECT_EQ(target.path, row.target);
+    EXPECT_EQ(target.nativeCopy, "");
+  }
+  for (const int kind : {0, 8, 9, 11, -1}) {
+    SCOPED_TRACE(kind);
+    PackageEntry entry;
+    entry.name = "x.bin";
+    entry.destination = kind;
+    SlotTarget target;
+    EXPECT_EQ(resolveSlotTarget(context, entry, target), -603);
+  }
+}
+
+TEST_F(SlotExtractionTest, SystemFilesAreCopiedToTheNativeFolderOnlyUnderWow64) {
+  image.setSlot(6, "Ocean.scr", 2, "engine bytes");
+  load();
+  EXPECT_EQ(extract(6), 0);
+  EXPECT_EQ(fakes.files.contents(kSystem + "Ocean.scr"), "engine bytes");
+  EXPECT_FALSE(fakes.files.exists(kNative + "Ocean.scr"));
+  context.state.osKind = 7;
+  EXPECT_EQ(extract(6), 0);
+  EXPECT_EQ(fakes.files.contents(kNative + "Ocean.scr"), "engine bytes");
+}
+
+TEST_F(SlotExtractionTest, ImplodedSlotsExpandAndAreCheckedBySize) {
+  std::string movie;
+  for (int i = 0; i < 3000; ++i) movie += "frame " + std::to_string(i) + ";";
+  image.setSlot(7, "movie.swf", 1, movie, /*imploded=*/true);
+  image.setSlot(9, "wrong.swf", 1, movie, /*imploded=*/true);
+  image.header.entries[9].expandedSize += 1;
+  image.setSlot(10, "wrong.dll", 1, movie, /*imploded=*/true);
+  image.header.entries[10].expandedSize -= 1;
+  load();
+  EXPECT_EQ(extract(7), 0);
+  EXPECT_EQ(fakes.files.contents(kProduct + "movie.swf"), movie);
+  EXPECT_EQ(fakes.libraries.loadedNow, 0);  // unloaded after each slot
+
+  EXPECT_EQ(extract(9), -13);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "wrong.swf"));  // nothing half-right stays
+  EXPECT_TRUE(fakes.view.dialogs.empty());                   // not a ".dll": the caller reports
+  EXPECT_EQ(extract(10), -13);
+  EXPECT_EQ(fakes.view.dialogs.size(), 1u);                  // a ".dll" is shown
+}
+
+TEST_F(SlotExtractionTest, ImplodedSlotWithoutTheLibraryIsMinus35) {
+  image.setSlot(7, "movie.swf", 1, "data", true);
+  load();
+  fakes.files.deleteFile(kWork + "impborl.dll");
+  EXPECT_EQ(extract(7), -35);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "movie.swf"));
+}
+
+TEST_F(SlotExtractionTest, EmptyAndNegativeStoredLengthsAreMinus7) {
+  image.setSlot(7, "empty.bin", 1, "");
+  image.setSlot(9, "backwards.bin", 1, "");
+  image.setOffsets(9, 700000, 690000);
+  load();
+  EXPECT_EQ(extract(7), -7);
+  EXPECT_EQ(extract(9), -7);
+}
+
+TEST_F(SlotExtractionTest, OffsetsOutsideTheFileAreRefusedBeforeTheOldFileIsTouched) {
+  fakes.files.addFile(kProduct + "far.bin", "old");
+  image.setSlot(7, "far.bin", 1, "");
+  image.setOffsets(7, 2000000, 2000100);
+  image.setSlot(9, "huge.bin", 1, "");
+  image.setOffsets(9, 690176, 2147483647);
+  image.setSlot(10, "negative.bin", 1, "");
+  image.setOffsets(10, -100, 50);
+  load();
+  for (const int slot : {7, 9, 10}) {
+    SCOPED_TRACE(slot);
+    EXPECT_EQ(extract(slot), -602);
+  }
+  EXPECT_EQ(fakes.files.contents(kProduct + "far.bin"), "old");
+  EXPECT_FALSE(fakes.files.exists(kProduct + "huge.bin"));
+  EXPECT_EQ(fakes.view.dialogs.size(), 3u);
+}
+
+TEST_F(SlotExtractionTest, AnExpandedSizeNoStreamCouldReachIsRefused) {
+  image.setSlot(7, "bomb.bin", 1, "tiny", true);
+  image.header.entries[7].expandedSize = 2000000000;
+  load();
+  EXPECT_EQ(extract(7), -13);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "bomb.bin"));
+}
+
+TEST_F(SlotExtractionTest, NamesThatAreNotBareFileNamesWriteNothing) {
+  load();
+  const auto before = fakes.files.pathsUnder();
+  for (const char* name : {"..\\..\\evil.dll", "sub\\x.dll", "C:\\x.dll", "a:b", "CON", "tab\tx"}) {
+    SCOPED_TRACE(name);
+    context.header.entries[7].name = name;
+    context.header.entries[7].destination = 1;
+    EXPECT_EQ(extract(7), -601);
+  }
+  EXPECT_EQ(fakes.files.pathsUnder(), before);
+}
+
+TEST_F(SlotExtractionTest, ALibraryInUseKeepsItsPlaceButAScreenSaverDoesNot) {
+  image.setSlot(7, "helper.dll", 2, "new library");
+  image.setSlot(6, "Ocean.scr", 2, "new engine");
+  load();
+  fakes.files.addFile(kSystem + "helper.dll", "old library");
+  fakes.files.busyFiles[kSystem + "helper.dll"] = fake::FakeFileSystem::kForever;
+  EXPECT_EQ(extract(7), 0);
+  EXPECT_EQ(fakes.files.contents(kSystem + "helper.dll"), "old library");
+  EXPECT_EQ(fakes.files.deleteAttempts(kSystem + "helper.dll"), 2);  // one attempt only
+
+  fakes.files.addFile(kSystem + "Ocean.scr", "old engine");
+  fakes.files.busyFiles[kSystem + "Ocean.scr"] = fake::FakeFileSystem::kForever;
+  EXPECT_EQ(extract(6), -38);
+  EXPECT_EQ(fakes.files.deleteAttempts(kSystem + "Ocean.scr"), 2000);
+  EXPECT_TRUE(fakes.view.dialogs.empty());
+}
+
+TEST_F(SlotExtractionTest, WriteFailuresAreShownWithTheTarget) {
+  image.setSlot(7, "big.swf", 1, std::string(5000, 'z'));
+  load();
+  fakes.files.writeLimits[kProduct + "big.swf"] = 100;
+  EXPECT_EQ(extract(7), 112);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: " + kProduct +
+                                            "big.swf\r\n\r\nProblem with file " + kProduct + "big.swf. ");
+  EXPECT_FALSE(fakes.files.exists(kProduct + "big.swf"));
+}
+
+class InstallLoopTest : public SlotExtractionTest {
+ protected:
+  InstallLoopTest() {
+    image.setSlot(5, "Read Me.txt", 7, "read me");
+    image.setSlot(6, "Ocean.scr", 2, "engine");
+    image.setSlot(7, "a.swf", 1, "a");
+    image.setSlot(8, "saver.dat", 7, "data file");
+    image.setSlot(9, "b.swf", 1, "b");
+    image.setSlot(10, "c.swf", 1, "c");
+  }
+  int steps() const {
+    return static_cast<int>(std::count(fakes.view.log.begin(), fakes.view.log.end(), "progress step"));
+  }
+};
+
+TEST_F(InstallLoopTest, SixSlotsWithReadMeFiveWithout) {
+  load();
+  context.state.hasReadMe = true;
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), 0);
+  EXPECT_EQ(steps(), 6);
+  EXPECT_EQ(fakes.files.contents(kWork + "saver.dat"), "data file");
+  EXPECT_EQ(fakes.view.statusText, "Writing screen saver files...");
+
+  fakes.view.log.clear();
+  context.state.hasReadMe = false;
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), 0);
+  EXPECT_EQ(steps(), 5);
+}
+
+TEST_F(InstallLoopTest, CancelDuringASlotLetsItFinishAndStopsBeforeTheNext) {
+  load();
+  // The pauses of slots 6 and 7 pass; the user clicks Cancel during the pause of slot 7.
+  fakes.view.userActions = {[] {}, [this] { context.state.cancelRequested = true; }};
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), 0);
+  EXPECT_TRUE(fakes.files.exists(kProduct + "a.swf"));
+  EXPECT_FALSE(fakes.files.exists(kWork + "saver.dat"));
+}
+
+TEST_F(InstallLoopTest, StopsAtTheFirstFailure) {
+  image.setSlot(8, "saver.dat", 7, "");
+  load();
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), -7);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "b.swf"));
+  EXPECT_EQ(extractProductSlots(context, kWork + "missing.dat"), 2);
+}
+
+TEST_F(InstallLoopTest, DocumentsAreCopiedIntoTheProductFolder) {
+  image.setSlot(4, "License.txt", 7, "terms");
+  load();
+  fakes.files.addFile(kWork + "License.txt", "terms");
+  fakes.files.addFile(kWork + "Read Me.txt", "read me");
+  context.state.hasLicense = true;
+  context.state.hasReadMe = true;
+  EXPECT_EQ(copyDocumentsToProduct(context), 0);
+  EXPECT_EQ(fakes.files.contents(kProduct + "License.txt"), "terms");
+  EXPECT_EQ(fakes.files.contents(kProduct + "Read Me.txt"), "read me");
+
+  fakes.files.deleteFile(kWork + "Read Me.txt");
+  EXPECT_EQ(copyDocumentsToProduct(context), -16);
+  context.state.hasReadMe = false;
+  fakes.files.deleteFile(kWork + "License.txt");
+  EXPECT_EQ(copyDocumentsToProduct(context), -16);
+  context.state.hasLicense = false;
+  EXPECT_EQ(copyDocumentsToProduct(context), 0);
+  EXPECT_TRUE(fakes.view.dialogs.empty());  // the document copies never show their codes
+}
+
+}  // namespace
+}  // namespace saverkit
