@@ -2,14 +2,25 @@
 // the installer state, and (as later steps need them) folders, paths and the package header.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "installer/installer_state.h"
+#include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "platform/platform.h"
 #include "system/folders.h"
 
 namespace saverkit {
+
+// The screen saver data file while it is being expanded: the open file, its directory (entries
+// 1 to the item count; entry 0 stays empty) and whether it is open.
+struct DataFileState {
+  std::unique_ptr<ReadableFile> file;
+  std::vector<DirectoryRecord> directory;
+  bool open = false;
+};
 
 struct InstallerContext {
   explicit InstallerContext(Platform& platformIn) : platform(platformIn) {}
@@ -25,6 +36,9 @@ struct InstallerContext {
   std::string saverName;
   std::string productFolder;
   std::string dataFilePath;
+  // The saver record: read from the data file, written out as "saver.dat".
+  SaverRecord saverRecord;
+  DataFileState dataFile;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

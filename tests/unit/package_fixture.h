@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "platform/fake/fake_platform.h"
 #include "saverkit/implode/codec.h"
@@ -68,5 +69,51 @@ class InstallerImage {
 // Makes the fake loader offer our native codec as "<folder>impborl.dll" whenever the test puts a
 // file there.
 void registerNativeCodec(fake::FakeLibraryLoader& loader, const std::string& path);
+
+}  // namespace saverkit::testing
+
+namespace saverkit::testing {
+
+// A screen saver data file in memory: the saver record, the directory and the items.
+class DataFileImage {
+ public:
+  struct Item {
+    std::uint8_t kind = kItemKindData;
+    std::string path;
+    std::string data;
+    bool imploded = false;
+  };
+
+  DataFileImage() { record.bytes[0] = 0x5A; }  // engine-owned bytes pass through untouched
+
+  void add(const std::string& path, const std::string& data, bool imploded = false,
+           std::uint8_t kind = kItemKindData) {
+    items.push_back({kind, path, data, imploded});
+  }
+
+  std::string bytes() {
+    record.setItemCount(static_cast<std::int32_t>(items.size()));
+    std::string out(reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size());
+    std::string body;
+    std::int64_t offset = directoryEnd(static_cast<std::int64_t>(items.size()));
+    for (const Item& item : items) {
+      DirectoryRecord directory{item.kind, item.path, static_cast<std::int32_t>(offset)};
+      const auto encoded = encodeDirectoryRecord(directory);
+      out.append(reinterpret_cast<const char*>(encoded.data()), encoded.size());
+      const std::string stored =
+          item.imploded ? InstallerImage::implodeBytes(item.data) : item.data;
+      ItemHeader header{static_cast<std::int32_t>(item.data.size()),
+                        static_cast<std::int32_t>(stored.size()), item.imploded};
+      const auto headerBytes = encodeItemHeader(header);
+      body.append(reinterpret_cast<const char*>(headerBytes.data()), headerBytes.size());
+      body += stored;
+      offset += static_cast<std::int64_t>(kItemHeaderSize + stored.size());
+    }
+    return out + body;
+  }
+
+  SaverRecord record;
+  std::vector<Item> items;
+};
 
 }  // namespace saverkit::testing

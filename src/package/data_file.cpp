@@ -1,0 +1,226 @@
+// The screen saver data file; see the header.
+#include "package/data_file.h"
+
+#include <array>
+#include <vector>
+
+#include "common/file_names.h"
+#include "common/text_helpers.h"
+#include "installer/window_operations.h"
+#include "package/compressor.h"
+#include "system/file_helpers.h"
+
+namespace saverkit {
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+constexpr std::int64_t kMaxExpansionRatio = 1024;
+
+// Reads exactly `size` bytes; a short read is the end-of-file error.
+Status readExactly(ReadableFile& file, void* buffer, std::size_t size) {
+  std::size_t got = 0;
+  if (const Status error = file.read(buffer, size, got)) return error;
+  return got == size ? status::kSuccess : win_error::kHandleEof;
+}
+
+void showReadError(InstallerContext& context, Status code) {
+  const TextSource& texts = context.platform.texts;
+  showErrorBox(context, texts.text(TextId::kVantrelErrorPrefix) +
+                            texts.text(TextId::kProblemReadingDataFile) + texts.systemErrorText(code));
+}
+
+std::string itemPath(const DirectoryRecord& record) {
+  std::string path = record.path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std::string& target,
+                       std::int64_t length, bool& created) {
+  Status error = 0;
+  auto file = context.platform.files.createFile(target, error);
+  if (!file) return error;
+  created = true;
+  std::vector<char> chunk(static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk)));
+  while (length > 0) {
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk));
+    if ((error = readExactly(data, chunk.data(), wanted)) != 0) return error;
+    if ((error = file->write(chunk.data(), wanted)) != 0) return error;
+    length -= static_cast<std::int64_t>(wanted);
+  }
+  return file->close();
+}
+
+Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const ItemHeader& header,
+                         const std::string& target, bool& created) {
+  if (header.expandedSize > std::int64_t{header.storedSize} * kMaxExpansionRatio + 4096) {
+    return status::kSizeMismatch;
+  }
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(header.storedSize));
+  if (const Status error = readExactly(data, buffer.data(), buffer.size())) return error;
+  Platform& platform = context.platform;
+  TCompressor compressor({platform.libraries, platform.files, platform.texts, platform.view},
+                         context.folders.workingFolder);
+  if (!compressor.loaded()) return status::kLibraryNotLoaded;
+  created = true;
+  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) return error;
+  const auto size = platform.files.fileSize(target);
+  if (!size) return status::kFileMissing;
+  return *size == static_cast<std::uint64_t>(header.expandedSize) ? status::kSuccess
+                                                                   : status::kSizeMismatch;
+}
+
+// Copies a movie item: item 1 from the installer's own movie, later ones from item 1's copy.
+Status copyMovieItem(InstallerContext& context, int item, const std::string& firstItemPath,
+                     const std::string& path) {
+  if (!isSafeRelativePath(path) || !isSafeRelativePath(firstItemPath)) return status::kUnsafeItemPath;
+  const std::string source = item == 1
+                                 ? context.folders.workingFolder + std::string(kInstallerMovieName)
+                                 : context.productFolder + firstItemPath;
+  const std::string target = context.productFolder + path;
+  if (copyFilePrepared(context.platform.files, source, target, false)) return status::kSuccess;
+  // A movie copied onto itself has nothing to do.
+  if (source == target) return status::kSuccess;
+  showInstallError(context, status::kDataCopyFailed, source);
+  return status::kDataCopyFailed;
+}
+
+}  // namespace
+
+Status readSaverRecord(InstallerContext& context) {
+  Status error = 0;
+  auto file = context.platform.files.openForReading(context.dataFilePath, error);
+  if (file) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
+  if (error != 0) showInstallError(context, error, context.dataFilePath);
+  return error;
+}
+
+Status writeSaverRecord(InstallerContext& context) {
+  setStatusText(context, context.platform.texts.text(TextId::kWritingSaverDataFile));
+  const std::string path = context.productFolder + kSaverRecordFileName;
+  Status error = 0;
+  auto file = context.platform.files.createFile(path, error);
+  if (file) {
+    error = file->write(context.saverRecord.bytes.data(), kSaverRecordSize);
+    const Status closed = file->close();
+    if (error == 0) error = closed;
+  }
+  if (error != 0) showInstallError(context, error, path);
+  return error;
+}
+
+Status openDataFile(InstallerContext& context, const std::string& path, bool showErrors,
+                    bool& isOpen) {
+  DataFileState& state = context.dataFile;
+  if (state.open) {
+    const TextSource& texts = context.platform.texts;
+    showErrorBox(context, texts.text(TextId::kVantrelErrorPrefix) + texts.text(TextId::kDataFileInUse));
+    isOpen = true;
+    return status::kSuccess;
+  }
+  Status error = 0;
+  state.file = context.platform.files.openForReading(path, error);
+  if (state.file) error = readExactly(*state.file, context.saverRecord.bytes.data(), kSaverRecordSize);
+  state.directory.assign(kMaxDataFileItems + 1, DirectoryRecord{});
+  const std::int32_t count = context.saverRecord.itemCount();
+  if (error == 0 && (count < 0 || count > kMaxDataFileItems ||
+                     directoryEnd(count) > static_cast<std::int64_t>(state.file->size()))) {
+    error = status::kDataFileDamaged;
+  }
+  std::array<std::uint8_t, kDirectoryRecordSize> bytes{};
+  for (std::int32_t item = 1; error == 0 && item <= count; ++item) {
+    error = readExactly(*state.file, bytes.data(), bytes.size());
+    if (error == 0) state.directory[static_cast<std::size_t>(item)] = *decodeDirectoryRecord(bytes.data(), bytes.size());
+  }
+  if (error != 0) {
+    state.file.reset();
+    isOpen = false;
+    if (showErrors) {
+      showErrorBox(context, context.platform.texts.text(TextId::kProblemOpeningDataFile) + path +
+                                "\r\n\r\n" + decimal(error));
+    }
+    return error;
+  }
+  state.open = true;
+  isOpen = true;
+  return status::kSuccess;
+}
+
+Status extractDataItem(InstallerContext& context, const std::string& folder, int item) {
+  DataFileState& state = context.dataFile;
+  if (item < 1 || item > context.saverRecord.itemCount()) return status::kItemBeyondCount;
+  if (!state.open || !state.file) return status::kDataFileNotOpen;
+  const DirectoryRecord& record = state.directory[static_cast<std::size_t>(item)];
+  const std::string path = itemPath(record);
+  if (!isSafeRelativePath(path)) return status::kUnsafeItemPath;
+  ReadableFile& data = *state.file;
+  const std::int64_t fileSize = static_cast<std::int64_t>(data.size());
+  if (record.itemOffset < 0 || record.itemOffset + std::int64_t{kItemHeaderSize} > fileSize) {
+    return status::kDataFileDamaged;
+  }
+  std::array<std::uint8_t, kItemHeaderSize> bytes{};
+  Status result = data.seek(static_cast<std::uint64_t>(record.itemOffset));
+  if (result == 0) result = readExactly(data, bytes.data(), bytes.size());
+  if (result != 0) {
+    showReadError(context, result);
+    return result;
+  }
+  const ItemHeader header = *decodeItemHeader(bytes.data(), bytes.size());
+  if (header.expandedSize == 0) return status::kSuccess;
+  if (header.dataLength() <= 0) return status::kNoMemory;
+  if (record.itemOffset + std::int64_t{kItemHeaderSize} + header.dataLength() > fileSize) {
+    return status::kDataFileDamaged;
+  }
+  const std::string target = folder + path;
+  forceFolders(context.platform.files, folderOf(target));
+  bool created = false;
+  result = header.imploded ? writeImplodedItem(context, data, header, target, created)
+                           : writeStoredItem(context, data, target, header.expandedSize, created);
+  if (result > 0) showReadError(context, result);
+  if (result != status::kSuccess && created) deleteFileOnce(context.platform.files, target);
+  return result;
+}
+
+Status closeDataFile(InstallerContext& context) {
+  DataFileState& state = context.dataFile;
+  if (!state.open) return status::kSuccess;
+  state.file.reset();
+  state.open = false;
+  return status::kSuccess;
+}
+
+Status expandDataFile(InstallerContext& context) {
+  setStatusText(context, context.platform.texts.text(TextId::kExpandingFiles));
+  bool isOpen = false;
+  Status result = openDataFile(context, context.dataFilePath, true, isOpen);
+  if (result != status::kSuccess) return result;
+  auto& directory = context.dataFile.directory;
+  const std::int32_t count = context.saverRecord.itemCount();
+  if (context.saverRecord.saverKind() == kSaverKindInstallerMovie && count >= 1) {
+    directory[1].itemKind = kItemKindMovieCopy;
+  }
+  const std::string firstItemPath = count >= 1 ? itemPath(directory[1]) : std::string();
+  for (int item = 1; item <= count && result == status::kSuccess; ++item) {
+    const DirectoryRecord& record = directory[static_cast<std::size_t>(item)];
+    if (record.path.empty()) continue;
+    result = record.isMovieCopy() ? copyMovieItem(context, item, firstItemPath, itemPath(record))
+                                  : extractDataItem(context, context.productFolder, item);
+  }
+  if (result == status::kSuccess) {
+    result = closeDataFile(context);
+    stepProgress(context);
+  } else {
+    // Closed after a failure too: the install deletes the data file next, which an open file
+    // would prevent on Windows.
+    closeDataFile(context);
+  }
+  if (!firstItemPath.empty() && isSafeRelativePath(firstItemPath)) {
+    const std::string firstItem = context.productFolder + firstItemPath;
+    if (context.platform.files.fileExists(firstItem)) context.platform.files.addArchiveAttribute(firstItem);
+  }
+  return result;
+}
+
+}  // namespace saverkit

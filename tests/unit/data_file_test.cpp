@@ -1,0 +1,203 @@
+// The screen saver data file: its record, its items, the movie copies, and damaged or hostile
+// data files.
+#include <gtest/gtest.h>
+
+#include "package/data_file.h"
+#include "package_fixture.h"
+
+namespace saverkit {
+namespace {
+
+using saverkit::testing::DataFileImage;
+
+const std::string kWork = "C:\\Local\\Vantrel\\ZOR1\\";
+const std::string kProduct = "C:\\PD\\Vantrel\\Ocean\\";
+
+class DataFileTest : public ::testing::Test {
+ protected:
+  DataFileTest() {
+    context.folders.workingFolder = kWork;
+    context.productFolder = kProduct;
+    context.dataFilePath = kWork + "saver.dat";
+    fakes.files.addFolder(kWork);
+    fakes.files.addFolder(kProduct);
+    fakes.files.addFile(kWork + "impborl.dll", "MZ");
+    saverkit::testing::registerNativeCodec(fakes.libraries, kWork + "impborl.dll");
+  }
+  Status expand() {
+    fakes.files.addFile(context.dataFilePath, image.bytes());
+    EXPECT_EQ(readSaverRecord(context), 0);
+    return expandDataFile(context);
+  }
+  std::vector<std::string> productFiles() const { return fakes.files.pathsUnder(kProduct); }
+
+  fake::FakePlatform fakes;
+  InstallerContext context{fakes.platform};
+  DataFileImage image;
+};
+
+TEST_F(DataFileTest, StoredAndImplodedItemsInNestedFolders) {
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += static_cast<char>('a' + i % 7);
+  image.add("scene.swf", "movie");
+  image.add("media\\sounds\\waves.mp3", big, true);
+  image.add("media/pictures/fish.jpg", "jpeg bytes");
+  EXPECT_EQ(expand(), 0);
+  EXPECT_EQ(fakes.files.contents(kProduct + "scene.swf"), "movie");
+  EXPECT_EQ(fakes.files.contents(kProduct + "media\\sounds\\waves.mp3"), big);
+  EXPECT_EQ(fakes.files.contents(kProduct + "media\\pictures\\fish.jpg"), "jpeg bytes");
+  EXPECT_TRUE(fakes.files.hasArchiveAttribute(kProduct + "scene.swf"));
+  EXPECT_EQ(fakes.view.statusText, "Expanding files...");
+  EXPECT_FALSE(context.dataFile.open);
+  EXPECT_EQ(std::count(fakes.view.log.begin(), fakes.view.log.end(), "progress step"), 1);
+}
+
+TEST_F(DataFileTest, EmptyDirectorySizeZeroAndEmptyPaths) {
+  EXPECT_EQ(expand(), 0);
+  EXPECT_TRUE(productFiles().empty());
+  image.add("nothing.bin", "");
+  image.add("", "skipped");
+  image.add("kept.bin", "k");
+  EXPECT_EQ(expand(), 0);
+  EXPECT_EQ(productFiles(), std::vector<std::string>{kProduct + "kept.bin"});
+}
+
+TEST_F(DataFileTest, SaverRecordRoundTripsIntoSaverDat) {
+  image.add("a.bin", "a");
+  image.record.setSaverKind(5);
+  image.record.bytes[1000] = 0x42;
+  ASSERT_EQ(expand(), 0);
+  EXPECT_EQ(writeSaverRecord(context), 0);
+  const auto written = fakes.files.contents(kProduct + "saver.dat");
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->size(), 1240u);
+  EXPECT_EQ(*written, image.bytes().substr(0, 1240));
+  EXPECT_EQ(fakes.view.statusText, "Writing saver data file...");
+}
+
+TEST_F(DataFileTest, KindThreeItemsAreCopiesOfTheInstallerMovie) {
+  fakes.files.addFile(kWork + "installer.swf", "installer movie");
+  image.record.setSaverKind(3);
+  image.add("saver.swf", "");  // never read from the data file
+  image.add("preview\\small.swf", "", false, kItemKindMovieCopy);
+  image.add("other.bin", "o");
+  EXPECT_EQ(expand(), 0);
+  EXPECT_EQ(fakes.files.contents(kProduct + "saver.swf"), "installer movie");
+  EXPECT_EQ(fakes.files.contents(kProduct + "preview\\small.swf"), "installer movie");
+  EXPECT_EQ(fakes.files.contents(kProduct + "other.bin"), "o");
+}
+
+TEST_F(DataFileTest, AFailedMovieCopyIsMinus532WithTheSourceButNotOntoItself) {
+  image.record.setSaverKind(3);
+  image.add("saver.swf", "");
+  EXPECT_EQ(expand(), -532);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: " + kWork + "installer.swf\r\n\r\nProblem with file " +
+                                            kWork + "installer.swf. ");
+  EXPECT_FALSE(context.dataFile.open);
+
+  fakes.view.dialogs.clear();
+  fakes.files.addFile(kWork + "installer.swf", "m");
+  image.add("saver.swf", "", false, kItemKindMovieCopy);  // item 2 copies item 1 onto itself
+  EXPECT_EQ(expand(), 0);
+  EXPECT_TRUE(fakes.view.dialogs.empty());
+}
+
+TEST_F(DataFileTest, WrongExpandedSizeIsMinus13AndLeavesNoFile) {
+  image.add("a.bin", std::string(5000, 'q'), true);
+  std::string bytes = image.bytes();
+  const std::size_t headerAt = 1240 + 264;
+  bytes[headerAt + 8] = static_cast<char>(bytes[headerAt + 8] + 1);  // expanded size + 1
+  fakes.files.addFile(context.dataFilePath, bytes);
+  ASSERT_EQ(readSaverRecord(context), 0);
+  EXPECT_EQ(expandDataFile(context), -13);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
+}
+
+TEST_F(DataFileTest, ItemPathsThatLeaveTheProductFolderWriteNothing) {
+  fakes.files.addFile("C:\\PD\\Vantrel\\Other\\keep.txt", "keep");
+  const auto before = fakes.files.pathsUnder();
+  for (const char* path : {"..\\Other\\keep.txt", "C:\\evil.dll", "\\root.txt", "a\\..\\..\\b",
+                           "file.txt:stream", "media\\NUL", "\\\\server\\share\\x"}) {
+    SCOPED_TRACE(path);
+    image.items.clear();
+    image.add(path, "payload");
+    EXPECT_EQ(expand(), -604);
+  }
+  fakes.files.deleteFile(context.dataFilePath);
+  EXPECT_EQ(fakes.files.pathsUnder(), before);
+}
+
+TEST_F(DataFileTest, DamagedDirectoriesAndItemsAreRefused) {
+  image.add("a.bin", "abc");
+  std::string bytes = image.bytes();
+  struct Case {
+    const char* label;
+    std::function<void(std::string&)> damage;
+    Status expected;
+  };
+  const Case cases[] = {
+      {"count above 1010", [](std::string& b) { b[212] = static_cast<char>(0xF3); b[213] = 0x03; }, -605},
+      {"negative count", [](std::string& b) { b[215] = static_cast<char>(0x80); }, -605},
+      {"directory past the end", [](std::string& b) { b[212] = 9; }, -605},
+      {"item offset past the end", [](std::string& b) { b[1240 + 263] = 0x70; }, -605},
+      {"negative item offset", [](std::string& b) { b[1240 + 263] = static_cast<char>(0x80); }, -605},
+      {"data past the end", [](std::string& b) { b[1240 + 264 + 9] = 0x10; }, -605},
+      {"negative size", [](std::string& b) { b[1240 + 264 + 11] = static_cast<char>(0x80); }, -7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string damaged = bytes;
+    c.damage(damaged);
+    fakes.files.addFile(context.dataFilePath, damaged);
+    EXPECT_EQ(expandDataFile(context), c.expected);
+    EXPECT_FALSE(context.dataFile.open);
+    EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
+  }
+}
+
+TEST_F(DataFileTest, ReaderRulesAndMessages) {
+  image.add("a.bin", "a");
+  fakes.files.addFile(context.dataFilePath, image.bytes());
+  ASSERT_EQ(readSaverRecord(context), 0);
+  EXPECT_EQ(extractDataItem(context, kProduct, 1), -15);  // counted, but not open
+  bool isOpen = false;
+  ASSERT_EQ(openDataFile(context, context.dataFilePath, true, isOpen), 0);
+  EXPECT_TRUE(isOpen);
+  EXPECT_EQ(extractDataItem(context, kProduct, 2), -12);
+  EXPECT_EQ(extractDataItem(context, kProduct, 0), -12);
+  isOpen = false;
+  EXPECT_EQ(openDataFile(context, context.dataFilePath, true, isOpen), 0);
+  EXPECT_TRUE(isOpen);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Vantrel Error: Screen saver data file already in use.");
+  EXPECT_EQ(closeDataFile(context), 0);
+  EXPECT_EQ(closeDataFile(context), 0);
+
+  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", true, isOpen), 2);
+  EXPECT_FALSE(isOpen);
+  EXPECT_EQ(fakes.view.dialogs.back().text,
+            "Problem opening screen saver data file.\r\n\r\nFile: " + kWork + "missing.dat\r\n\r\n2");
+  const std::size_t shown = fakes.view.dialogs.size();
+  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", false, isOpen), 2);
+  EXPECT_EQ(fakes.view.dialogs.size(), shown);
+}
+
+TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
+  image.add("a.bin", std::string(3000, 'w'));
+  fakes.files.addFile(context.dataFilePath, "short");
+  EXPECT_EQ(readSaverRecord(context), 38);
+  fakes.files.addFile(context.dataFilePath, image.bytes());
+  ASSERT_EQ(readSaverRecord(context), 0);
+  fakes.texts.systemTexts[112] = "There is not enough space on the disk";
+  fakes.files.writeLimits[kProduct + "a.bin"] = 10;
+  EXPECT_EQ(expandDataFile(context), 112);
+  EXPECT_EQ(fakes.view.dialogs.back().text,
+            "Vantrel Error: Problem reading screen saver data file. There is not enough space on the disk");
+  EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
+  fakes.files.openErrors[kProduct + "saver.dat"] = 5;
+  EXPECT_EQ(writeSaverRecord(context), 5);
+}
+
+}  // namespace
+}  // namespace saverkit
