@@ -1,0 +1,107 @@
+// Test fixture; see the header.
+#include "saverpack_fixture.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "cli.h"
+#include "package/package_format.h"
+
+namespace saverpack::test {
+
+namespace fs = std::filesystem;
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes noise(std::size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
+  return bytes;
+}
+
+void SaverpackTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  dir_ = fs::temp_directory_path() /
+         ("saverpack-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+          std::to_string(std::random_device{}()));
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+}
+
+void SaverpackTest::TearDown() {
+  std::error_code ignored;
+  fs::remove_all(dir_, ignored);
+}
+
+fs::path SaverpackTest::write(const std::string& relative, const Bytes& bytes) const {
+  const fs::path file = dir_ / relative;
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return file;
+}
+
+fs::path SaverpackTest::write(const std::string& relative, const std::string& text) const {
+  return write(relative, bytesOf(text));
+}
+
+void SaverpackTest::writeFixtureFiles() const {
+  Bytes stub(static_cast<std::size_t>(saverkit::kInstallerSizeInBytes), 0);
+  stub[0] = 'M';
+  stub[1] = 'Z';
+  write("saverstub.exe", stub);
+  write("impborl.dll", noise(900, 1));
+  std::string engine;
+  for (int i = 0; i < 300; ++i) engine += "engine code " + std::to_string(i) + "\n";
+  write("engine.scr", engine);
+  write("intro.swf", noise(700, 2));
+  std::string licence;
+  for (int i = 0; i < 100; ++i) licence += "You may use this screen saver. ";
+  write("LICENSE.txt", licence);
+  write("readme.htm", "<p>Thank you</p>");
+  write("content/ocean.txt", licence + licence);
+  write("content/media/wave.bin", noise(333, 3));
+  write("content/media/deep/empty.dat", Bytes());
+}
+
+Json SaverpackTest::standardManifest(bool implode) const {
+  return Json::parse(std::string(R"({
+    "saverName": "Ocean Waves",
+    "presentationMode": "flash",
+    "options": {"askOpenControlPanel": true},
+    "slots": {
+      "3": {"file": "intro.swf"},
+      "4": {"file": "LICENSE.txt", "implode": )") + (implode ? "true" : "false") + R"(},
+      "5": {"file": "readme.htm"},
+      "6": {"file": "engine.scr", "implode": )" + (implode ? "true" : "false") + R"(}
+    },
+    "data": {"folder": "content", "implode": ")" + (implode ? "auto" : "never") + R"("}
+  })");
+}
+
+fs::path SaverpackTest::writeManifest(const Json& manifest, const std::string& name) const {
+  return write(name, manifest.dump(2));
+}
+
+CliResult SaverpackTest::run(const std::vector<std::string>& args) const {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliResult result;
+  result.code = runSaverpack(args, dir_, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+Bytes SaverpackTest::build(const Json& manifest) {
+  const fs::path file = writeManifest(manifest);
+  const CliResult result = run({"build", file.u8string(), "-o", path("Installer.exe").u8string(),
+                                "--no-progress"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  if (result.code != 0) return {};
+  return readWholeFile(path("Installer.exe"));
+}
+
+}  // namespace saverpack::test

@@ -1,0 +1,62 @@
+// Option parsing; see the header.
+#include "command_line.h"
+
+#include <algorithm>
+
+#include "tool_error.h"
+
+namespace saverpack {
+
+std::optional<std::string> ParsedArgs::value(const std::string& name) const {
+  const auto it = values_.find(name);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::string> ParsedArgs::values(const std::string& name) const {
+  std::vector<std::string> out;
+  const auto range = values_.equal_range(name);
+  for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
+  return out;
+}
+
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+                     const std::vector<std::string>& repeatable) {
+  ParsedArgs parsed;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) {
+      return name == s.name || (s.alias != nullptr && name == s.alias);
+    });
+    if (spec == specs.end()) throw usageError("unknown option " + name);
+    std::string value;
+    if (spec->takesValue) {
+      if (equals != std::string::npos) {
+        value = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        throw usageError(std::string(spec->name) + " needs a value");
+      }
+    } else if (equals != std::string::npos) {
+      throw usageError(std::string(spec->name) + " takes no value");
+    }
+    const bool once = std::find(repeatable.begin(), repeatable.end(), spec->name) == repeatable.end();
+    if (once && parsed.has(spec->name)) throw usageError(std::string(spec->name) + " given twice");
+    parsed.add(spec->name, value);
+  }
+  return parsed;
+}
+
+}  // namespace saverpack

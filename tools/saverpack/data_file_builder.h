@@ -1,0 +1,65 @@
+// Building a screen saver data file from a folder of content: every file below the folder
+// becomes one item under its relative path, in a stable order, imploded where that helps (or
+// as the author's rules say), behind a saver record the author may supply raw.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_io.h"
+#include "findings.h"
+
+namespace saverpack {
+
+enum class ImplodeChoice { kAuto, kAlways, kNever };
+
+// First matching rule wins. A pattern without a separator matches the file name in any
+// folder; one with a separator matches the whole relative path. "*" and "?" stay within one
+// path component, "**" crosses components; letters match without regard to case.
+struct ImplodeRule {
+  std::string pattern;
+  ImplodeChoice choice = ImplodeChoice::kAuto;
+};
+
+struct DataFileSpec {
+  std::filesystem::path folder;
+  ImplodeChoice defaultChoice = ImplodeChoice::kAuto;
+  std::vector<ImplodeRule> rules;
+  std::optional<std::int32_t> saverKind;        // overrides the record file's value
+  std::optional<std::filesystem::path> recordFile;  // exactly 1240 bytes
+  // Further product-folder paths that receive copies of the installer's movie (kind 3 items).
+  std::vector<std::string> movieCopies;
+  std::string where = "data";  // how messages name this spec
+};
+
+struct BuiltItem {
+  std::string path;
+  std::uint8_t kind = 0;
+  std::int32_t expandedSize = 0;
+  std::int32_t storedSize = 0;
+  bool imploded = false;
+};
+
+struct BuiltDataFile {
+  Bytes bytes;
+  std::vector<BuiltItem> items;
+  std::int32_t saverKind = 0;
+  // For saver kind 3: the folder's own "installer.swf", which becomes item 1 and, unless the
+  // manifest names another file, the installer's slot 3 movie.
+  std::optional<std::filesystem::path> installerMovie;
+  Findings findings;  // warnings only; errors are thrown
+};
+
+// Throws ToolError(kInvalid) listing every problem found, or kIo when a file cannot be read.
+BuiltDataFile buildDataFile(const DataFileSpec& spec, bool showProgress);
+
+bool matchesGlob(std::string_view pattern, std::string_view path);
+
+// "auto", "always" or "never"; nothing for anything else.
+std::optional<ImplodeChoice> parseImplodeChoice(std::string_view text);
+
+}  // namespace saverpack

@@ -1,0 +1,104 @@
+// File access and the progress bar; see the header.
+#include "file_io.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "tool_error.h"
+
+namespace saverpack {
+
+namespace fs = std::filesystem;
+
+std::filesystem::path pathFromUtf8(const std::string& text) { return fs::u8path(text); }
+
+std::string pathToUtf8(const std::filesystem::path& path) { return path.u8string(); }
+
+Bytes readWholeFile(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) {
+    throw ioError("\"" + pathToUtf8(path) + "\" is a folder, not a file");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ioError("cannot open \"" + pathToUtf8(path) + "\"");
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0) throw ioError("cannot read \"" + pathToUtf8(path) + "\"");
+  Bytes bytes(static_cast<std::size_t>(size));
+  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    throw ioError("cannot read \"" + pathToUtf8(path) + "\"");
+  }
+  return bytes;
+}
+
+void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
+  fs::path temporary = path;
+  temporary += ".saverpack-partial";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw ioError("cannot create \"" + pathToUtf8(temporary) + "\"");
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      throw ioError("cannot write \"" + pathToUtf8(temporary) + "\"");
+    }
+  }
+  std::error_code error;
+  fs::rename(temporary, path, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw ioError("cannot write \"" + pathToUtf8(path) + "\": " + error.message());
+  }
+}
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+ProgressMeter::ProgressMeter(std::string label, std::uint64_t total, bool enabled)
+    : label_(std::move(label)), total_(total), enabled_(enabled && total >= kThreshold) {}
+
+ProgressMeter::~ProgressMeter() { finish(); }
+
+void ProgressMeter::advance(std::uint64_t bytes) {
+  done_ += bytes;
+  if (done_ > total_) done_ = total_;
+  draw();
+}
+
+void ProgressMeter::finish() {
+  if (!enabled_) return;
+  done_ = total_;
+  draw();
+  std::fputc('\n', stderr);
+  enabled_ = false;
+}
+
+void ProgressMeter::draw() {
+  if (!enabled_ || total_ == 0) return;
+  const int percent = static_cast<int>(done_ * 100 / total_);
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  constexpr int kWidth = 30;
+  const int filled = percent * kWidth / 100;
+  std::fprintf(stderr, "\r%s [%s%s] %3d%%", label_.c_str(), std::string(filled, '#').c_str(),
+               std::string(kWidth - filled, ' ').c_str(), percent);
+  std::fflush(stderr);
+}
+
+}  // namespace saverpack

@@ -1,0 +1,192 @@
+// Header rules; see the header.
+#include "header_rules.h"
+
+#include <cstdio>
+#include <map>
+
+#include "common/file_names.h"
+#include "common/text_helpers.h"
+
+namespace saverpack {
+namespace {
+
+using saverkit::PackageEntry;
+using saverkit::PackageHeader;
+using saverkit::TargetFolder;
+
+const char* slotRole(std::size_t slot) {
+  switch (slot) {
+    case 1: return "implode library";
+    case 2: return "player installer";
+    case 3: return "presentation";
+    case 4: return "licence text";
+    case 5: return "read-me document";
+    case 6: return "screen saver engine";
+    case 8: return "data file";
+    default: return "product file";
+  }
+}
+
+// The installer looks for these slots' files in its working folder only.
+bool roleNeedsWorkingFolder(std::size_t slot) {
+  return slot == saverkit::kSlotFlashInstaller || slot == saverkit::kSlotPresentation ||
+         slot == saverkit::kSlotLicense || slot == saverkit::kSlotReadMe ||
+         slot == saverkit::kSlotDataFile;
+}
+
+void checkSaverName(const PackageHeader& header, Findings& findings) {
+  const std::string& name = header.saverName;
+  if (name.empty()) {
+    findings.error("saverName", "missing; the installer names the product folder after it");
+  } else if (name.size() > saverkit::kSaverNameFieldSize) {
+    findings.error("saverName", quoteText(name) + " is longer than 64 characters");
+  } else if (!isPrintableAscii(name)) {
+    findings.error("saverName", quoteText(name) + " must be printable ASCII");
+  } else if (!saverkit::isSafeBareName(name)) {
+    findings.error("saverName", quoteText(name) + " is not a valid bare Windows file name");
+  }
+}
+
+void checkOptions(const PackageHeader& header, Findings& findings) {
+  const auto& entries = header.entries;
+  if (!saverkit::isKnownPresentationMode(header.presentationMode)) {
+    findings.error("presentationMode", std::to_string(header.presentationMode) +
+                                           " is not one of 1, 2, 3, 4 or 8");
+  } else if (saverkit::presentationUsesSlot3(header.presentationMode) &&
+             entries[saverkit::kSlotPresentation].isEmpty()) {
+    findings.error("slots.3", "presentation mode " + std::to_string(header.presentationMode) +
+                                  " shows slot 3, but slot 3 is empty");
+  }
+  if (header.flashVersionIndex > 1) {
+    findings.error("options.flashVersionIndex",
+                   std::to_string(header.flashVersionIndex) + " is not 0 or 1");
+  }
+  const struct {
+    bool flag;
+    std::size_t slot;
+    const char* option;
+  } flagged[] = {{header.hasLicense, saverkit::kSlotLicense, "options.license"},
+                 {header.hasReadMe, saverkit::kSlotReadMe, "options.readMe"},
+                 {header.carriesFlashInstaller, saverkit::kSlotFlashInstaller, "options.flashInstaller"}};
+  for (const auto& item : flagged) {
+    if (item.flag && entries[item.slot].isEmpty()) {
+      findings.error(item.option, std::string("is set, but slot ") + std::to_string(item.slot) +
+                                      " (" + slotRole(item.slot) + ") is empty");
+    }
+  }
+}
+
+void checkImplodeLibrary(const PackageEntry& entry, Findings& findings) {
+  if (entry.isEmpty()) {
+    findings.error("slots.1", "empty; the installer needs the implode library first");
+    return;
+  }
+  if (entry.name != saverkit::kImplodeLibraryName) {
+    findings.error(slotField(1, "name"), quoteText(entry.name) + " must be \"impborl.dat\"");
+  }
+  if (entry.destination != saverkit::kDestinationWorkingLibrary) {
+    findings.error(slotField(1, "destination"), std::to_string(entry.destination) + " must be 4");
+  }
+  if (entry.imploded) {
+    // The library is what expands everything else, so it cannot itself be imploded.
+    findings.error(slotField(1, "implode"), "the implode library must be stored, not imploded");
+  }
+}
+
+void checkEntry(const PackageHeader& header, std::size_t slot, RuleMode mode, Findings& findings) {
+  const PackageEntry& entry = header.entries[slot];
+  if (!isPrintableAscii(entry.name) || !saverkit::isSafeBareName(entry.name)) {
+    findings.error(slotField(slot, "name"), quoteText(entry.name) + " is not a safe bare file name");
+    return;
+  }
+  const TargetFolder folder = saverkit::targetFolder(entry);
+  if (folder == TargetFolder::kInvalid) {
+    findings.error(slotField(slot, "destination"),
+                   std::to_string(entry.destination) + " is not a destination kind (0 to 10)");
+    return;
+  }
+  if (folder == TargetFolder::kNone) {
+    const std::string text = "kind " + std::to_string(entry.destination) +
+                             " has no target folder; the installer never writes this file";
+    mode == RuleMode::kBuild ? findings.error(slotField(slot, "destination"), text)
+                             : findings.warning(slotField(slot, "destination"), text);
+  } else if (roleNeedsWorkingFolder(slot) && folder != TargetFolder::kWorking) {
+    findings.error(slotField(slot, "destination"),
+                   std::string("the ") + slotRole(slot) + " must land in the working folder, not the " +
+                       saverkit::targetFolderName(folder) + " folder (use 7)");
+  }
+  if (slot == saverkit::kSlotEngine && !header.saverName.empty() &&
+      saverkit::toLowerAscii(entry.name) != saverkit::toLowerAscii(header.saverName + ".scr")) {
+    const std::string text = quoteText(entry.name) + " should be the saver name plus \".scr\" (" +
+                             quoteText(header.saverName + ".scr") + ")";
+    mode == RuleMode::kBuild ? findings.error(slotField(slot, "name"), text)
+                             : findings.warning(slotField(slot, "name"), text);
+  }
+}
+
+// Two slots writing the same file would leave only the later one installed.
+void checkDistinctTargets(const PackageHeader& header, Findings& findings) {
+  std::map<std::string, std::size_t> seen;
+  for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    const PackageEntry& entry = header.entries[slot];
+    const TargetFolder folder = saverkit::targetFolder(entry);
+    if (entry.isEmpty() || folder == TargetFolder::kNone || folder == TargetFolder::kInvalid) continue;
+    const std::string key = std::string(saverkit::targetFolderName(folder)) + "\\" +
+                            saverkit::toLowerAscii(saverkit::targetFileName(entry));
+    const auto [it, inserted] = seen.emplace(key, slot);
+    if (!inserted) {
+      findings.error(slotField(slot, "name"),
+                     "writes " + quoteText(saverkit::targetFileName(entry)) + " to the " +
+                         saverkit::targetFolderName(folder) + " folder, as slot " +
+                         std::to_string(it->second) + " already does");
+    }
+  }
+}
+
+}  // namespace
+
+std::string slotField(std::size_t slot, const char* field) {
+  return "slots." + std::to_string(slot) + "." + field;
+}
+
+bool isPrintableAscii(const std::string& text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
+  }
+  return true;
+}
+
+std::string quoteText(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+Findings checkHeaderRules(const PackageHeader& header, RuleMode mode) {
+  Findings findings;
+  checkSaverName(header, findings);
+  checkOptions(header, findings);
+  if (!header.entries[0].isEmpty()) {
+    findings.warning("slots.0", "slot 0 is never read by the installer");
+  }
+  checkImplodeLibrary(header.entries[saverkit::kSlotImplodeLibrary], findings);
+  for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    if (!header.entries[slot].isEmpty()) checkEntry(header, slot, mode, findings);
+  }
+  if (header.entries[saverkit::kSlotEngine].isEmpty()) {
+    findings.warning("slots.6", "empty; the package carries no screen saver engine");
+  }
+  checkDistinctTargets(header, findings);
+  return findings;
+}
+
+}  // namespace saverpack

@@ -1,0 +1,289 @@
+// Manifest reading; see the header. Keys keep their order (ordered_json) because implode rules
+// apply first match first.
+#include "manifest.h"
+
+#include <nlohmann/json.hpp>
+
+#include "header_rules.h"
+#include "tool_error.h"
+
+namespace saverpack {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+class ManifestReader {
+ public:
+  explicit ManifestReader(fs::path baseFolder) : base_(std::move(baseFolder)) {}
+
+  BuildSpec read(const Json& root);
+  const Findings& findings() const { return findings_; }
+
+ private:
+  void expectKeys(const Json& object, const std::string& where, std::initializer_list<const char*> keys);
+  std::optional<std::string> string(const Json& object, const char* key, const std::string& where);
+  std::optional<bool> boolean(const Json& object, const char* key, const std::string& where);
+  std::optional<std::int64_t> integer(const Json& object, const char* key, const std::string& where);
+  fs::path path(const std::string& text) const { return base_ / pathFromUtf8(text); }
+  void readPresentation(const Json& root, BuildSpec& spec);
+  void readOptions(const Json& root, BuildSpec& spec);
+  void readSlots(const Json& root, BuildSpec& spec);
+  std::optional<SlotSpec> readSlot(const Json& value, const std::string& where);
+  std::optional<std::int32_t> readDestination(const Json& value, const std::string& where);
+  void readData(const Json& root, BuildSpec& spec);
+  void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
+
+  fs::path base_;
+  Findings findings_;
+};
+
+std::string field(const std::string& where, const char* key) {
+  return where.empty() ? key : where + "." + key;
+}
+
+void ManifestReader::expectKeys(const Json& object, const std::string& where,
+                                std::initializer_list<const char*> keys) {
+  for (const auto& item : object.items()) {
+    bool known = false;
+    for (const char* key : keys) known = known || item.key() == key;
+    if (!known) findings_.error(field(where, item.key().c_str()), "unknown key");
+  }
+}
+
+std::optional<std::string> ManifestReader::string(const Json& object, const char* key,
+                                                  const std::string& where) {
+  if (!object.contains(key)) return std::nullopt;
+  if (!object[key].is_string()) {
+    findings_.error(field(where, key), "must be a string");
+    return std::nullopt;
+  }
+  return object[key].get<std::string>();
+}
+
+std::optional<bool> ManifestReader::boolean(const Json& object, const char* key,
+                                            const std::string& where) {
+  if (!object.contains(key)) return std::nullopt;
+  if (!object[key].is_boolean()) {
+    findings_.error(field(where, key), "must be true or false");
+    return std::nullopt;
+  }
+  return object[key].get<bool>();
+}
+
+std::optional<std::int64_t> ManifestReader::integer(const Json& object, const char* key,
+                                                    const std::string& where) {
+  if (!object.contains(key)) return std::nullopt;
+  if (!object[key].is_number_integer()) {
+    findings_.error(field(where, key), "must be a whole number");
+    return std::nullopt;
+  }
+  return object[key].get<std::int64_t>();
+}
+
+void ManifestReader::readPresentation(const Json& root, BuildSpec& spec) {
+  if (!root.contains("presentationMode")) {
+    findings_.error("presentationMode", "missing (bitmap, flash, quiet, jpeg or 1, 2, 3, 4, 8)");
+    return;
+  }
+  const Json& mode = root["presentationMode"];
+  if (mode.is_string()) {
+    const std::string name = mode.get<std::string>();
+    const struct { const char* name; std::uint8_t value; } kNames[] = {
+        {"bitmap", saverkit::kPresentationBitmap}, {"flash", saverkit::kPresentationFlash},
+        {"quiet", saverkit::kPresentationQuiet}, {"jpeg", saverkit::kPresentationJpeg}};
+    for (const auto& known : kNames) {
+      if (name == known.name) {
+        spec.header.presentationMode = known.value;
+        return;
+      }
+    }
+    findings_.error("presentationMode", quoteText(name) + " is not bitmap, flash, quiet or jpeg");
+  } else if (mode.is_number_integer() && mode.get<std::int64_t>() >= 0 && mode.get<std::int64_t>() <= 255 &&
+             saverkit::isKnownPresentationMode(mode.get<std::uint8_t>())) {
+    spec.header.presentationMode = mode.get<std::uint8_t>();
+  } else {
+    findings_.error("presentationMode", "must be bitmap, flash, quiet, jpeg or 1, 2, 3, 4, 8");
+  }
+}
+
+void ManifestReader::readOptions(const Json& root, BuildSpec& spec) {
+  // Unless said otherwise, an option is on exactly when its slot carries a file.
+  auto& header = spec.header;
+  header.hasLicense = spec.slots[saverkit::kSlotLicense].has_value();
+  header.hasReadMe = spec.slots[saverkit::kSlotReadMe].has_value();
+  header.carriesFlashInstaller = spec.slots[saverkit::kSlotFlashInstaller].has_value();
+  if (!root.contains("options")) return;
+  const Json& options = root["options"];
+  if (!options.is_object()) {
+    findings_.error("options", "must be an object");
+    return;
+  }
+  expectKeys(options, "options",
+             {"license", "readMe", "askOpenControlPanel", "flashInstaller", "flashVersionIndex"});
+  header.hasLicense = boolean(options, "license", "options").value_or(header.hasLicense);
+  header.hasReadMe = boolean(options, "readMe", "options").value_or(header.hasReadMe);
+  header.askOpenControlPanel = boolean(options, "askOpenControlPanel", "options").value_or(false);
+  header.carriesFlashInstaller =
+      boolean(options, "flashInstaller", "options").value_or(header.carriesFlashInstaller);
+  if (const auto index = integer(options, "flashVersionIndex", "options")) {
+    if (*index == 0 || *index == 1) {
+      header.flashVersionIndex = static_cast<std::uint8_t>(*index);
+    } else {
+      findings_.error("options.flashVersionIndex", std::to_string(*index) + " is not 0 or 1");
+    }
+  }
+}
+
+std::optional<std::int32_t> ManifestReader::readDestination(const Json& value, const std::string& where) {
+  if (value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
+      value.get<std::int64_t>() <= saverkit::kMaxDestinationKind) {
+    return value.get<std::int32_t>();
+  }
+  if (value.is_string()) {
+    const std::string name = value.get<std::string>();
+    if (name == "product") return saverkit::kDestinationProduct;
+    if (name == "system") return saverkit::kDestinationSystem;
+    if (name == "shared") return saverkit::kDestinationPlayerOrShared;
+    if (name == "working") return saverkit::kDestinationWorking;
+  }
+  findings_.error(where, "must be product, system, shared, working or a kind from 0 to 10");
+  return std::nullopt;
+}
+
+std::optional<SlotSpec> ManifestReader::readSlot(const Json& value, const std::string& where) {
+  if (!value.is_object()) {
+    findings_.error(where, "must be an object");
+    return std::nullopt;
+  }
+  expectKeys(value, where, {"file", "name", "destination", "implode"});
+  SlotSpec slot;
+  if (const auto file = string(value, "file", where)) {
+    slot.file = path(*file);
+    slot.fileAsWritten = *file;
+  }
+  slot.name = string(value, "name", where).value_or("");
+  if (value.contains("name") && slot.name.empty()) findings_.error(field(where, "name"), "is empty");
+  if (value.contains("destination")) slot.destination = readDestination(value["destination"], field(where, "destination"));
+  slot.implode = boolean(value, "implode", where).value_or(false);
+  return slot;
+}
+
+void ManifestReader::readSlots(const Json& root, BuildSpec& spec) {
+  if (!root.contains("slots")) return;
+  const Json& slots = root["slots"];
+  if (!slots.is_object()) {
+    findings_.error("slots", "must be an object keyed by slot number");
+    return;
+  }
+  for (const auto& item : slots.items()) {
+    const std::string where = "slots." + item.key();
+    std::size_t slot = 0;
+    for (std::size_t candidate = 1; candidate < saverkit::kPackageSlotCount; ++candidate) {
+      if (item.key() == std::to_string(candidate)) slot = candidate;
+    }
+    if (slot == 0) {
+      findings_.error(where, "not a slot; slots are numbered 1 to 10");
+      continue;
+    }
+    spec.slots[slot] = readSlot(item.value(), where);
+    if (spec.slots[slot] && spec.slots[slot]->file.empty() && slot != saverkit::kSlotImplodeLibrary &&
+        slot != saverkit::kSlotPresentation && !(slot == saverkit::kSlotDataFile && root.contains("data"))) {
+      findings_.error(field(where, "file"), "missing");
+    }
+  }
+}
+
+void ManifestReader::readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data) {
+  const auto choiceOf = [&](const Json& text, const std::string& at) -> std::optional<ImplodeChoice> {
+    const auto choice = text.is_string() ? parseImplodeChoice(text.get<std::string>()) : std::nullopt;
+    if (!choice) findings_.error(at, "must be auto, always or never");
+    return choice;
+  };
+  if (value.is_string()) {
+    data.defaultChoice = choiceOf(value, where).value_or(ImplodeChoice::kAuto);
+  } else if (value.is_object()) {
+    for (const auto& rule : value.items()) {
+      if (const auto choice = choiceOf(rule.value(), where + "." + rule.key())) {
+        data.rules.push_back({rule.key(), *choice});
+      }
+    }
+  } else {
+    findings_.error(where, "must be auto, always, never or an object of glob rules");
+  }
+}
+
+void ManifestReader::readData(const Json& root, BuildSpec& spec) {
+  if (!root.contains("data")) return;
+  const Json& value = root["data"];
+  if (!value.is_object()) {
+    findings_.error("data", "must be an object");
+    return;
+  }
+  expectKeys(value, "data", {"folder", "implode", "saverKind", "recordFile", "movieCopies"});
+  DataFileSpec data;
+  if (const auto folder = string(value, "folder", "data")) {
+    data.folder = path(*folder);
+  } else if (!value.contains("folder")) {
+    findings_.error("data.folder", "missing");
+  }
+  if (value.contains("implode")) readImplodeRules(value["implode"], "data.implode", data);
+  if (const auto kind = integer(value, "saverKind", "data")) {
+    if (*kind < INT32_MIN || *kind > INT32_MAX) findings_.error("data.saverKind", "out of range");
+    else data.saverKind = static_cast<std::int32_t>(*kind);
+  }
+  if (const auto record = string(value, "recordFile", "data")) data.recordFile = path(*record);
+  if (value.contains("movieCopies")) {
+    const Json& copies = value["movieCopies"];
+    bool ok = copies.is_array();
+    for (const Json& copy : copies) ok = ok && copy.is_string();
+    if (!ok) findings_.error("data.movieCopies", "must be a list of paths");
+    else for (const Json& copy : copies) data.movieCopies.push_back(copy.get<std::string>());
+  }
+  spec.data = std::move(data);
+  if (!spec.slots[saverkit::kSlotDataFile]) spec.slots[saverkit::kSlotDataFile] = SlotSpec{};
+}
+
+BuildSpec ManifestReader::read(const Json& root) {
+  BuildSpec spec;
+  if (!root.is_object()) {
+    findings_.error("", "the manifest must be a JSON object");
+    return spec;
+  }
+  expectKeys(root, "", {"saverName", "presentationMode", "options", "slots", "data"});
+  if (const auto name = string(root, "saverName", "")) spec.header.saverName = *name;
+  else if (!root.contains("saverName")) findings_.error("saverName", "missing");
+  readPresentation(root, spec);
+  readSlots(root, spec);
+  readData(root, spec);
+  readOptions(root, spec);
+  return spec;
+}
+
+}  // namespace
+
+BuildSpec parseManifest(const std::string& text, const fs::path& baseFolder) {
+  Json root;
+  try {
+    root = Json::parse(text);
+  } catch (const nlohmann::json::parse_error& error) {
+    throw invalidInput(std::string("manifest: not valid JSON: ") + error.what());
+  }
+  ManifestReader reader(baseFolder);
+  BuildSpec spec = reader.read(root);
+  if (reader.findings().hasErrors()) {
+    std::string message;
+    for (const Finding& finding : reader.findings().all()) {
+      message += (message.empty() ? "" : "\n") + finding.text();
+    }
+    throw invalidInput(message);
+  }
+  return spec;
+}
+
+BuildSpec loadManifest(const fs::path& manifest) {
+  const Bytes bytes = readWholeFile(manifest);
+  return parseManifest(std::string(bytes.begin(), bytes.end()), manifest.parent_path());
+}
+
+}  // namespace saverpack

@@ -1,0 +1,210 @@
+// Package assembly; see the header.
+#include "package_builder.h"
+
+#include <limits>
+
+#include "codec_bridge.h"
+#include "common/text_helpers.h"
+#include "package/data_file_format.h"
+#include "header_rules.h"
+#include "tool_error.h"
+
+namespace saverpack {
+namespace {
+
+using saverkit::PackageEntry;
+using saverkit::toLowerAscii;
+
+constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
+
+[[noreturn]] void throwFindings(const Findings& findings) {
+  std::string message;
+  for (const Finding& finding : findings.all()) {
+    if (finding.severity != Finding::Severity::kError) continue;
+    message += (message.empty() ? "" : "\n") + finding.text();
+  }
+  throw invalidInput(message);
+}
+
+Bytes loadStub(const std::filesystem::path& stub) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(stub, error)) {
+    throw invalidInput("stub: no such file " + quoteText(pathToUtf8(stub)) +
+                       " (pass --stub or put saverstub.exe next to saverpack)");
+  }
+  Bytes bytes = readWholeFile(stub);
+  if (static_cast<std::int64_t>(bytes.size()) != saverkit::kInstallerSizeInBytes) {
+    throw invalidInput("stub: " + quoteText(pathToUtf8(stub)) + " has " + std::to_string(bytes.size()) +
+                       " bytes; the installer stub must be exactly 690176");
+  }
+  return bytes;
+}
+
+// Reads every slot's file up front so missing files are all reported together.
+std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(const BuildSpec& spec) {
+  Findings findings;
+  std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> contents;
+  for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
+    if (!spec.slots[slot]) continue;
+    const auto& file = spec.slots[slot]->file;
+    if (file.empty()) {
+      if (slot != saverkit::kSlotDataFile || !spec.data) findings.error(slotField(slot, "file"), "missing");
+      continue;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      const std::string& shown = spec.slots[slot]->fileAsWritten;
+      findings.error(slotField(slot, "file"), "no such file " + quoteText(shown.empty() ? pathToUtf8(file) : shown));
+      continue;
+    }
+    if (std::filesystem::file_size(file, error) > std::uintmax_t(kMaxOffset)) {
+      findings.error(slotField(slot, "file"), quoteText(pathToUtf8(file)) + " is larger than 2 GiB");
+      continue;
+    }
+    contents[slot] = readWholeFile(file);
+  }
+  if (findings.hasErrors()) throwFindings(findings);
+  return contents;
+}
+
+saverkit::PackageHeader prospectiveHeader(const BuildSpec& spec) {
+  saverkit::PackageHeader header = spec.header;
+  for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
+    header.entries[slot] = PackageEntry{};
+    if (!spec.slots[slot]) continue;
+    header.entries[slot].name = spec.slots[slot]->name;
+    header.entries[slot].destination = spec.slots[slot]->destination.value_or(defaultDestination(slot));
+    header.entries[slot].imploded = spec.slots[slot]->implode;
+  }
+  return header;
+}
+
+// The saver kind the data file will have, read cheaply before the data file is built.
+std::int32_t expectedSaverKind(const DataFileSpec& data) {
+  if (data.saverKind) return *data.saverKind;
+  std::error_code error;
+  if (!data.recordFile || !std::filesystem::is_regular_file(*data.recordFile, error)) return 0;
+  const Bytes record = readWholeFile(*data.recordFile);
+  const auto decoded = saverkit::decodeSaverRecord(record.data(), record.size());
+  return decoded ? decoded->saverKind() : 0;
+}
+
+std::filesystem::path findInstallerMovie(const std::filesystem::path& folder) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (toLowerAscii(entry.path().filename().u8string()) == saverkit::kInstallerMovieName &&
+        entry.is_regular_file(error)) {
+      return entry.path();
+    }
+  }
+  return {};
+}
+
+// A saver of kind 3 plays the installer's own movie, so slot 3 must carry it by the one name
+// the installer copies it from.
+void resolveInstallerMovie(BuildSpec& spec) {
+  if (!spec.data || expectedSaverKind(*spec.data) != saverkit::kSaverKindInstallerMovie) return;
+  auto& movie = spec.slots[saverkit::kSlotPresentation];
+  if (!movie) movie = SlotSpec{};
+  if (movie->name.empty()) movie->name = std::string(saverkit::kInstallerMovieName);
+  if (movie->name != saverkit::kInstallerMovieName) {
+    throw invalidInput("slots.3.name: " + quoteText(movie->name) +
+                       " must be \"installer.swf\" for a saver of kind 3");
+  }
+  if (movie->file.empty()) movie->file = findInstallerMovie(spec.data->folder);
+  if (movie->file.empty()) {
+    throw invalidInput("slots.3.file: a saver of kind 3 needs the installer's movie; name it here "
+                       "or put installer.swf in the content folder");
+  }
+}
+
+// Appends the slot's bytes (imploded if asked) and records where they went.
+void appendSlot(Bytes& installer, std::size_t slot, const Bytes& contents, PackageEntry& entry,
+                ProgressMeter& progress) {
+  const Bytes stored = entry.imploded ? implodeBytes(contents, &progress) : Bytes();
+  if (!entry.imploded) progress.advance(contents.size());
+  const Bytes& bytes = entry.imploded ? stored : contents;
+  const auto start = static_cast<std::int64_t>(installer.size());
+  if (start + static_cast<std::int64_t>(bytes.size()) - 1 > kMaxOffset) {
+    throw invalidInput(slotField(slot, "file") +
+                       ": the installer would exceed 2 GiB, beyond the header's 32-bit offsets");
+  }
+  entry.startOffset = static_cast<std::int32_t>(start);
+  entry.endOffset = static_cast<std::int32_t>(start + static_cast<std::int64_t>(bytes.size()) - 1);
+  entry.expandedSize = static_cast<std::int32_t>(contents.size());
+  installer.insert(installer.end(), bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+BuildSpec resolveDefaults(const BuildSpec& original) {
+  BuildSpec spec = original;
+  resolveInstallerMovie(spec);
+  if (spec.data) {
+    auto& dataSlot = spec.slots[saverkit::kSlotDataFile];
+    if (!dataSlot) dataSlot = SlotSpec{};
+    if (!dataSlot->file.empty()) {
+      throw invalidInput("slots.8.file: slot 8 is built from \"data\"; name a file or a folder, not both");
+    }
+  }
+  auto& library = spec.slots[saverkit::kSlotImplodeLibrary];
+  if (!library) library = SlotSpec{};
+  if (library->file.empty()) library->file = spec.stub.parent_path() / "impborl.dll";
+  if (library->name.empty()) library->name = std::string(saverkit::kImplodeLibraryName);
+  for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    auto& entry = spec.slots[slot];
+    if (!entry || !entry->name.empty()) continue;
+    if (slot == saverkit::kSlotEngine) {
+      entry->name = spec.header.saverName + ".scr";
+    } else if (slot == saverkit::kSlotDataFile && spec.data) {
+      entry->name = spec.header.saverName + ".dat";
+    } else {
+      entry->name = entry->file.filename().u8string();
+    }
+  }
+  return spec;
+}
+
+std::int32_t defaultDestination(std::size_t slot) {
+  switch (slot) {
+    case saverkit::kSlotImplodeLibrary: return saverkit::kDestinationWorkingLibrary;
+    case saverkit::kSlotEngine: return saverkit::kDestinationSystem;
+    case 7:
+    case 9:
+    case 10: return saverkit::kDestinationProduct;
+    default: return saverkit::kDestinationWorking;
+  }
+}
+
+BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
+  const BuildSpec spec = resolveDefaults(original);
+  BuildResult result;
+  result.header = prospectiveHeader(spec);
+  Findings rules = checkHeaderRules(result.header, RuleMode::kBuild);
+  if (rules.hasErrors()) throwFindings(rules);
+  result.findings.append(rules);
+
+  Bytes installer = loadStub(spec.stub);
+  auto contents = loadSlotFiles(spec);
+  if (spec.data) {
+    BuiltDataFile data = buildDataFile(*spec.data, showProgress);
+    result.findings.append(data.findings);
+    contents[saverkit::kSlotDataFile] = std::move(data.bytes);
+  }
+  std::uint64_t total = 0;
+  for (const auto& slot : contents) total += slot ? slot->size() : 0;
+  ProgressMeter progress("installer", total, showProgress && stderrIsTerminal());
+
+  installer.resize(installer.size() + saverkit::kPackageHeaderSize, 0);
+  for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    if (!spec.slots[slot] || !contents[slot]) continue;
+    appendSlot(installer, slot, *contents[slot], result.header.entries[slot], progress);
+  }
+  progress.finish();
+  const auto header = saverkit::encodePackageHeader(result.header);
+  std::copy(header.begin(), header.end(), installer.begin() + saverkit::kInstallerSizeInBytes);
+  result.installer = std::move(installer);
+  return result;
+}
+
+}  // namespace saverpack
