@@ -17,7 +17,7 @@ namespace saverkit::implode::detail {
 
 inline constexpr unsigned kHashBits = 12;
 inline constexpr unsigned kPairHashBits = 10;
-inline constexpr std::size_t kBlockSize = 8192;
+inline constexpr std::size_t kBlockSize = 1024;
 inline constexpr std::size_t kWindowSize = kMaxDistance + 2 * kBlockSize + kMaxMatch;
 // Match comparison reads eight bytes at a time and may run past the filled part.
 inline constexpr std::size_t kWindowPad = 8;

@@ -51,11 +51,31 @@ void copyMatch(std::uint8_t* out, std::size_t dist, unsigned len) {
       src += 8;
     } while (out < end);
   } else if (dist == 1) {
-    std::memset(out, *src, len);
+    // Runs are mostly short; 8-byte pattern stores beat a call into memset.
+    const std::uint64_t pattern = *src * 0x0101010101010101ull;
+    do {
+      std::memcpy(out, &pattern, 8);
+      out += 8;
+    } while (out < end);
   } else {
     for (unsigned i = 0; i < len; ++i) out[i] = src[i];
   }
 }
+
+// The state a token decode touches. The hot loop keeps a local copy, which the compiler can
+// hold in registers: output stores go through a byte pointer, and through that pointer the
+// compiler must assume any member of the decoder could change.
+struct Cursor {
+  std::uint64_t bits;
+  unsigned bitCount;
+  const std::uint8_t* in;
+  std::uint8_t* out;
+
+  void consume(unsigned n) {
+    bits >>= n;
+    bitCount -= n;
+  }
+};
 
 class Decoder {
  public:
@@ -74,14 +94,16 @@ class Decoder {
   void flush();
   void slideWindow();
   template <bool kChecked>
-  Step decodeToken();
+  Step decodeToken(Cursor& c) const;
+  Cursor cursor() const { return Cursor{bits_, bitCount_, in_, out_}; }
+  void store(const Cursor& c) {
+    bits_ = c.bits;
+    bitCount_ = c.bitCount;
+    in_ = c.in;
+    out_ = c.out;
+  }
   Step decodeFast();
   Step decodeChecked();
-
-  void consume(unsigned n) {
-    bits_ >>= n;
-    bitCount_ -= n;
-  }
 
   SaverkitReadBuf read_;
   SaverkitWriteBuf write_;
@@ -150,10 +172,11 @@ Status Decoder::readHeader() {
 }
 
 template <bool kChecked>
-Step Decoder::decodeToken() {
+Step Decoder::decodeToken(Cursor& c) const {
   const DecodeTables& t = decodeTables();
-  if (kChecked && bitCount_ < 1) return inputEnded_ ? Step::kTruncated : Step::kNeedInput;
-  const std::uint64_t bits = bits_;
+  const Step shortage = inputEnded_ ? Step::kTruncated : Step::kNeedInput;
+  if (kChecked && c.bitCount < 1) return shortage;
+  const std::uint64_t bits = c.bits;
   if ((bits & 1) == 0) {
     unsigned n = 9;
     unsigned literal = static_cast<unsigned>(bits >> 1) & 0xff;
@@ -162,55 +185,66 @@ Step Decoder::decodeToken() {
       n = 1 + (entry >> 8);
       literal = entry & 0xff;
     }
-    if (kChecked && bitCount_ < n) return inputEnded_ ? Step::kTruncated : Step::kNeedInput;
-    *out_++ = static_cast<std::uint8_t>(literal);
-    consume(n);
+    if (kChecked && c.bitCount < n) return shortage;
+    *c.out++ = static_cast<std::uint8_t>(literal);
+    c.consume(n);
     return Step::kContinue;
   }
   const LengthDecode le = t.length[(bits >> 1) & ((1u << kLenPeekBits) - 1)];
   const unsigned lenBits = 1u + le.codeBits + le.extraBits;
-  if (kChecked && bitCount_ < lenBits) return inputEnded_ ? Step::kTruncated : Step::kNeedInput;
+  if (kChecked && c.bitCount < lenBits) return shortage;
   const unsigned len =
       le.base + (static_cast<unsigned>(bits >> (1 + le.codeBits)) & ((1u << le.extraBits) - 1));
   if (len == kEndOfStream) {
-    consume(lenBits);
+    c.consume(lenBits);
     return Step::kEnd;
   }
   const std::uint64_t rest = bits >> lenBits;
   const DistanceDecode de = t.distance[rest & ((1u << kDistPeekBits) - 1)];
   const unsigned lowBits = len == 2 ? 2 : dictBits_;
   const unsigned total = lenBits + de.codeBits + lowBits;
-  if (kChecked && bitCount_ < total) return inputEnded_ ? Step::kTruncated : Step::kNeedInput;
+  if (kChecked && c.bitCount < total) return shortage;
   const std::size_t dist = (static_cast<std::size_t>(de.highBits) << lowBits) +
                            (static_cast<std::size_t>(rest >> de.codeBits) & ((1u << lowBits) - 1)) + 1;
-  if (dist > static_cast<std::size_t>(out_ - window_)) return Step::kBadDistance;
-  consume(total);
-  copyMatch(out_, dist, len);
-  out_ += len;
+  if (dist > static_cast<std::size_t>(c.out - window_)) return Step::kBadDistance;
+  c.consume(total);
+  copyMatch(c.out, dist, len);
+  c.out += len;
   return Step::kContinue;
 }
 
 // The hot loop: no bit accounting, because a refill leaves at least 56 bits and the longest
 // token takes 30.
 Step Decoder::decodeFast() {
-  while (static_cast<std::size_t>(inEnd_ - in_) >= kFastInputMargin && out_ < flushLimit_) {
-    bits_ |= load64(in_) << bitCount_;
-    in_ += (63 - bitCount_) >> 3;
-    bitCount_ |= 56;
-    const Step step = decodeToken<false>();
-    if (step != Step::kContinue) return step;
+  Cursor c = cursor();
+  Step step = Step::kContinue;
+  while (static_cast<std::size_t>(inEnd_ - c.in) >= kFastInputMargin && c.out < flushLimit_) {
+    c.bits |= load64(c.in) << c.bitCount;
+    c.in += (63 - c.bitCount) >> 3;
+    c.bitCount |= 56;
+    step = decodeToken<false>(c);
+    if (step != Step::kContinue) break;
+    // A token takes at most 30 bits, so a second one often fits without another refill.
+    if (c.bitCount >= 30 && c.out < flushLimit_) {
+      step = decodeToken<false>(c);
+      if (step != Step::kContinue) break;
+    }
   }
-  return Step::kContinue;
+  store(c);
+  return step;
 }
 
 // Byte-at-a-time refill that never looks past the delivered input and stops below 64 bits,
 // which keeps the shift in the fast refill defined when decoding switches back to it.
 Step Decoder::decodeChecked() {
-  while (bitCount_ < 56 && in_ < inEnd_) {
-    bits_ |= static_cast<std::uint64_t>(*in_++) << bitCount_;
-    bitCount_ += 8;
+  Cursor c = cursor();
+  while (c.bitCount < 56 && c.in < inEnd_) {
+    c.bits |= static_cast<std::uint64_t>(*c.in++) << c.bitCount;
+    c.bitCount += 8;
   }
-  return decodeToken<true>();
+  const Step step = decodeToken<true>(c);
+  store(c);
+  return step;
 }
 
 Status Decoder::run() {

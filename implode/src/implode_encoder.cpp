@@ -12,14 +12,14 @@
 
 namespace saverkit::implode::detail {
 
-static_assert(true,
+static_assert(sizeof(EncoderWork) + alignof(EncoderWork) - 1 <= kImplodeWorkSize,
               "implode must fit the caller's work area");
 static_assert(kWindowSize < kNil, "window positions must fit 16 bits next to the nil marker");
 
 LevelParams levelParams(Level level) {
   switch (level) {
     case Level::kFast:
-      return LevelParams{false, 4, 16};
+      return LevelParams{false, 6, 24};
     case Level::kBest:
       return LevelParams{true, 256, kMaxMatch};
     case Level::kDefault:
@@ -87,6 +87,7 @@ Match bestMatch(Encoder& enc, std::size_t pos, const LevelParams& params, Match*
 // ASCII mode common letters cost as little as five bits, so short far matches often lose.
 bool pays(const Encoder& enc, const std::uint8_t* bytes, Match m) {
   if (m.len == 0) return false;
+  if (!enc.asciiLiterals()) return enc.matchCost(m.len, m.dist) < 9u * m.len;
   unsigned literals = 0;
   for (unsigned i = 0; i < m.len; ++i) literals += enc.literalCost(bytes[i]);
   return enc.matchCost(m.len, m.dist) < literals;

@@ -22,6 +22,7 @@ class Encoder {
   EncoderWork& work() { return work_; }
   const std::uint8_t* window() const { return work_.window; }
   std::size_t avail() const { return avail_; }
+  bool asciiLiterals() const { return ascii_; }
 
   unsigned literalCost(std::uint8_t b) const {
     return ascii_ ? encodeTables().asciiLiteral[b].count : 9u;
