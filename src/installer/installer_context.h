@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "installer/installer_state.h"
+#include "installer/layout_rules.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "platform/platform.h"
@@ -39,6 +40,11 @@ struct InstallerContext {
   // The saver record: read from the data file, written out as "saver.dat".
   SaverRecord saverRecord;
   DataFileState dataFile;
+  // The first version read from the player control answers every later read of the run.
+  std::int32_t cachedPlayerMajor = -1;
+  std::int32_t cachedPlayerRelease = -1;
+  // The installer window's layout, kept by the core and applied by the view.
+  WindowLayout layout;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

@@ -3,7 +3,9 @@
 
 #include <exception>
 
+#include "installer/control_panel_offer.h"
 #include "installer/error_messages.h"
+#include "installer/install_procedure.h"
 #include "installer/launcher_channel.h"
 #include "installer/startup_sequence.h"
 #include "system/file_helpers.h"
@@ -17,6 +19,13 @@ void InstallerForm::onFormCreate() {
     runStartupSequence(context_, *this);
   } catch (const std::exception& error) {
     context_.platform.view.showErrorReport(errorReportText(error.what()));
+    // The window would now wait for a user; a quiet run has none, and a deployment script
+    // would wait for ever. It ends instead, and says it failed.
+    if (context_.state.quiet() ||
+        hasQuietSwitch(context_.platform.process.commandLineParameters())) {
+      context_.exitCode = status::kQuietStartupRaised;
+      close();
+    }
   }
 }
 
@@ -38,11 +47,30 @@ void InstallerForm::close() {
   view.terminateApplication();
 }
 
-void InstallerForm::onInstallClick() {}
+void InstallerForm::onInstallClick() {
+  InstallerState& state = context_.state;
+  if (state.installing) return;
+  state.installing = true;
+  state.cancelRequested = false;
+  const Status result = runInstall(context_);
+  if (!state.cancelRequested && result == status::kSuccess) {
+    offerControlPanel(context_, context_.header.askOpenControlPanel);
+  }
+  state.installing = false;
+  if (result == status::kSuccess) close();
+}
 
 void InstallerForm::onCancelClick() {
-  if (context_.state.installing) return;
+  if (context_.state.installing) {
+    cancelWhileInstalling(context_);
+    return;
+  }
   close();
+}
+
+void InstallerForm::onResize(int clientWidth, int clientHeight) {
+  applyResizeRule(context_.layout, clientWidth, clientHeight);
+  context_.platform.view.applyLayout(context_.layout);
 }
 
 void InstallerForm::onDoneClick() { close(); }

@@ -17,6 +17,7 @@ class InstallerForm : public InstallerEvents {
   void onInstallClick() override;
   void onCancelClick() override;
   void onDoneClick() override;
+  void onResize(int clientWidth, int clientHeight) override;
 
   // Closes the window the way the close box does: refused while an install runs; otherwise
   // the working folder is removed, the launcher notified and the application terminated.

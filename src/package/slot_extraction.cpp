@@ -149,6 +149,8 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
   return status::kSuccess;
 }
 
+bool isOptionalProductSlot(int slot) { return slot == 7 || slot == 9 || slot == 10; }
+
 Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath) {
   Status error = 0;
   auto packageFile = context.platform.files.openForReading(workCopyPath, error);
@@ -161,6 +163,13 @@ Status extractProductSlots(InstallerContext& context, const std::string& workCop
                                             : static_cast<int>(kSlotEngine);
   for (int slot = first; slot < static_cast<int>(kPackageSlotCount); ++slot) {
     if (result != status::kSuccess || context.state.cancelRequested) break;
+    // Slots 7, 9 and 10 carry further files a saver may not have; an empty one is absent, not
+    // an error. It still takes its progress step so the bar comes out the same.
+    if (isOptionalProductSlot(slot) && context.header.entries[static_cast<std::size_t>(slot)].isEmpty()) {
+      setStatusText(context, context.platform.texts.text(TextId::kWritingScreenSaverFiles));
+      stepProgress(context);
+      continue;
+    }
     result = extractSlot(context, *packageFile, slot, true);
   }
   return result;

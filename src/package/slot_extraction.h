@@ -30,8 +30,12 @@ Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& en
 Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                    bool showProgress);
 
+// Slots 7, 9 and 10: further product files, which a package may leave empty.
+bool isOptionalProductSlot(int slot);
+
 // The install loop: slot 5 (when the package carries a read-me) or 6, up to 10, stopping at
-// the first failure or when the user cancels.
+// the first failure or when the user cancels. Empty optional slots are passed over; an empty
+// engine, data file or read-me slot is -531.
 Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath);
 
 // Copies the licence (when shown) and the read-me from the working folder into the product

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "installer/layout_rules.h"
 #include "platform/platform_types.h"
 
 namespace saverkit {
@@ -23,6 +24,8 @@ class InstallerEvents {
   virtual void onInstallClick() = 0;
   virtual void onCancelClick() = 0;
   virtual void onDoneClick() = 0;
+  // The client area's new size, after every change.
+  virtual void onResize(int clientWidth, int clientHeight) = 0;
 };
 
 // Installer window controls that the core shows, hides, enables or captions.
@@ -66,6 +69,13 @@ class InstallerView {
   virtual void setControlCaption(Control control, const std::string& caption) = 0;
   virtual void focusControl(Control control) = 0;
   virtual void repaintInstaller() = 0;
+  // Places every control, sets the border style, the size limits and the client size.
+  virtual void applyLayout(const WindowLayout& layout) = 0;
+  virtual void setLicenseText(const std::string& text) = 0;
+  // Shows a bitmap or JPEG file in the picture area (the movie area hidden); false when the
+  // file cannot be read as a picture, leaving the picture area empty.
+  virtual bool showPicture(const std::string& path) = 0;
+  virtual void centerInstallerOnScreen() = 0;
   // Handles window messages for one 100 ms timer interval, then brings the application to the
   // front: how the program stays responsive in the middle of a long step.
   virtual void pauseBriefly() = 0;

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/installer_view.h"
 #include "platform/library_loader.h"
+#include "platform/player_control.h"
 #include "platform/process_environment.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -25,6 +26,7 @@ struct Platform {
   Registry& registry;
   Shell& shell;
   LibraryLoader& libraries;
+  PlayerControl& player;
 };
 
 }  // namespace saverkit

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "installer/program_start.h"
+#include "installer_world.h"
 #include "platform/fake/fake_platform.h"
 
 namespace saverkit {
@@ -22,13 +23,19 @@ class ProgramStartTest : public ::testing::Test {
   }
 };
 
-TEST_F(ProgramStartTest, PreparingWindowFirstThenInstallerWindowThenLoop) {
-  fakes.view.userActions.push_back([this] { form.onCancelClick(); });
-  EXPECT_EQ(runProgram(context, form), 0);
+TEST(ProgramStart, PreparingWindowFirstThenInstallerWindowThenLoop) {
+  saverkit::testing::InstallerWorld world;
+  world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+  EXPECT_EQ(world.run(), 0);
+  const auto& log = world.fakes.view.log;
+  const auto indexOf = [&log](const std::string& entry) -> std::ptrdiff_t {
+    const auto found = std::find(log.begin(), log.end(), entry);
+    return found == log.end() ? -1 : found - log.begin();
+  };
   const std::vector<std::string> expectedOrder = {
       "app title: Preparing installation...",
       "preparing: created",
-      "preparing caption: Ocean Installer.exe",
+      "preparing caption: Ocean Setup.exe",
       "preparing message: Preparing installation...",
       "process messages",
       "installer: created",

@@ -235,6 +235,21 @@ TEST_F(InstallLoopTest, CancelDuringASlotLetsItFinishAndStopsBeforeTheNext) {
   EXPECT_FALSE(fakes.files.exists(kWork + "saver.dat"));
 }
 
+TEST_F(InstallLoopTest, EmptyFurtherSlotsArePassedOverButTheEngineAndDataFileAreRequired) {
+  image.header.entries[7] = PackageEntry{};
+  image.header.entries[10] = PackageEntry{};
+  load();
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), 0);
+  EXPECT_EQ(steps(), 5);
+  EXPECT_TRUE(fakes.files.exists(kProduct + "b.swf"));
+
+  context.header.entries[8] = PackageEntry{};
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), -531);
+  EXPECT_EQ(fakes.view.dialogs.size(), 1u);  // shown, with an empty path
+  context.header.entries[6] = PackageEntry{};
+  EXPECT_EQ(extractProductSlots(context, context.workCopyPath), -531);
+}
+
 TEST_F(InstallLoopTest, StopsAtTheFirstFailure) {
   image.setSlot(8, "saver.dat", 7, "");
   load();

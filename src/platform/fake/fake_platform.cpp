@@ -161,6 +161,30 @@ void FakeInstallerView::focusControl(Control) {}
 
 void FakeInstallerView::repaintInstaller() {}
 
+void FakeInstallerView::applyLayout(const WindowLayout& newLayout) {
+  layout = newLayout;
+  ++layoutsApplied;
+  log.push_back("layout: client " + std::to_string(layout.clientWidth) + "x" +
+                std::to_string(layout.clientHeight) + (layout.sizeable ? " sizeable" : " fixed"));
+}
+
+void FakeInstallerView::setLicenseText(const std::string& text) {
+  licenseText = text;
+  log.push_back("licence text");
+}
+
+bool FakeInstallerView::showPicture(const std::string& path) {
+  log.push_back("picture: " + path);
+  if (unreadablePictures.count(path) != 0) {
+    picture.clear();
+    return false;
+  }
+  picture = path;
+  return true;
+}
+
+void FakeInstallerView::centerInstallerOnScreen() { log.push_back("installer: centred"); }
+
 void FakeInstallerView::pauseBriefly() {
   log.push_back("pause");
   deliverOneUserAction();

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,10 @@ class FakeInstallerView : public InstallerView {
   void setControlCaption(Control control, const std::string& text) override;
   void focusControl(Control control) override;
   void repaintInstaller() override;
+  void applyLayout(const WindowLayout& layout) override;
+  void setLicenseText(const std::string& text) override;
+  bool showPicture(const std::string& path) override;
+  void centerInstallerOnScreen() override;
   void pauseBriefly() override;
 
   bool showDialog(DialogKind kind, const std::string& text) override;
@@ -140,6 +145,11 @@ class FakeInstallerView : public InstallerView {
   std::map<Control, bool> enabled;
   std::map<Control, std::string> captions;
   WindowHandle handle = 0x1234;
+  WindowLayout layout;
+  int layoutsApplied = 0;
+  std::string licenseText;
+  std::string picture;
+  std::set<std::string> unreadablePictures;
 
  private:
   void deliverOneUserAction();
@@ -158,8 +168,9 @@ struct FakePlatform {
   FakeRegistry registry;
   FakeShell shell;
   FakeLibraryLoader libraries;
-  Platform platform{texts,  messaging, clock, process, view,
-                    files,  system,    registry, shell, libraries};
+  FakePlayerControl player;
+  Platform platform{texts,  messaging, clock,    process, view,
+                    files,  system,    registry, shell,   libraries, player};
 };
 
 }  // namespace saverkit::fake

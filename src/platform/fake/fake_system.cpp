@@ -60,10 +60,17 @@ class FakeRegistryKey : public RegistryKey {
 
 }  // namespace
 
+namespace {
+// "\\CLSID\\..." and "CLSID\\..." name the same key under a root.
+std::string keyName(const std::string& path) {
+  return toLowerAscii(path.empty() || path[0] != '\\' ? path : path.substr(1));
+}
+}  // namespace
+
 std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegistryRoot root, const std::string& path,
                                                    bool create) {
   auto& rootKeys = keys[root];
-  const std::string keyPath = toLowerAscii(path);
+  const std::string keyPath = keyName(path);
   const bool writable = readOnlyRoots.count(root) == 0;
   auto found = rootKeys.find(keyPath);
   if (found == rootKeys.end()) {
@@ -74,7 +81,7 @@ std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegistryRoot root, const std:
 }
 
 bool FakeRegistry::deleteKeyTree(RegistryRoot root, const std::string& path) {
-  const std::string keyPath = toLowerAscii(path);
+  const std::string keyPath = keyName(path);
   if (readOnlyRoots.count(root) != 0 || undeletableKeys.count(keyPath) != 0) return false;
   auto& rootKeys = keys[root];
   bool removed = false;
@@ -91,14 +98,14 @@ bool FakeRegistry::deleteKeyTree(RegistryRoot root, const std::string& path) {
 
 bool FakeRegistry::hasKey(RegistryRoot root, const std::string& path) const {
   const auto rootKeys = keys.find(root);
-  return rootKeys != keys.end() && rootKeys->second.count(toLowerAscii(path)) != 0;
+  return rootKeys != keys.end() && rootKeys->second.count(keyName(path)) != 0;
 }
 
 std::optional<std::string> FakeRegistry::value(RegistryRoot root, const std::string& path,
                                                const std::string& name) const {
   const auto rootKeys = keys.find(root);
   if (rootKeys == keys.end()) return std::nullopt;
-  const auto key = rootKeys->second.find(toLowerAscii(path));
+  const auto key = rootKeys->second.find(keyName(path));
   if (key == rootKeys->second.end()) return std::nullopt;
   const auto found = key->second.find(toLowerAscii(name));
   if (found == key->second.end()) return std::nullopt;
@@ -139,5 +146,20 @@ std::unique_ptr<LoadedLibrary> FakeLibraryLoader::load(const std::string& path, 
 }
 
 void FakeShell::openDocument(WindowHandle, const std::string& path) { opened.push_back(path); }
+
+}  // namespace saverkit::fake
+
+namespace saverkit::fake {
+
+int FakeShell::startHidden(WindowHandle, const std::string& path, const std::string& parameters) {
+  started.push_back(path + " " + parameters);
+  if (onStart) onStart();
+  return startResult;
+}
+
+PlayerVersionAnswer FakePlayerControl::queryVersion() {
+  const std::size_t index = static_cast<std::size_t>(queries++);
+  return index < answers.size() ? answers[index] : lastAnswer;
+}
 
 }  // namespace saverkit::fake

@@ -1,12 +1,14 @@
 // Fakes of the system information, the registry and the shell.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/library_loader.h"
+#include "platform/player_control.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -75,7 +77,21 @@ class FakeLibraryLoader : public LibraryLoader {
 class FakeShell : public Shell {
  public:
   void openDocument(WindowHandle owner, const std::string& path) override;
+  int startHidden(WindowHandle owner, const std::string& path,
+                  const std::string& parameters) override;
   std::vector<std::string> opened;
+  std::vector<std::string> started;  // "path parameters"
+  int startResult = 42;
+  std::function<void()> onStart;  // e.g. a player installer that registers a player
+};
+
+// The player control: the answers to successive version queries, then `lastAnswer` for good.
+class FakePlayerControl : public PlayerControl {
+ public:
+  PlayerVersionAnswer queryVersion() override;
+  std::vector<PlayerVersionAnswer> answers;
+  PlayerVersionAnswer lastAnswer;
+  int queries = 0;
 };
 
 }  // namespace saverkit::fake

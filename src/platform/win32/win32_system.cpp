@@ -115,8 +115,14 @@ class Win32RegistryKey : public RegistryKey {
 
 }  // namespace
 
-std::unique_ptr<RegistryKey> Win32Registry::openKey(RegistryRoot root, const std::string& path,
+// A leading backslash names the same key from the root; the registry calls want it without.
+static std::string subKey(const std::string& path) {
+  return path.empty() || path[0] != '\\' ? path : path.substr(1);
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::openKey(RegistryRoot root, const std::string& rawPath,
                                                     bool create) {
+  const std::string path = subKey(rawPath);
   HKEY key = nullptr;
   const LONG result =
       create ? ::RegCreateKeyExA(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -126,7 +132,8 @@ std::unique_ptr<RegistryKey> Win32Registry::openKey(RegistryRoot root, const std
   return std::make_unique<Win32RegistryKey>(UniqueRegistryKey(key));
 }
 
-bool Win32Registry::deleteKeyTree(RegistryRoot root, const std::string& path) {
+bool Win32Registry::deleteKeyTree(RegistryRoot root, const std::string& rawPath) {
+  const std::string path = subKey(rawPath);
   // Sub-keys first: RegDeleteKey only removes a key without sub-keys.
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
@@ -176,6 +183,18 @@ std::unique_ptr<LoadedLibrary> Win32LibraryLoader::load(const std::string& path,
 void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
   ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
                   nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace saverkit::win32
+
+namespace saverkit::win32 {
+
+int Win32Shell::startHidden(WindowHandle owner, const std::string& path,
+                            const std::string& parameters) {
+  const HINSTANCE result =
+      ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr,
+                      path.c_str(), parameters.c_str(), nullptr, SW_HIDE);
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
 }
 
 }  // namespace saverkit::win32

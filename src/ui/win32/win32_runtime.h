@@ -21,7 +21,9 @@ struct Win32Runtime {
   Win32Registry registry;
   Win32Shell shell;
   Win32LibraryLoader libraries;
-  Platform platform{texts, messaging, clock, process, view, files, system, registry, shell, libraries};
+  Win32PlayerControl player;
+  Platform platform{texts, messaging, clock,    process, view,
+                    files, system,    registry, shell,   libraries, player};
 };
 
 }  // namespace saverkit::win32

@@ -1,0 +1,151 @@
+// Flash Player detection and the carried player installer; see the header.
+#include "flash/player_detection.h"
+
+#include <vector>
+
+#include "common/saverkit_error.h"
+#include "common/text_helpers.h"
+#include "package/package_reader.h"
+#include "system/file_helpers.h"
+#include "system/os_detection.h"
+
+namespace saverkit {
+namespace {
+
+std::vector<std::string> versionItems(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t position = 0;
+  const auto isBreak = [](char c) { return c == ',' || static_cast<unsigned char>(c) <= ' '; };
+  while (position < text.size()) {
+    while (position < text.size() && isBreak(text[position])) ++position;
+    if (position >= text.size()) break;
+    std::string item;
+    if (text[position] == '"') {
+      const std::size_t close = text.find('"', position + 1);
+      item = text.substr(position + 1, close == std::string::npos ? std::string::npos : close - position - 1);
+      position = close == std::string::npos ? text.size() : close + 1;
+    } else {
+      while (position < text.size() && !isBreak(text[position])) item += text[position++];
+    }
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::int32_t toInteger(const std::string& item) {
+  const auto value = parseDecimalInt32(item);
+  if (!value) throw SaverkitError("'" + item + "' is not a valid integer value");
+  return *value;
+}
+
+}  // namespace
+
+Status readFlashOcxPath(Registry& registry, std::string& path) {
+  path.clear();
+  if (auto key = registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, false)) {
+    path = key->readString("").value_or("");
+  }
+  return path.empty() ? status::kNoPlayer : status::kSuccess;
+}
+
+void parseFlashVersionString(const std::string& text, std::int32_t& major, std::int32_t& release) {
+  const std::vector<std::string> items = versionItems(text);
+  if (items.size() < 4) throw SaverkitError("List index out of bounds (" + decimal(static_cast<std::int64_t>(items.size())) + ")");
+  major = toInteger(items[1]);
+  release = toInteger(items[3]);
+}
+
+void getFlashPlayerVersionInfoFromFileProperties(InstallerContext& context, PlayerVersion& version) {
+  version.major = 0;
+  version.release = 0;
+  std::string path;
+  if (readFlashOcxPath(context.platform.registry, path) != status::kSuccess) return;
+  if (!context.platform.files.fileExists(path)) return;
+  version.found = true;
+  myGetFileVersion(context.platform.system, path, version.major, version.release);
+}
+
+Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion& version,
+                                        int attempts) {
+  version.found = true;
+  if (context.cachedPlayerMajor != -1) {
+    version.major = context.cachedPlayerMajor;
+    version.release = context.cachedPlayerRelease;
+    return status::kSuccess;
+  }
+  version = PlayerVersion{};
+  Status result = status::kSuccess;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    context.platform.clock.sleepMilliseconds(kPlayerPollMilliseconds);
+    const PlayerVersionAnswer answer = context.platform.player.queryVersion();
+    if (answer.outcome == PlayerVersionAnswer::Outcome::kNotCreated) {
+      result = status::kNoPlayer;
+      continue;  // no control yet: the next attempt tries again
+    }
+    try {
+      if (answer.outcome == PlayerVersionAnswer::Outcome::kQueryFailed) throw SaverkitError("query failed");
+      parseFlashVersionString(answer.text, version.major, version.release);
+      context.cachedPlayerMajor = version.major;
+      context.cachedPlayerRelease = version.release;
+      version.found = true;
+      result = status::kSuccess;
+    } catch (const SaverkitError&) {
+      version = PlayerVersion{};
+      result = status::kNoPlayer;
+    }
+    break;  // a control existed: its answer, good or bad, ends the loop
+  }
+  return result;
+}
+
+PlayerVersion getInstalledFlashPlayerVersion(InstallerContext& context, int attempts) {
+  PlayerVersion version;
+  getFlashPlayerVersionInfoFromFileProperties(context, version);
+  if (version.major <= 0) getFlashPlayerVersionFromControl(context, version, attempts);
+  return version;
+}
+
+Status verifyFlashAXInstallerCanRunOnThisMachine(InstallerContext& context,
+                                                 std::int32_t carriedMajor) {
+  const bool ntFour = GetOperatingSystem(context.platform.system) == os::kWindowsNt;
+  return ntFour && carriedMajor >= 8 ? status::kPlayerInstallerIncompatible : status::kSuccess;
+}
+
+Status extractFlashInstaller(InstallerContext& context) {
+  return extractStartupSlot(context, static_cast<int>(kSlotFlashInstaller));
+}
+
+Status runFlashPlayerInstaller(InstallerContext& context, const std::string& fileName) {
+  const bool known = fileName == kPlayerInstallerName9 || fileName == kPlayerInstallerName10;
+  const std::string switches = known ? "/s" : "/Q";
+  const std::string path = context.folders.workingFolder + fileName;
+  if (!context.platform.files.fileExists(path)) return status::kPlayerInstallerMissing;
+  const int started = context.platform.shell.startHidden(context.platform.view.installerWindowHandle(),
+                                                         path, switches);
+  context.platform.view.bringApplicationToFront();
+  if (started > 32) return status::kSuccess;
+  return started == 0 ? status::kNoMemory : started;
+}
+
+Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& version,
+                                 std::int32_t expectedMajor, std::int32_t expectedRelease,
+                                 int passes) {
+  Status result = status::kSuccess;
+  for (int pass = 1; pass <= passes; ++pass) {
+    result = getFlashPlayerVersionFromControl(context, version, passes);
+    if (version.major == expectedMajor && version.release == expectedRelease) break;
+  }
+  return result;
+}
+
+Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& fileName) {
+  Status result = runFlashPlayerInstaller(context, fileName);
+  if (result == status::kSuccess) {
+    PlayerVersion version;
+    result = waitForFlashPlayerVersion(context, version, context.state.carriedPlayerMajor,
+                                       context.state.carriedPlayerRelease, 20);
+  }
+  return result;
+}
+
+}  // namespace saverkit

@@ -1,0 +1,47 @@
+// The installed Flash Player: its version from the registered control file or, failing that,
+// from a temporary control; whether the carried player installer may run here; and running that
+// installer and waiting for the new player.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/status.h"
+#include "installer/installer_context.h"
+
+namespace saverkit {
+
+inline constexpr const char* kPlayerClassKey =
+    "\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
+inline constexpr std::uint32_t kPlayerPollMilliseconds = 500;
+
+struct PlayerVersion {
+  bool found = false;
+  std::int32_t major = 0;
+  std::int32_t release = 0;
+};
+
+// The control file's path from its class registration: 0, or -402 when there is none.
+Status readFlashOcxPath(Registry& registry, std::string& path);
+
+// "WIN 10,0,45,2" → 10 and 45. Throws SaverkitError for fewer than four items or an item that
+// is not a decimal integer.
+void parseFlashVersionString(const std::string& text, std::int32_t& major, std::int32_t& release);
+
+void getFlashPlayerVersionInfoFromFileProperties(InstallerContext& context, PlayerVersion& version);
+Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion& version,
+                                        int attempts);
+PlayerVersion getInstalledFlashPlayerVersion(InstallerContext& context, int attempts);
+
+// -455 on Windows NT 4 and earlier for a carried player of major version 8 or more.
+Status verifyFlashAXInstallerCanRunOnThisMachine(InstallerContext& context,
+                                                 std::int32_t carriedMajor);
+
+Status extractFlashInstaller(InstallerContext& context);
+Status runFlashPlayerInstaller(InstallerContext& context, const std::string& fileName);
+Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& version,
+                                 std::int32_t expectedMajor, std::int32_t expectedRelease,
+                                 int passes);
+Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& fileName);
+
+}  // namespace saverkit

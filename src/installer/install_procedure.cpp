@@ -1,0 +1,158 @@
+// The install procedure; see the header.
+#include "installer/install_procedure.h"
+
+#include "common/text_helpers.h"
+#include "installer/control_panel_offer.h"
+#include "installer/window_operations.h"
+#include "package/data_file.h"
+#include "package/slot_extraction.h"
+#include "system/file_helpers.h"
+#include "system/os_detection.h"
+#include "system/product_folder.h"
+#include "system/registration.h"
+#include "system/shell_actions.h"
+
+namespace saverkit {
+namespace {
+
+bool goOn(const InstallerContext& context, Status result) {
+  return result == status::kSuccess && !context.state.cancelRequested;
+}
+
+void rollBack(InstallerContext& context) {
+  const std::string& engine = context.header.entries[kSlotEngine].name;
+  rollbackInstall(context.platform.files, context.platform.registry, context.folders,
+                  {context.productFolder, engine, context.saverName, context.state.osKind == os::kWow64});
+}
+
+// Steps 5 to 12: everything that writes the screen saver.
+Status writeScreenSaver(InstallerContext& context) {
+  Platform& platform = context.platform;
+  Status result = extractProductSlots(context, context.workCopyPath);
+  if (goOn(context, result)) result = readSaverRecord(context);
+  if (goOn(context, result)) result = expandDataFile(context);
+  if (goOn(context, result)) result = writeSaverRecord(context);
+  if (!goOn(context, result)) return result;
+  requestMakeActive(context, context.header.entries[kSlotEngine].name);
+  if (goOn(context, result)) result = copyDocumentsToProduct(context);
+  if (goOn(context, result)) {
+    openReadMe(platform.shell, platform.view.installerWindowHandle(), context.state.hasReadMe,
+               context.productFolder, context.header.entries[kSlotReadMe].name);
+  }
+  if (goOn(context, result)) {
+    // A missing uninstall entry does not make the install a failure.
+    registerUninstall(platform.registry, platform.system, platform.texts,
+                      context.folders.systemFolder, context.saverName);
+  }
+  return result;
+}
+
+}  // namespace
+
+Status runInstall(InstallerContext& context) {
+  Platform& platform = context.platform;
+  InstallerState& state = context.state;
+  platform.view.showHourglassCursor(true);
+  setupInstallerFormForInstallation(context);
+  Status result = status::kSuccess;
+  if (!state.cancelRequested) closeDisplayProperties(platform.messaging, platform.texts);
+  if (!state.cancelRequested) {
+    result = prepareProductFolder(platform.files, platform.view, context.folders, context.saverName,
+                                  !state.quiet(),
+                                  platform.texts.text(TextId::kOverwriteQuestionTail));
+    if (result == status::kOverwriteDeclined) state.cancelRequested = true;
+    platform.view.repaintPreparing();
+  }
+  if (goOn(context, result)) result = writeScreenSaver(context);
+
+  // Whatever happened, the data file goes: it was only ever a carrier.
+  deleteFileOnce(platform.files, context.dataFilePath);
+  if (result != status::kSuccess && result != status::kOverwriteDeclined) rollBack(context);
+  if (state.cancelRequested) {
+    setStatusText(context, platform.texts.text(TextId::kAbortedCleaningUp));
+    if (result != status::kOverwriteDeclined) rollBack(context);
+    resetAfterAbort(context);
+  } else {
+    setupFormForInstallationComplete(context, result);
+  }
+  platform.view.showHourglassCursor(false);
+  return result;
+}
+
+Status runInstallWithoutWindow(InstallerContext& context) {
+  InstallerView& view = context.platform.view;
+  const std::uint8_t rememberedMode = context.state.installMode;
+  context.state.installMode = kModeQuiet;
+  view.setPreparingCaption(view.installerCaption());
+  view.setPreparingMessage(context.platform.texts.text(TextId::kInstallingScreenSaver));
+  const Status result = runInstall(context);
+  if (result == status::kSuccess) {
+    view.setPreparingMessage(context.platform.texts.text(TextId::kInstallationSuccessful));
+  } else if (result == status::kOverwriteDeclined) {
+    view.setPreparingMessage(literal::kInstallationCancelled);
+  } else {
+    view.setPreparingMessage(context.platform.texts.text(TextId::kInstallFailedPrefix) + decimal(result));
+  }
+  context.state.installMode = rememberedMode;
+  return result;
+}
+
+void setupInstallerFormForInstallation(InstallerContext& context) {
+  if (context.state.quiet()) return;
+  InstallerView& view = context.platform.view;
+  view.setControlEnabled(Control::kInstallButton, false);
+  view.setControlVisible(Control::kCancelButton, true);
+  setStatusText(context, context.platform.texts.text(TextId::kInstallingScreenSaver));
+}
+
+void setupFormForInstallationComplete(InstallerContext& context, Status result) {
+  if (context.state.quiet()) return;
+  InstallerView& view = context.platform.view;
+  const TextSource& texts = context.platform.texts;
+  if (result == status::kSuccess) view.setProgressPosition(kProgressMaximum);
+  pauseBriefly(context);
+  pauseBriefly(context);
+  view.setProgressPosition(0);
+  switch (result) {
+    case status::kSuccess:
+      setStatusText(context, texts.text(TextId::kInstallationComplete));
+      view.setControlVisible(Control::kDoneButton, true);
+      view.focusControl(Control::kDoneButton);
+      view.setControlVisible(Control::kInstallButton, false);
+      view.setControlVisible(Control::kCancelButton, false);
+      view.repaintInstaller();
+      view.setControlEnabled(Control::kInstallButton, false);
+      break;
+    case status::kAccessDenied:
+      setStatusText(context, texts.text(TextId::kAbortedPrivileges));
+      showInstallError(context, result, decimal(result));
+      break;
+    case status::kSaverNotReplaceable:
+      setStatusText(context, texts.text(TextId::kAbortedNotReplaceable));
+      showInstallError(context, result, decimal(result));
+      break;
+    default:
+      setStatusText(context, texts.text(TextId::kInstallFailedPrefix) + decimal(result));
+      break;
+  }
+}
+
+void resetAfterAbort(InstallerContext& context) {
+  if (context.state.quiet()) return;
+  InstallerView& view = context.platform.view;
+  view.setProgressPosition(0);
+  setStatusText(context, "");
+  view.setControlEnabled(Control::kCancelButton, true);
+  view.repaintInstaller();
+  view.setControlEnabled(Control::kInstallButton, true);
+}
+
+void cancelWhileInstalling(InstallerContext& context) {
+  context.state.cancelRequested = true;
+  setStatusText(context, context.platform.texts.text(TextId::kAbortedCleaningUp));
+  context.platform.view.setProgressPosition(0);
+  pauseBriefly(context);
+  pauseBriefly(context);
+}
+
+}  // namespace saverkit

@@ -1,0 +1,53 @@
+// Layout arithmetic; see the header.
+#include "installer/layout_rules.h"
+
+namespace saverkit {
+
+void placeButtons(WindowLayout& layout) {
+  layout.cancelButton.left = layout.buttonPanel.width - layout.cancelButton.width - 1;
+  layout.installButton.left = layout.cancelButton.left - layout.installButton.width - 6;
+}
+
+void fitClientHeight(WindowLayout& layout, bool hasLicense) {
+  layout.clientHeight = layout.contentBottom() + 2 + layout.buttonPanel.height;
+  if (hasLicense) layout.clientHeight += layout.licenseBox.height + 4;
+}
+
+void arrangeButtons(WindowLayout& layout, bool hasLicense) {
+  placeButtons(layout);
+  fitClientHeight(layout, hasLicense);
+}
+
+void setupPlainMode(WindowLayout& layout) {
+  layout.installButton.width = 80;
+  layout.licenseVisible = false;
+  layout.sizeable = false;
+  layout.minHeight = layout.contentBottom() + 4 + layout.buttonPanel.height;
+  layout.minWidth = 0;
+  layout.maxWidth = 0;
+  layout.clientHeight = layout.minHeight;
+  placeButtons(layout);
+}
+
+void setupLicenseMode(WindowLayout& layout) {
+  layout.licenseVisible = true;
+  layout.sizeable = true;
+  layout.licenseBox.height = kLicenseBoxHeight;
+  layout.minHeight =
+      layout.contentBottom() + 2 + layout.licenseBox.height + 4 + layout.buttonPanel.height + 20;
+  layout.minWidth = kWindowWidth;
+  layout.maxWidth = kWindowWidth;
+  layout.installButton.width = 115;
+  placeButtons(layout);
+}
+
+void applyResizeRule(WindowLayout& layout, int clientWidth, int clientHeight) {
+  layout.clientWidth = clientWidth;
+  layout.clientHeight = clientHeight;
+  layout.buttonPanel = {1, clientHeight - kButtonPanelHeight, clientWidth - 2, kButtonPanelHeight};
+  placeButtons(layout);
+  layout.licenseBox = {0, layout.contentBottom() + 2, clientWidth,
+                       layout.buttonPanel.top - layout.contentBottom() - 6};
+}
+
+}  // namespace saverkit
