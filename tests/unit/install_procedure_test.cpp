@@ -1,0 +1,149 @@
+// The install procedure through the Install and Cancel buttons: success, the overwrite
+// question, failures with their texts and the roll back, cancel, and 64-bit Windows.
+#include <gtest/gtest.h>
+
+#include "installer_world.h"
+
+namespace saverkit {
+namespace {
+
+using namespace saverkit::testing;
+
+// Presses Install once the window waits; when the install has returned, `then` runs (a click
+// queued separately would be delivered during the install's own pauses).
+void clickInstall(InstallerWorld& world, std::function<void()> then = nullptr) {
+  world.fakes.view.userActions.push_back([&world, then] {
+    world.form.onInstallClick();
+    if (then) then();
+  });
+}
+
+std::size_t count(const std::vector<std::string>& log, const std::string& entry) {
+  return static_cast<std::size_t>(std::count(log.begin(), log.end(), entry));
+}
+
+TEST(InstallProcedure, InstallButtonWritesEverythingAndEndsTheProgram) {
+  InstallerWorld world;
+  world.image.header.hasReadMe = true;
+  world.image.setSlot(5, "Read Me.txt", 7, "hello");
+  clickInstall(world);
+  EXPECT_EQ(world.run(), 0);
+  const std::string product = world.product();
+  EXPECT_EQ(world.fakes.files.contents(kSystem32 + "Ocean.scr"), "engine");
+  EXPECT_EQ(world.fakes.files.contents(product + "Ocean.swf"), "movie");
+  EXPECT_EQ(world.fakes.files.contents(product + "scenes\\reef.swf"), std::string(4000, 'r'));
+  EXPECT_EQ(world.fakes.files.contents(product + "Read Me.txt"), "hello");
+  EXPECT_EQ(world.fakes.files.fileSize(product + "saver.dat"), 1240u);
+  EXPECT_FALSE(world.fakes.files.exists(kWorking + "Ocean.dat"));
+  EXPECT_EQ(world.fakes.shell.opened, std::vector<std::string>{product + "Read Me.txt"});
+  EXPECT_EQ(world.fakes.registry.value(RegistryRoot::kLocalMachine, kUninstallKey + "Ocean", "UninstallString"),
+            kSystem32 + "Ocean.scr /u");
+  EXPECT_EQ(world.launcherTexts().back(), std::string("makeActiveSaver-Ocean.scr\0\0", 27));
+  EXPECT_TRUE(world.logged("status: Screen Saver Installation and Setup Complete."));
+  EXPECT_TRUE(world.fakes.view.visible[Control::kDoneButton]);
+  EXPECT_FALSE(world.fakes.view.visible[Control::kCancelButton]);
+  EXPECT_EQ(count(world.fakes.view.log, "progress step"), 7u);  // six slots and the expansion
+  EXPECT_TRUE(world.logged("progress: 10"));
+  EXPECT_TRUE(world.logged("terminate"));
+  EXPECT_EQ(world.fakes.messaging.posted.size(), 1u);
+  EXPECT_TRUE(world.fakes.view.dialogs.empty());  // the package does not ask about the panel
+}
+
+TEST(InstallProcedure, TheControlPanelOfferFollowsSuccess) {
+  InstallerWorld world;
+  world.image.header.askOpenControlPanel = true;
+  world.fakes.view.answers = {true};
+  clickInstall(world);
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_EQ(world.fakes.view.dialogs.at(0).kind, DialogKind::kYesNo);
+  EXPECT_EQ(world.launcherTexts().back(), std::string("openScreenSaverControlPanel\0", 28));
+}
+
+TEST(InstallProcedure, DecliningTheOverwriteLeavesEverythingAndInstallCanBePressedAgain) {
+  InstallerWorld world;
+  world.fakes.files.addFile(kShared + "Ocean\\old.swf", "old");
+  world.fakes.view.answers = {false, true};
+  clickInstall(world, [&world] {
+    EXPECT_EQ(world.fakes.files.contents(kShared + "Ocean\\old.swf"), "old");
+    EXPECT_EQ(world.fakes.view.statusText, "");
+    EXPECT_TRUE(world.fakes.view.enabled[Control::kInstallButton]);
+    EXPECT_FALSE(world.context.state.installing);
+    world.form.onInstallClick();  // and this time OK
+  });
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_EQ(world.dialogTexts(), (std::vector<std::string>{"Ocean screen saver already exists. Overwrite?",
+                                                           "Ocean screen saver already exists. Overwrite?"}));
+  EXPECT_FALSE(world.fakes.files.exists(kShared + "Ocean\\old.swf"));
+  EXPECT_TRUE(world.fakes.files.exists(kShared + "Ocean\\saver.dat"));
+}
+
+TEST(InstallProcedure, AFailureInTheMiddleRollsBackAndLeavesTheWindowOpen) {
+  InstallerWorld world;
+  world.fakes.files.writeLimits[world.product() + "Ocean.swf"] = 2;
+  clickInstall(world, [&world] {
+    EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: 112");
+    EXPECT_FALSE(world.fakes.view.enabled[Control::kInstallButton]);
+    world.form.onCloseRequested();
+  });
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_FALSE(world.fakes.files.exists(world.product()));
+  EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+  EXPECT_FALSE(world.fakes.files.exists(kWorking + "Ocean.dat"));
+  EXPECT_FALSE(world.fakes.registry.hasKey(RegistryRoot::kLocalMachine, kUninstallKey + "Ocean"));
+  EXPECT_EQ(world.launcherTexts().size(), 1u);  // no make-active request
+}
+
+TEST(InstallProcedure, AccessDeniedAndUnreplaceableSaverTexts) {
+  InstallerWorld denied;
+  denied.fakes.files.folderCreationErrors[kShared + "Ocean\\"] = 5;
+  clickInstall(denied, [&denied] { denied.form.onCloseRequested(); });
+  denied.run();
+  EXPECT_TRUE(denied.logged("status: Installation Aborted: Insufficient user account privileges."));
+  ASSERT_EQ(denied.fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(denied.fakes.view.dialogs[0].text.rfind("Installation Error: 5\r\n\r\nInsufficient user account privileges.", 0), 0u);
+
+  InstallerWorld busy;
+  busy.fakes.files.addFile(kSystem32 + "Ocean.scr", "running");
+  busy.fakes.files.busyFiles[kSystem32 + "Ocean.scr"] = fake::FakeFileSystem::kForever;
+  clickInstall(busy, [&busy] { busy.form.onCloseRequested(); });
+  busy.run();
+  EXPECT_TRUE(busy.logged("status: Installation Aborted: Screen saver cannot be replaced."));
+  ASSERT_EQ(busy.fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(busy.fakes.view.dialogs[0].text.rfind("Installation Error: Screen saver cannot be replaced.", 0), 0u);
+}
+
+TEST(InstallProcedure, CancelDuringTheSlotsRollsBackAndEndsTheProgram) {
+  InstallerWorld world;
+  world.fakes.view.userActions.push_back([&world] { world.form.onInstallClick(); });
+  // The pause after slot 6's step: the user presses Cancel; closing is refused meanwhile.
+  world.fakes.view.userActions.push_back([&world] {
+    world.form.onCloseRequested();
+    EXPECT_FALSE(world.fakes.view.terminated);
+    world.form.onCancelClick();
+  });
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_TRUE(world.logged("status: Installation Aborted. Cleaning up files..."));
+  EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+  EXPECT_FALSE(world.fakes.files.exists(world.product()));
+  EXPECT_FALSE(world.fakes.files.exists(kWorking));
+  EXPECT_TRUE(world.fakes.view.terminated);
+}
+
+TEST(InstallProcedure, SixtyFourBitWindowsGetsTheEngineInBothSystemFolders) {
+  InstallerWorld world;
+  world.sixtyFourBit();
+  world.image.header.presentationMode = 4;
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_EQ(world.fakes.files.contents(kSysnative + "Ocean.scr"), "engine");
+  EXPECT_EQ(world.fakes.files.contents(kSystem32 + "Ocean.scr"), "engine");
+
+  InstallerWorld failing;
+  failing.sixtyFourBit();
+  failing.image.header.presentationMode = 4;
+  failing.fakes.files.writeLimits[failing.product() + "Ocean.swf"] = 0;
+  EXPECT_EQ(failing.run(), 112);
+  EXPECT_FALSE(failing.fakes.files.exists(kSysnative + "Ocean.scr"));
+}
+
+}  // namespace
+}  // namespace saverkit
