@@ -36,9 +36,9 @@ expect_no_match() { ! grep -qE -- "$1" "$report" || fail "unexpected line matchi
 expect_order() {
   local previous=0 line number
   for line in "$@"; do
-    number=$(grep -nxF -- "$line" "$report" | head -1 | cut -d: -f1)
-    if [ -z "$number" ] || [ "$number" -le "$previous" ]; then fail "out of order or missing: $line"; return; fi
-    previous=$number
+    number=$(tail -n +$((previous + 1)) "$report" | grep -nxF -- "$line" | head -1 | cut -d: -f1)
+    if [ -z "$number" ]; then fail "out of order or missing: $line"; return; fi
+    previous=$((previous + number))
   done
 }
 # windows_path FILE: the path Wine programs use for a Linux file.
@@ -49,3 +49,62 @@ finish() {
   if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
   echo "all checks passed"
 }
+
+# --- installers built by saverpack, installed under Wine ---
+native_bin=${SAVERKIT_NATIVE_BIN:-$(cd "$bin/../../native/bin" 2>/dev/null && pwd)}
+prefix_c="$WINEPREFIX/drive_c"
+
+# register_player: a Flash Player registration whose control file carries version 10.0.45.2, so
+# the installer finds a player (Wine ships none).
+register_player() {
+  local ocx='C:\windows\system32\saverkit-player.ocx'
+  cp "$bin/versioned_fixture.dll" "$prefix_c/windows/syswow64/saverkit-player.ocx"
+  wine reg add 'HKCR\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}\InprocServer32' /ve /d "$ocx" /f >/dev/null 2>&1
+}
+
+# make_saver DIR NAME MODE: content for a screen saver in DIR (a picture, an engine, a product
+# file, a licence, a read-me and a data folder with subfolders), and a manifest.json.
+make_saver() {
+  local dir=$1 name=$2 mode=$3
+  mkdir -p "$dir/content/scenes/deep" "$dir/content/sounds"
+  convert -size 482x272 gradient:navy-skyblue -fill white -pointsize 28 -gravity center \
+    -annotate 0 "$name" "$dir/intro.bmp" 2>/dev/null
+  convert "$dir/intro.bmp" "$dir/intro.jpg" 2>/dev/null
+  head -c 30000 /dev/urandom > "$dir/engine.scr"
+  seq 1 4000 > "$dir/content/scenes/reef.swf"
+  seq 1 900 | sed 's/^/fish /' > "$dir/content/scenes/deep/angler.swf"
+  head -c 5000 /dev/urandom > "$dir/content/sounds/waves.mp3"
+  printf 'Licence for %s.\r\n\r\nYou may use this screen saver on any number of computers.\r\n' "$name" > "$dir/License.txt"
+  printf 'Thank you for installing %s.\r\n' "$name" > "$dir/ReadMe.txt"
+  seq 1 2000 > "$dir/extra.swf"
+  local picture=intro.bmp; [ "$mode" = jpeg ] && picture=intro.jpg
+  cat > "$dir/manifest.json" <<JSON
+{
+  "saverName": "$name",
+  "presentationMode": "$mode",
+  "slots": {
+    "3": {"file": "$picture"},
+    "6": {"file": "engine.scr", "implode": true},
+    "7": {"file": "extra.swf", "implode": true}
+  },
+  "data": {"folder": "content"}
+}
+JSON
+}
+
+# with_licence DIR / with_readme DIR: add those slots to the manifest.
+with_slot() {
+  sed -i "s|\"slots\": {|\"slots\": {\n    \"$2\": {\"file\": \"$3\"},|" "$1/manifest.json"
+}
+
+build_installer() {
+  "$native_bin/saverpack" build "$1/manifest.json" -o "$2" --stub "$bin/saverstub.exe" --no-progress
+}
+
+# clean_saver NAME: removes what an earlier case installed.
+clean_saver() {
+  rm -rf "$prefix_c/ProgramData/Vantrel/$1" "$prefix_c/windows/syswow64/$1.scr" "$prefix_c/windows/system32/$1.scr"
+  wine reg delete "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /f >/dev/null 2>&1 || true
+}
+
+working_folders() { ls -d "$prefix_c"/users/*/AppData/Local/Vantrel/ZOR* 2>/dev/null | wc -l; }

@@ -2,8 +2,11 @@
 #include "ui/win32/installer_window.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include "ui/win32/message_pump.h"
+#include "ui/win32/picture_loader.h"
+#include "ui/win32/preparing_window.h"
 
 namespace saverkit::win32 {
 namespace {
@@ -15,23 +18,26 @@ enum ControlId : int {
   kStatusLabelId = 104,
   kProgressBarId = 105,
   kContentPanelId = 106,
+  kLicenseBoxId = 107,
 };
 constexpr UINT_PTR kPauseTimerId = 1;
 constexpr UINT kPauseIntervalMilliseconds = 100;
+constexpr DWORD kFixedStyle = WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kSizeableStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr DWORD kExtendedStyle = WS_EX_TOPMOST;
 
-// Design positions: the content panel from the top, the button panel below it.
-constexpr int kContentTop = 1;
-constexpr int kContentWidth = 482;
-constexpr int kContentHeight = 272;
-constexpr int kButtonPanelTop = kContentTop + kContentHeight + 2;
-constexpr int kButtonPanelHeight = 63;
+SIZE outerSize(DWORD style, int clientWidth, int clientHeight) {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, kExtendedStyle);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
 
 }  // namespace
 
 HWND InstallerWindow::addControl(const char* windowClass, const std::string& text, DWORD style,
-                                 RECT bounds, int id, HFONT font) {
+                                 const Rect& bounds, int id, HFONT font) {
   HWND child = ::CreateWindowExA(0, windowClass, text.c_str(), WS_CHILD | style, bounds.left,
-                                 bounds.top, bounds.right, bounds.bottom, window_,
+                                 bounds.top, bounds.width, bounds.height, window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  ::GetModuleHandleA(nullptr), nullptr);
   ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -41,6 +47,7 @@ HWND InstallerWindow::addControl(const char* windowClass, const std::string& tex
 void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
                              const std::string& closeCaption, const std::string& installCaption) {
   events_ = &events;
+  ::LoadLibraryA("riched20.dll");  // registers the rich-text box class
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = ::GetModuleHandleA(nullptr);
@@ -49,36 +56,114 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   windowClass.lpszClassName = kClassName;
   ::RegisterClassA(&windowClass);
 
-  const DWORD style = WS_CAPTION | WS_SYSMENU;
-  RECT frame{0, 0, kContentWidth, kButtonPanelTop + kButtonPanelHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOPMOST);
-  window_ = ::CreateWindowExA(WS_EX_TOPMOST, kClassName, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              kWidth, frame.bottom - frame.top, nullptr, nullptr,
+  const SIZE size = outerSize(kFixedStyle, layout_.clientWidth, layout_.clientHeight);
+  window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, kWindowWidth, size.cy, nullptr, nullptr,
                               windowClass.hInstance, this);
-
-  addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN, {0, kContentTop, kContentWidth, kContentHeight},
-             kContentPanelId, font);
-  const int panel = kButtonPanelTop;
+  content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY, layout_.contentPanel,
+                        kContentPanelId, font);
+  ::SetWindowLongPtrA(content_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  staticProcedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      content_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(contentProcedure)));
+  controls_[Control::kLicenseBox] = addControl(
+      RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+      layout_.licenseBox, kLicenseBoxId, font);
   controls_[Control::kStatusLabel] =
-      addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, {2, panel + 3, 360, 13}, kStatusLabelId, font);
-  progress_ = addControl(PROGRESS_CLASSA, "", WS_VISIBLE, {1, panel + 20, 480, 12},
-                         kProgressBarId, font);
+      addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, {}, kStatusLabelId, font);
+  progress_ = addControl(PROGRESS_CLASSA, "", WS_VISIBLE, {}, kProgressBarId, font);
   ::SendMessageA(progress_, PBM_SETRANGE32, 0, 100);
   ::SendMessageA(progress_, PBM_SETSTEP, 1, 0);
-  const int cancelLeft = kContentWidth - 80 - 1;
   controls_[Control::kCancelButton] = addControl(
-      "BUTTON", cancelCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-      {cancelLeft, panel + 36, 80, 25}, kCancelButtonId, font);
+      "BUTTON", cancelCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, {}, kCancelButtonId, font);
   controls_[Control::kInstallButton] = addControl(
-      "BUTTON", installCaption, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-      {cancelLeft - 80 - 6, panel + 36, 80, 25}, kInstallButtonId, font);
-  controls_[Control::kDoneButton] = addControl("BUTTON", closeCaption, WS_TABSTOP | BS_PUSHBUTTON,
-                                               {400, panel + 36, 80, 25}, kDoneButtonId, font);
+      "BUTTON", installCaption, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, {}, kInstallButtonId, font);
+  controls_[Control::kDoneButton] =
+      addControl("BUTTON", closeCaption, WS_TABSTOP | BS_PUSHBUTTON, {}, kDoneButtonId, font);
+  placeButtons(layout_);
+  applyLayout(layout_);
+}
+
+void InstallerWindow::place(HWND control, const Rect& bounds, int offsetLeft, int offsetTop) {
+  if (control) {
+    ::SetWindowPos(control, nullptr, bounds.left + offsetLeft, bounds.top + offsetTop, bounds.width,
+                   bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void InstallerWindow::applyLayout(const WindowLayout& layout) {
+  if (!alive()) return;
+  applyingLayout_ = true;
+  layout_ = layout;
+  const DWORD style = layout.sizeable ? kSizeableStyle : kFixedStyle;
+  ::SetWindowLongPtrA(window_, GWL_STYLE,
+                      (::GetWindowLongPtrA(window_, GWL_STYLE) & ~(kSizeableStyle)) | style);
+  const SIZE size = outerSize(style, layout.clientWidth, layout.clientHeight);
+  ::SetWindowPos(window_, nullptr, 0, 0, kWindowWidth, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  RECT client;
+  ::GetClientRect(window_, &client);
+  layout_.clientWidth = client.right;
+  layout_.clientHeight = client.bottom;
+  place(content_, layout.contentPanel, 0, 0);
+  place(control(Control::kLicenseBox), layout.licenseBox, 0, 0);
+  ::ShowWindow(control(Control::kLicenseBox), layout.licenseVisible ? SW_SHOW : SW_HIDE);
+  const Rect& panel = layout.buttonPanel;
+  place(control(Control::kStatusLabel), layout.statusLabel, panel.left, panel.top);
+  place(progress_, layout.progressBar, panel.left, panel.top);
+  place(control(Control::kInstallButton), layout.installButton, panel.left, panel.top);
+  place(control(Control::kCancelButton), layout.cancelButton, panel.left, panel.top);
+  place(control(Control::kDoneButton), layout.doneButton, panel.left, panel.top);
+  applyingLayout_ = false;
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void InstallerWindow::setLicenseText(const std::string& text) {
+  HWND box = control(Control::kLicenseBox);
+  if (!box) return;
+  // ST_DEFAULT takes rich text when the file is RTF and plain text otherwise.
+  SETTEXTEX how{ST_DEFAULT, CP_ACP};
+  ::SendMessageA(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool InstallerWindow::showPicture(const std::string& path) {
+  picture_ = loadPicture(path);
+  if (content_) ::InvalidateRect(content_, nullptr, TRUE);
+  return static_cast<bool>(picture_);
+}
+
+void InstallerWindow::paintPicture(HWND panel) {
+  PAINTSTRUCT paint;
+  HDC target = ::BeginPaint(panel, &paint);
+  RECT area;
+  ::GetClientRect(panel, &area);
+  ::FillRect(target, &area, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  if (picture_) {
+    BITMAP info{};
+    ::GetObjectA(picture_.get(), sizeof info, &info);
+    HDC source = ::CreateCompatibleDC(target);
+    HGDIOBJ previous = ::SelectObject(source, picture_.get());
+    ::SetStretchBltMode(target, HALFTONE);
+    ::StretchBlt(target, 0, 0, area.right, area.bottom, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    ::SelectObject(source, previous);
+    ::DeleteDC(source);
+  }
+  ::EndPaint(panel, &paint);
+}
+
+void InstallerWindow::centerOnScreen() {
+  if (!alive()) return;
+  RECT bounds;
+  ::GetWindowRect(window_, &bounds);
+  const POINT position =
+      centredPosition(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                      bounds.right - bounds.left, bounds.bottom - bounds.top);
+  ::SetWindowPos(window_, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void InstallerWindow::show() {
   if (!alive()) return;
-  ::ShowWindow(window_, SW_SHOW);
+  ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   if (events_) events_->onFormShow();
 }
@@ -86,6 +171,7 @@ void InstallerWindow::show() {
 void InstallerWindow::destroy() {
   if (alive()) ::DestroyWindow(window_);
   window_ = nullptr;
+  content_ = nullptr;
   progress_ = nullptr;
   controls_.clear();
 }
@@ -105,12 +191,21 @@ void InstallerWindow::pauseBriefly() {
   pauseRunning_ = false;
 }
 
+LRESULT CALLBACK InstallerWindow::contentProcedure(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
+  auto* self = reinterpret_cast<InstallerWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_PAINT && self) {
+    self->paintPicture(window);
+    return 0;
+  }
+  return ::CallWindowProcA(self->staticProcedure_, window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK InstallerWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<InstallerWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self && self->window_ == window) return self->handle(message, wParam, lParam);
@@ -123,6 +218,18 @@ LRESULT InstallerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // The core decides: closing is refused while an install runs.
       if (events_) events_->onCloseRequested();
       return 0;
+    case WM_SIZE:
+      if (!applyingLayout_ && events_ && wParam != SIZE_MINIMIZED) {
+        events_->onResize(LOWORD(lParam), HIWORD(lParam));
+      }
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      if (layout_.minHeight > 0) limits->ptMinTrackSize.y = layout_.minHeight;
+      if (layout_.minWidth > 0) limits->ptMinTrackSize.x = layout_.minWidth;
+      if (layout_.maxWidth > 0) limits->ptMaxTrackSize.x = layout_.maxWidth;
+      return 0;
+    }
     case WM_TIMER:
       if (wParam == kPauseTimerId) {
         ::KillTimer(window_, kPauseTimerId);

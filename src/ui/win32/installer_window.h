@@ -1,11 +1,14 @@
 // The installer window TInstallerForm: its controls and its window procedure, which turns
-// messages into calls of the core's InstallerEvents. Layout decisions live in the core.
+// messages into calls of the core's InstallerEvents. Where things go is decided by the core's
+// layout rules; this class only applies a WindowLayout.
 #pragma once
 
 #include <map>
 #include <string>
 
+#include "installer/layout_rules.h"
 #include "platform/installer_view.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_api.h"
 
 namespace saverkit::win32 {
@@ -13,9 +16,8 @@ namespace saverkit::win32 {
 class InstallerWindow {
  public:
   static constexpr const char* kClassName = "TInstallerForm";
-  static constexpr int kWidth = 490;
 
-  // Creates the window hidden, with its controls; the caller shows it.
+  // Creates the window hidden, with its controls at their design positions; the caller shows it.
   void create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
               const std::string& closeCaption, const std::string& installCaption);
   HWND handle() const { return window_; }
@@ -24,20 +26,32 @@ class InstallerWindow {
   void destroy();
   HWND control(Control which) const;
   HWND progressBar() const { return progress_; }
+  void applyLayout(const WindowLayout& layout);
+  void setLicenseText(const std::string& text);
+  bool showPicture(const std::string& path);
+  void centerOnScreen();
   // One 100 ms timer interval of message handling.
   void pauseBriefly();
 
  private:
   static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK contentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  HWND addControl(const char* windowClass, const std::string& text, DWORD style, RECT bounds,
+  HWND addControl(const char* windowClass, const std::string& text, DWORD style, const Rect& bounds,
                   int id, HFONT font);
+  void paintPicture(HWND panel);
+  void place(HWND control, const Rect& bounds, int offsetLeft, int offsetTop);
 
   InstallerEvents* events_ = nullptr;
   HWND window_ = nullptr;
+  HWND content_ = nullptr;
   HWND progress_ = nullptr;
   std::map<Control, HWND> controls_;
+  WNDPROC staticProcedure_ = nullptr;
+  UniqueGdiObject picture_;
+  WindowLayout layout_;
   bool pauseRunning_ = false;
+  bool applyingLayout_ = false;
 };
 
 }  // namespace saverkit::win32

@@ -43,6 +43,10 @@ class Win32InstallerView : public InstallerView {
   void setControlCaption(Control control, const std::string& caption) override;
   void focusControl(Control control) override;
   void repaintInstaller() override;
+  void applyLayout(const WindowLayout& layout) override { installer_.applyLayout(layout); }
+  void setLicenseText(const std::string& text) override { installer_.setLicenseText(text); }
+  bool showPicture(const std::string& path) override { return installer_.showPicture(path); }
+  void centerInstallerOnScreen() override { installer_.centerOnScreen(); }
   void pauseBriefly() override;
 
   bool showDialog(DialogKind kind, const std::string& text) override;
