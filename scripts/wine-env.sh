@@ -19,7 +19,7 @@ start_wine_services() {
     [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break
     sleep 0.1
   done
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # one may already serve this prefix
   wine wineboot >/dev/null 2>&1 || true
 }
 

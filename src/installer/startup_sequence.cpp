@@ -85,6 +85,13 @@ void checkPlayer(Sequence& run) {
   }
 }
 
+// A new client height moves the button panel and the licence box, as every resize does.
+void applyLayoutAfterResize(InstallerContext& context) {
+  WindowLayout& layout = context.layout;
+  applyResizeRule(layout, layout.clientWidth, layout.clientHeight);
+  context.platform.view.applyLayout(layout);
+}
+
 // Step 15: licence mode or plain mode.
 void setUpWindowMode(Sequence& run) {
   InstallerContext& context = run.context;
@@ -147,7 +154,7 @@ void presentWindow(InstallerContext& context) {
   view.movePreparingOffScreen();
   view.setProgressMaximum(kProgressMaximum);
   arrangeButtons(context.layout, context.state.hasLicense);
-  view.applyLayout(context.layout);
+  applyLayoutAfterResize(context);
   view.centerInstallerOnScreen();
 }
 

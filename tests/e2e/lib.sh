@@ -67,9 +67,9 @@ register_player() {
 make_saver() {
   local dir=$1 name=$2 mode=$3
   mkdir -p "$dir/content/scenes/deep" "$dir/content/sounds"
-  convert -size 482x272 gradient:navy-skyblue -fill white -pointsize 28 -gravity center \
-    -annotate 0 "$name" "$dir/intro.bmp" 2>/dev/null
-  convert "$dir/intro.bmp" "$dir/intro.jpg" 2>/dev/null
+  convert -size 482x272 gradient:navy-skyblue -fill gold -draw 'circle 241,136 241,196' \
+    -fill coral -draw 'ellipse 120,200 60,25 0,360' "BMP3:$dir/intro.bmp"
+  convert "$dir/intro.bmp" -quality 90 "$dir/intro.jpg"
   head -c 30000 /dev/urandom > "$dir/engine.scr"
   seq 1 4000 > "$dir/content/scenes/reef.swf"
   seq 1 900 | sed 's/^/fish /' > "$dir/content/scenes/deep/angler.swf"

@@ -48,6 +48,8 @@ TEST(StartupSequence, LicenceModeIsSizeableAndAsksForAcceptance) {
     EXPECT_EQ(layout.maxWidth, 490);
     EXPECT_EQ(layout.clientHeight, 445);
     EXPECT_EQ(layout.installButton.width, 115);
+    EXPECT_EQ(layout.buttonPanel.top, 445 - 63);
+    EXPECT_EQ(layout.licenseBox, (Rect{0, 275, 482, 103}));
     EXPECT_EQ(world.fakes.view.captions[Control::kInstallButton], "Accept and Install");
     EXPECT_EQ(world.fakes.view.licenseText, "You may enjoy this screen saver.");
     world.form.onCancelClick();
