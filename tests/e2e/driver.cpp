@@ -13,9 +13,13 @@
 //   wait-window:CLASS      wait for a visible top-level window of the program with that class
 //   wait-title:CLASS=TITLE wait until that window has that title
 //   box:BUTTON             wait for a message box, report it, press the button with that caption
+//   see-box                wait for a message box and report it, without pressing anything
 //   click:CAPTION          press the button with that caption in the program's windows
 //   close:CLASS            post WM_CLOSE to the program's window of that class
 //   controls:CLASS         report the child controls of the program's window of that class
+//   layout:CLASS           report the window's and client's size and every control's place:
+//                          "size window=WxH client=WxH", "place id=N at=L,T size=WxH"
+//   resize:CLASS=WxH       ask the window for that outer size (as dragging its frame would)
 //   shot:FILE.png          have the test script take a screenshot into FILE (a Windows path)
 //   sleep:MS               keep handling launcher messages for MS milliseconds
 //   no-box:MS              fail when a message box appears within MS milliseconds
@@ -232,6 +236,11 @@ bool runStep(const std::string& step) {
     return false;
   }
   if (verb == "box") return doBox(value);
+  if (verb == "see-box") {
+    HWND box = waitForWindow("#32770", stepTimeout);
+    if (box) pumpFor(200);
+    return box != nullptr;
+  }
   if (verb == "click") return doClick(value);
   if (verb == "close") {
     HWND window = waitForWindow(value, stepTimeout);
@@ -243,6 +252,34 @@ bool runStep(const std::string& step) {
     return window != nullptr;
   }
   if (verb == "shot") return requestScreenshot(value);
+  if (verb == "layout") {
+    HWND window = waitForWindow(value, stepTimeout);
+    if (!window) return false;
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    report("size window=" + std::to_string(outer.right - outer.left) + "x" + std::to_string(outer.bottom - outer.top) +
+           " client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+    for (HWND child : children(window, "").all) {
+      RECT bounds;
+      GetWindowRect(child, &bounds);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+      report("place id=" + std::to_string(GetDlgCtrlID(child)) + " at=" + std::to_string(bounds.left) + "," +
+             std::to_string(bounds.top) + " size=" + std::to_string(bounds.right - bounds.left) + "x" +
+             std::to_string(bounds.bottom - bounds.top));
+    }
+    return true;
+  }
+  if (verb == "resize") {
+    const std::size_t equals = value.find('='), times = value.find('x', equals);
+    HWND window = waitForWindow(value.substr(0, equals), stepTimeout);
+    if (!window || equals == std::string::npos || times == std::string::npos) return false;
+    const int width = std::stoi(value.substr(equals + 1, times - equals - 1));
+    const int height = std::stoi(value.substr(times + 1));
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pumpFor(200);
+    return true;
+  }
   if (verb == "sleep") { pumpFor(static_cast<DWORD>(std::stoul(value))); return true; }
   if (verb == "no-box") {
     HWND box = waitForWindow("#32770", static_cast<DWORD>(std::stoul(value)));

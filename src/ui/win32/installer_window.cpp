@@ -114,7 +114,7 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
   place(control(Control::kCancelButton), layout.cancelButton, panel.left, panel.top);
   place(control(Control::kDoneButton), layout.doneButton, panel.left, panel.top);
   applyingLayout_ = false;
-  ::InvalidateRect(window_, nullptr, TRUE);
+  ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void InstallerWindow::setLicenseText(const std::string& text) {
@@ -124,6 +124,9 @@ void InstallerWindow::setLicenseText(const std::string& text) {
   SETTEXTEX how{ST_DEFAULT, CP_ACP};
   ::SendMessageA(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
                  reinterpret_cast<LPARAM>(text.c_str()));
+  // The reader starts at the first line, not where loading left the caret.
+  ::SendMessageA(box, EM_SETSEL, 0, 0);
+  ::SendMessageA(box, WM_VSCROLL, SB_TOP, 0);
 }
 
 bool InstallerWindow::showPicture(const std::string& path) {
@@ -229,6 +232,16 @@ LRESULT InstallerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (layout_.minWidth > 0) limits->ptMinTrackSize.x = layout_.minWidth;
       if (layout_.maxWidth > 0) limits->ptMaxTrackSize.x = layout_.maxWidth;
       return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+      // The limits hold for every resize, not only for dragging the frame.
+      auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!applyingLayout_ && !(position->flags & SWP_NOSIZE)) {
+        if (layout_.minHeight > 0 && position->cy < layout_.minHeight) position->cy = layout_.minHeight;
+        if (layout_.minWidth > 0 && position->cx < layout_.minWidth) position->cx = layout_.minWidth;
+        if (layout_.maxWidth > 0 && position->cx > layout_.maxWidth) position->cx = layout_.maxWidth;
+      }
+      break;
     }
     case WM_TIMER:
       if (wParam == kPauseTimerId) {

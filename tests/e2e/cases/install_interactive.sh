@@ -19,7 +19,7 @@ expect_order \
 
 # Again: the question, answered Cancel, then Install and OK.
 echo marker > "$prefix_c/ProgramData/Vantrel/Coral Reef/old-file.txt"
-drive wait-window:TInstallerForm click:Install box:Cancel sleep:300 "$(shot after_overwrite_cancel)" \
+drive wait-window:TInstallerForm click:Install see-box "$(shot overwrite_question)" box:Cancel sleep:300 "$(shot after_overwrite_cancel)" \
   controls:TInstallerForm click:Install box:OK -- "$work/Reef Setup.exe" "{launcher}"
 expect_order \
   'box title="Confirm" text="Coral Reef screen saver already exists. Overwrite?" buttons="OK|Cancel"' \
