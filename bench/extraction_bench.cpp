@@ -68,13 +68,17 @@ Installer& installer() {
   return made;
 }
 
+// The fakes for everything but the files, which are real.
+Platform withRealFiles(Platform& platform, FileSystem& files) {
+  return Platform{platform.texts,    platform.messaging, platform.clock,     platform.process,
+                  platform.view,     files,              platform.system,    platform.registry,
+                  platform.shell,    platform.libraries, platform.player};
+}
+
 void extractStoredSlot(benchmark::State& state) {
   fake::FakePlatform fakes;
   bench::PosixFileSystem files;
-  Platform& platform = fakes.platform;
-  Platform real{platform.texts, platform.messaging, platform.clock, platform.process, platform.view,
-                files,          platform.system,    platform.registry, platform.shell,
-                platform.libraries, platform.player};
+  Platform real = withRealFiles(fakes.platform, files);
   InstallerContext context(real);
   context.header = installer().header;
   context.productFolder = benchDir() + "/product/";
@@ -98,10 +102,7 @@ void copyWithCp(benchmark::State& state) {
 void workingCopy(benchmark::State& state) {
   fake::FakePlatform fakes;
   bench::PosixFileSystem files;
-  Platform& platform = fakes.platform;
-  Platform real{platform.texts, platform.messaging, platform.clock, platform.process, platform.view,
-                files,          platform.system,    platform.registry, platform.shell,
-                platform.libraries, platform.player};
+  Platform real = withRealFiles(fakes.platform, files);
   InstallerContext context(real);
   context.installerPath = installer().path;
   context.workCopyPath = benchDir() + "/work/temp.dat";

@@ -20,7 +20,7 @@ std::vector<std::string> ParsedArgs::values(const std::string& name) const {
   return out;
 }
 
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& knownOptions,
                      const std::vector<std::string>& repeatable) {
   ParsedArgs parsed;
   bool optionsEnded = false;
@@ -36,25 +36,25 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) {
+    const auto option = std::find_if(knownOptions.begin(), knownOptions.end(), [&](const OptionSpec& s) {
       return name == s.name || (s.alias != nullptr && name == s.alias);
     });
-    if (spec == specs.end()) throw usageError("unknown option " + name);
+    if (option == knownOptions.end()) throw usageError("unknown option " + name);
     std::string value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
       if (equals != std::string::npos) {
         value = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
         value = args[++i];
       } else {
-        throw usageError(std::string(spec->name) + " needs a value");
+        throw usageError(std::string(option->name) + " needs a value");
       }
     } else if (equals != std::string::npos) {
-      throw usageError(std::string(spec->name) + " takes no value");
+      throw usageError(std::string(option->name) + " takes no value");
     }
-    const bool once = std::find(repeatable.begin(), repeatable.end(), spec->name) == repeatable.end();
-    if (once && parsed.has(spec->name)) throw usageError(std::string(spec->name) + " given twice");
-    parsed.add(spec->name, value);
+    const bool once = std::find(repeatable.begin(), repeatable.end(), option->name) == repeatable.end();
+    if (once && parsed.has(option->name)) throw usageError(std::string(option->name) + " given twice");
+    parsed.add(option->name, value);
   }
   return parsed;
 }

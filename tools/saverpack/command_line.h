@@ -30,7 +30,7 @@ class ParsedArgs {
 
 // Throws ToolError(kUsage) for an unknown option, a missing value, or a single-valued option
 // given twice.
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& requests,
                      const std::vector<std::string>& repeatable);
 
 }  // namespace saverpack

@@ -5,7 +5,7 @@
 #include "data_file_reader.h"
 #include "extractor.h"
 #include "file_io.h"
-#include "inspect_output.h"
+#include "listing_output.h"
 #include "manifest.h"
 #include "package_builder.h"
 #include "package_reader.h"
@@ -41,10 +41,10 @@ std::size_t countErrors(const Findings& findings) {
 
 ExitCode runBuild(const CommandContext& context) {
   const fs::path manifest = pathFromUtf8(context.args.positional[0]);
-  BuildSpec spec = loadManifest(manifest);
-  spec.stub = context.args.has("--stub") ? pathFromUtf8(*context.args.value("--stub"))
+  BuildSpec request = loadManifest(manifest);
+  request.stub = context.args.has("--stub") ? pathFromUtf8(*context.args.value("--stub"))
                                          : context.programFolder / "saverstub.exe";
-  const BuildResult result = buildPackage(spec, !context.args.has("--no-progress"));
+  const BuildResult result = buildPackage(request, !context.args.has("--no-progress"));
   printWarnings(result.findings, context.err);
   const fs::path output = pathFromUtf8(*context.args.value("--output"));
   writeFileReplacing(output, result.installer);
@@ -57,28 +57,28 @@ ExitCode runBuild(const CommandContext& context) {
 
 ExitCode runDataFile(const CommandContext& context) {
   const ParsedArgs& args = context.args;
-  DataFileSpec spec;
-  spec.where = "datafile";
-  spec.folder = pathFromUtf8(args.positional[0]);
+  DataFileSpec request;
+  request.where = "datafile";
+  request.folder = pathFromUtf8(args.positional[0]);
   if (const auto implode = args.value("--implode")) {
     const auto choice = parseImplodeChoice(*implode);
     if (!choice) throw usageError("--implode must be auto, always or never");
-    spec.defaultChoice = *choice;
+    request.defaultChoice = *choice;
   }
   for (const std::string& rule : args.values("--rule")) {
     const std::size_t equals = rule.rfind('=');
     const auto choice = equals == std::string::npos ? std::nullopt : parseImplodeChoice(rule.substr(equals + 1));
     if (!choice || equals == 0) throw usageError("--rule must look like GLOB=auto|always|never: " + rule);
-    spec.rules.push_back({rule.substr(0, equals), *choice});
+    request.rules.push_back({rule.substr(0, equals), *choice});
   }
   if (const auto kind = args.value("--saver-kind")) {
     const auto parsed = saverkit::parseDecimalInt32(*kind);
     if (!parsed) throw usageError("--saver-kind must be a whole number");
-    spec.saverKind = *parsed;
+    request.saverKind = *parsed;
   }
-  if (const auto record = args.value("--record")) spec.recordFile = pathFromUtf8(*record);
-  spec.movieCopies = args.values("--movie-copy");
-  const BuiltDataFile result = buildDataFile(spec, !args.has("--no-progress"));
+  if (const auto record = args.value("--record")) request.recordFile = pathFromUtf8(*record);
+  request.movieCopies = args.values("--movie-copy");
+  const BuiltDataFile result = buildDataFile(request, !args.has("--no-progress"));
   printWarnings(result.findings, context.err);
   const fs::path output = pathFromUtf8(*args.value("--output"));
   writeFileReplacing(output, result.bytes);

@@ -56,23 +56,23 @@ std::string withBackslashes(std::string_view text) {
   return out;
 }
 
-ImplodeChoice choiceFor(const DataFileSpec& spec, const std::string& path) {
-  for (const ImplodeRule& rule : spec.rules) {
+ImplodeChoice choiceFor(const DataFileSpec& request, const std::string& path) {
+  for (const ImplodeRule& rule : request.rules) {
     if (matchesGlob(rule.pattern, path)) return rule.choice;
   }
-  return spec.defaultChoice;
+  return request.defaultChoice;
 }
 
-std::vector<SourceFile> collectFiles(const DataFileSpec& spec, Findings& findings) {
-  const std::string where = spec.where + ".folder";
+std::vector<SourceFile> collectFiles(const DataFileSpec& request, Findings& findings) {
+  const std::string where = request.where + ".folder";
   std::error_code error;
-  if (!fs::is_directory(spec.folder, error)) {
-    throw invalidInput(where + ": no such folder " + quoteText(pathToUtf8(spec.folder)));
+  if (!fs::is_directory(request.folder, error)) {
+    throw invalidInput(where + ": no such folder " + quoteText(pathToUtf8(request.folder)));
   }
   std::vector<SourceFile> files;
-  fs::recursive_directory_iterator it(spec.folder, error), end;
+  fs::recursive_directory_iterator it(request.folder, error), end;
   for (; !error && it != end; it.increment(error)) {
-    const std::string path = withBackslashes(it->path().lexically_relative(spec.folder).generic_u8string());
+    const std::string path = withBackslashes(it->path().lexically_relative(request.folder).generic_u8string());
     if (it->is_directory(error)) {
       if (it->is_symlink(error)) findings.warning(where, quoteText(path) + " is a linked folder; not followed");
       continue;
@@ -83,18 +83,18 @@ std::vector<SourceFile> collectFiles(const DataFileSpec& spec, Findings& finding
     }
     files.push_back({path, it->path(), static_cast<std::uint64_t>(it->file_size(error))});
   }
-  if (error) throw ioError(where + ": cannot list " + quoteText(pathToUtf8(spec.folder)) + ": " + error.message());
+  if (error) throw ioError(where + ": cannot list " + quoteText(pathToUtf8(request.folder)) + ": " + error.message());
   // Directory listing order differs between file systems; sorting keeps builds reproducible.
   std::sort(files.begin(), files.end(),
             [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
   return files;
 }
 
-void checkItemPaths(const DataFileSpec& spec, const std::vector<std::string>& paths,
+void checkItemPaths(const DataFileSpec& request, const std::vector<std::string>& paths,
                     Findings& findings) {
   std::map<std::string, std::string> seen;
   for (const std::string& path : paths) {
-    const std::string where = spec.where + ".folder";
+    const std::string where = request.where + ".folder";
     if (path.size() > saverkit::kMaxItemPathLength) {
       findings.error(where, quoteText(path) + " is longer than 255 characters");
     } else if (!isPrintableAscii(path)) {
@@ -106,20 +106,20 @@ void checkItemPaths(const DataFileSpec& spec, const std::vector<std::string>& pa
     }
   }
   if (paths.size() > std::size_t(saverkit::kMaxDataFileItems)) {
-    findings.error(spec.where, std::to_string(paths.size()) + " items; the installer takes at most 1010");
+    findings.error(request.where, std::to_string(paths.size()) + " items; the installer takes at most 1010");
   }
 }
 
-saverkit::SaverRecord loadRecord(const DataFileSpec& spec) {
+saverkit::SaverRecord loadRecord(const DataFileSpec& request) {
   saverkit::SaverRecord record;
-  if (!spec.recordFile) return record;
+  if (!request.recordFile) return record;
   std::error_code error;
-  if (!fs::is_regular_file(*spec.recordFile, error)) {
-    throw invalidInput(spec.where + ".recordFile: no such file " + quoteText(pathToUtf8(*spec.recordFile)));
+  if (!fs::is_regular_file(*request.recordFile, error)) {
+    throw invalidInput(request.where + ".recordFile: no such file " + quoteText(pathToUtf8(*request.recordFile)));
   }
-  const Bytes bytes = readWholeFile(*spec.recordFile);
+  const Bytes bytes = readWholeFile(*request.recordFile);
   if (bytes.size() != saverkit::kSaverRecordSize) {
-    throw invalidInput(spec.where + ".recordFile: " + quoteText(pathToUtf8(*spec.recordFile)) + " has " +
+    throw invalidInput(request.where + ".recordFile: " + quoteText(pathToUtf8(*request.recordFile)) + " has " +
                        std::to_string(bytes.size()) + " bytes; a saver record has exactly 1240");
   }
   std::memcpy(record.bytes.data(), bytes.data(), bytes.size());
@@ -143,18 +143,18 @@ void appendItem(Bytes& out, std::int32_t number, BuiltItem& item, const Bytes& s
   out.insert(out.end(), stored.begin(), stored.end());
 }
 
-BuiltItem packFile(const DataFileSpec& spec, const SourceFile& source, Bytes& stored,
+BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes& stored,
                    ProgressMeter& progress, Findings& findings) {
   if (source.size > std::uint64_t(kMaxOffset)) {
-    throw invalidInput(spec.where + ".folder: " + quoteText(source.path) + " is larger than 2 GiB");
+    throw invalidInput(request.where + ".folder: " + quoteText(source.path) + " is larger than 2 GiB");
   }
   Bytes contents = readWholeFile(source.file);
   BuiltItem item{source.path, saverkit::kItemKindData, static_cast<std::int32_t>(contents.size()), 0, false};
   if (contents.empty()) {
-    findings.warning(spec.where + ".folder", quoteText(source.path) +
+    findings.warning(request.where + ".folder", quoteText(source.path) +
                                                  " is empty; the installer writes nothing for it");
   }
-  const ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : choiceFor(spec, source.path);
+  const ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : choiceFor(request, source.path);
   if (choice != ImplodeChoice::kNever) {
     Bytes imploded = implodeBytes(contents, &progress);
     if (choice == ImplodeChoice::kAlways || imploded.size() < contents.size()) {
@@ -174,7 +174,7 @@ BuiltItem packFile(const DataFileSpec& spec, const SourceFile& source, Bytes& st
 // For a saver of kind 3, item 1 is the installer's movie and any requested copies follow it;
 // the folder's own installer.swf is taken out of the ordinary items. Also checks every item
 // path, throwing with all problems found.
-std::vector<BuiltItem> planMovieItems(const DataFileSpec& spec, BuiltDataFile& result,
+std::vector<BuiltItem> planMovieItems(const DataFileSpec& request, BuiltDataFile& result,
                                       std::vector<SourceFile>& files) {
   Findings problems;
   std::vector<BuiltItem> movieItems;
@@ -187,16 +187,16 @@ std::vector<BuiltItem> planMovieItems(const DataFileSpec& spec, BuiltDataFile& r
       files.erase(movie);
     }
     movieItems.push_back({std::string(kInstallerMovieName), saverkit::kItemKindMovieCopy, 0, 0, false});
-    for (const std::string& copy : spec.movieCopies) {
+    for (const std::string& copy : request.movieCopies) {
       movieItems.push_back({withBackslashes(copy), saverkit::kItemKindMovieCopy, 0, 0, false});
     }
-  } else if (!spec.movieCopies.empty()) {
-    problems.error(spec.where + ".movieCopies", "only a saver of kind 3 has an installer movie to copy");
+  } else if (!request.movieCopies.empty()) {
+    problems.error(request.where + ".movieCopies", "only a saver of kind 3 has an installer movie to copy");
   }
   std::vector<std::string> paths;
   for (const BuiltItem& item : movieItems) paths.push_back(item.path);
   for (const SourceFile& file : files) paths.push_back(file.path);
-  checkItemPaths(spec, paths, problems);
+  checkItemPaths(request, paths, problems);
   if (problems.hasErrors()) {
     std::string message;
     for (const Finding& finding : problems.all()) message += (message.empty() ? "" : "\n") + finding.text();
@@ -223,12 +223,12 @@ std::optional<ImplodeChoice> parseImplodeChoice(std::string_view text) {
   return std::nullopt;
 }
 
-BuiltDataFile buildDataFile(const DataFileSpec& spec, bool showProgress) {
+BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress) {
   BuiltDataFile result;
-  std::vector<SourceFile> files = collectFiles(spec, result.findings);
-  saverkit::SaverRecord record = loadRecord(spec);
-  result.saverKind = spec.saverKind ? *spec.saverKind : record.saverKind();
-  std::vector<BuiltItem> movieItems = planMovieItems(spec, result, files);
+  std::vector<SourceFile> files = collectFiles(request, result.findings);
+  saverkit::SaverRecord record = loadRecord(request);
+  result.saverKind = request.saverKind ? *request.saverKind : record.saverKind();
+  std::vector<BuiltItem> movieItems = planMovieItems(request, result, files);
 
   const auto count = static_cast<std::int32_t>(movieItems.size() + files.size());
   record.setItemCount(count);
@@ -246,7 +246,7 @@ BuiltDataFile buildDataFile(const DataFileSpec& spec, bool showProgress) {
   }
   for (const SourceFile& file : files) {
     Bytes stored;
-    BuiltItem item = packFile(spec, file, stored, progress, result.findings);
+    BuiltItem item = packFile(request, file, stored, progress, result.findings);
     appendItem(result.bytes, ++number, item, stored);
     result.items.push_back(item);
   }

@@ -33,7 +33,7 @@ struct DataFileSpec {
   std::optional<std::filesystem::path> recordFile;  // exactly 1240 bytes
   // Further product-folder paths that receive copies of the installer's movie (kind 3 items).
   std::vector<std::string> movieCopies;
-  std::string where = "data";  // how messages name this spec
+  std::string where = "data";  // how messages name this request
 };
 
 struct BuiltItem {
@@ -55,7 +55,7 @@ struct BuiltDataFile {
 };
 
 // Throws ToolError(kInvalid) listing every problem found, or kIo when a file cannot be read.
-BuiltDataFile buildDataFile(const DataFileSpec& spec, bool showProgress);
+BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress);
 
 bool matchesGlob(std::string_view pattern, std::string_view path);
 

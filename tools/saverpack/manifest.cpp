@@ -26,12 +26,12 @@ class ManifestReader {
   std::optional<bool> boolean(const Json& object, const char* key, const std::string& where);
   std::optional<std::int64_t> integer(const Json& object, const char* key, const std::string& where);
   fs::path path(const std::string& text) const { return base_ / pathFromUtf8(text); }
-  void readPresentation(const Json& root, BuildSpec& spec);
-  void readOptions(const Json& root, BuildSpec& spec);
-  void readSlots(const Json& root, BuildSpec& spec);
+  void readPresentation(const Json& root, BuildSpec& request);
+  void readOptions(const Json& root, BuildSpec& request);
+  void readSlots(const Json& root, BuildSpec& request);
   std::optional<SlotSpec> readSlot(const Json& value, const std::string& where);
   std::optional<std::int32_t> readDestination(const Json& value, const std::string& where);
-  void readData(const Json& root, BuildSpec& spec);
+  void readData(const Json& root, BuildSpec& request);
   void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
 
   fs::path base_;
@@ -81,7 +81,7 @@ std::optional<std::int64_t> ManifestReader::integer(const Json& object, const ch
   return object[key].get<std::int64_t>();
 }
 
-void ManifestReader::readPresentation(const Json& root, BuildSpec& spec) {
+void ManifestReader::readPresentation(const Json& root, BuildSpec& request) {
   if (!root.contains("presentationMode")) {
     findings_.error("presentationMode", "missing (bitmap, flash, quiet, jpeg or 1, 2, 3, 4, 8)");
     return;
@@ -94,25 +94,25 @@ void ManifestReader::readPresentation(const Json& root, BuildSpec& spec) {
         {"quiet", saverkit::kPresentationQuiet}, {"jpeg", saverkit::kPresentationJpeg}};
     for (const auto& known : kNames) {
       if (name == known.name) {
-        spec.header.presentationMode = known.value;
+        request.header.presentationMode = known.value;
         return;
       }
     }
     findings_.error("presentationMode", quoteText(name) + " is not bitmap, flash, quiet or jpeg");
   } else if (mode.is_number_integer() && mode.get<std::int64_t>() >= 0 && mode.get<std::int64_t>() <= 255 &&
              saverkit::isKnownPresentationMode(mode.get<std::uint8_t>())) {
-    spec.header.presentationMode = mode.get<std::uint8_t>();
+    request.header.presentationMode = mode.get<std::uint8_t>();
   } else {
     findings_.error("presentationMode", "must be bitmap, flash, quiet, jpeg or 1, 2, 3, 4, 8");
   }
 }
 
-void ManifestReader::readOptions(const Json& root, BuildSpec& spec) {
+void ManifestReader::readOptions(const Json& root, BuildSpec& request) {
   // Unless said otherwise, an option is on exactly when its slot carries a file.
-  auto& header = spec.header;
-  header.hasLicense = spec.slots[saverkit::kSlotLicense].has_value();
-  header.hasReadMe = spec.slots[saverkit::kSlotReadMe].has_value();
-  header.carriesFlashInstaller = spec.slots[saverkit::kSlotFlashInstaller].has_value();
+  auto& header = request.header;
+  header.hasLicense = request.slots[saverkit::kSlotLicense].has_value();
+  header.hasReadMe = request.slots[saverkit::kSlotReadMe].has_value();
+  header.carriesFlashInstaller = request.slots[saverkit::kSlotFlashInstaller].has_value();
   if (!root.contains("options")) return;
   const Json& options = root["options"];
   if (!options.is_object()) {
@@ -169,7 +169,7 @@ std::optional<SlotSpec> ManifestReader::readSlot(const Json& value, const std::s
   return slot;
 }
 
-void ManifestReader::readSlots(const Json& root, BuildSpec& spec) {
+void ManifestReader::readSlots(const Json& root, BuildSpec& request) {
   if (!root.contains("slots")) return;
   const Json& slots = root["slots"];
   if (!slots.is_object()) {
@@ -186,8 +186,8 @@ void ManifestReader::readSlots(const Json& root, BuildSpec& spec) {
       findings_.error(where, "not a slot; slots are numbered 1 to 10");
       continue;
     }
-    spec.slots[slot] = readSlot(item.value(), where);
-    if (spec.slots[slot] && spec.slots[slot]->file.empty() && slot != saverkit::kSlotImplodeLibrary &&
+    request.slots[slot] = readSlot(item.value(), where);
+    if (request.slots[slot] && request.slots[slot]->file.empty() && slot != saverkit::kSlotImplodeLibrary &&
         slot != saverkit::kSlotPresentation && !(slot == saverkit::kSlotDataFile && root.contains("data"))) {
       findings_.error(field(where, "file"), "missing");
     }
@@ -213,7 +213,7 @@ void ManifestReader::readImplodeRules(const Json& value, const std::string& wher
   }
 }
 
-void ManifestReader::readData(const Json& root, BuildSpec& spec) {
+void ManifestReader::readData(const Json& root, BuildSpec& request) {
   if (!root.contains("data")) return;
   const Json& value = root["data"];
   if (!value.is_object()) {
@@ -240,24 +240,24 @@ void ManifestReader::readData(const Json& root, BuildSpec& spec) {
     if (!ok) findings_.error("data.movieCopies", "must be a list of paths");
     else for (const Json& copy : copies) data.movieCopies.push_back(copy.get<std::string>());
   }
-  spec.data = std::move(data);
-  if (!spec.slots[saverkit::kSlotDataFile]) spec.slots[saverkit::kSlotDataFile] = SlotSpec{};
+  request.data = std::move(data);
+  if (!request.slots[saverkit::kSlotDataFile]) request.slots[saverkit::kSlotDataFile] = SlotSpec{};
 }
 
 BuildSpec ManifestReader::read(const Json& root) {
-  BuildSpec spec;
+  BuildSpec request;
   if (!root.is_object()) {
     findings_.error("", "the manifest must be a JSON object");
-    return spec;
+    return request;
   }
   expectKeys(root, "", {"saverName", "presentationMode", "options", "slots", "data"});
-  if (const auto name = string(root, "saverName", "")) spec.header.saverName = *name;
+  if (const auto name = string(root, "saverName", "")) request.header.saverName = *name;
   else if (!root.contains("saverName")) findings_.error("saverName", "missing");
-  readPresentation(root, spec);
-  readSlots(root, spec);
-  readData(root, spec);
-  readOptions(root, spec);
-  return spec;
+  readPresentation(root, request);
+  readSlots(root, request);
+  readData(root, request);
+  readOptions(root, request);
+  return request;
 }
 
 }  // namespace
@@ -270,7 +270,7 @@ BuildSpec parseManifest(const std::string& text, const fs::path& baseFolder) {
     throw invalidInput(std::string("manifest: not valid JSON: ") + error.what());
   }
   ManifestReader reader(baseFolder);
-  BuildSpec spec = reader.read(root);
+  BuildSpec request = reader.read(root);
   if (reader.findings().hasErrors()) {
     std::string message;
     for (const Finding& finding : reader.findings().all()) {
@@ -278,7 +278,7 @@ BuildSpec parseManifest(const std::string& text, const fs::path& baseFolder) {
     }
     throw invalidInput(message);
   }
-  return spec;
+  return request;
 }
 
 BuildSpec loadManifest(const fs::path& manifest) {

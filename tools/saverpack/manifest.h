@@ -11,7 +11,7 @@
 
 namespace saverpack {
 
-// Throws ToolError(kInvalid) listing every problem found. The spec's stub is left empty.
+// Throws ToolError(kInvalid) listing every problem found. The request's stub is left empty.
 BuildSpec parseManifest(const std::string& text, const std::filesystem::path& baseFolder);
 
 // Throws ToolError(kIo) when the manifest cannot be read.

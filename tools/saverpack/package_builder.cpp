@@ -41,19 +41,19 @@ Bytes loadStub(const std::filesystem::path& stub) {
 }
 
 // Reads every slot's file up front so missing files are all reported together.
-std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(const BuildSpec& spec) {
+std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(const BuildSpec& request) {
   Findings findings;
   std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> contents;
   for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
-    if (!spec.slots[slot]) continue;
-    const auto& file = spec.slots[slot]->file;
+    if (!request.slots[slot]) continue;
+    const auto& file = request.slots[slot]->file;
     if (file.empty()) {
-      if (slot != saverkit::kSlotDataFile || !spec.data) findings.error(slotField(slot, "file"), "missing");
+      if (slot != saverkit::kSlotDataFile || !request.data) findings.error(slotField(slot, "file"), "missing");
       continue;
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-      const std::string& shown = spec.slots[slot]->fileAsWritten;
+      const std::string& shown = request.slots[slot]->fileAsWritten;
       findings.error(slotField(slot, "file"), "no such file " + quoteText(shown.empty() ? pathToUtf8(file) : shown));
       continue;
     }
@@ -67,14 +67,14 @@ std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(cons
   return contents;
 }
 
-saverkit::PackageHeader prospectiveHeader(const BuildSpec& spec) {
-  saverkit::PackageHeader header = spec.header;
+saverkit::PackageHeader prospectiveHeader(const BuildSpec& request) {
+  saverkit::PackageHeader header = request.header;
   for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
     header.entries[slot] = PackageEntry{};
-    if (!spec.slots[slot]) continue;
-    header.entries[slot].name = spec.slots[slot]->name;
-    header.entries[slot].destination = spec.slots[slot]->destination.value_or(defaultDestination(slot));
-    header.entries[slot].imploded = spec.slots[slot]->implode;
+    if (!request.slots[slot]) continue;
+    header.entries[slot].name = request.slots[slot]->name;
+    header.entries[slot].destination = request.slots[slot]->destination.value_or(defaultDestination(slot));
+    header.entries[slot].imploded = request.slots[slot]->implode;
   }
   return header;
 }
@@ -102,16 +102,16 @@ std::filesystem::path findInstallerMovie(const std::filesystem::path& folder) {
 
 // A saver of kind 3 plays the installer's own movie, so slot 3 must carry it by the one name
 // the installer copies it from.
-void resolveInstallerMovie(BuildSpec& spec) {
-  if (!spec.data || expectedSaverKind(*spec.data) != saverkit::kSaverKindInstallerMovie) return;
-  auto& movie = spec.slots[saverkit::kSlotPresentation];
+void resolveInstallerMovie(BuildSpec& request) {
+  if (!request.data || expectedSaverKind(*request.data) != saverkit::kSaverKindInstallerMovie) return;
+  auto& movie = request.slots[saverkit::kSlotPresentation];
   if (!movie) movie = SlotSpec{};
   if (movie->name.empty()) movie->name = std::string(saverkit::kInstallerMovieName);
   if (movie->name != saverkit::kInstallerMovieName) {
     throw invalidInput("slots.3.name: " + quoteText(movie->name) +
                        " must be \"installer.swf\" for a saver of kind 3");
   }
-  if (movie->file.empty()) movie->file = findInstallerMovie(spec.data->folder);
+  if (movie->file.empty()) movie->file = findInstallerMovie(request.data->folder);
   if (movie->file.empty()) {
     throw invalidInput("slots.3.file: a saver of kind 3 needs the installer's movie; name it here "
                        "or put installer.swf in the content folder");
@@ -138,31 +138,31 @@ void appendSlot(Bytes& installer, std::size_t slot, const Bytes& contents, Packa
 }  // namespace
 
 BuildSpec resolveDefaults(const BuildSpec& original) {
-  BuildSpec spec = original;
-  resolveInstallerMovie(spec);
-  if (spec.data) {
-    auto& dataSlot = spec.slots[saverkit::kSlotDataFile];
+  BuildSpec request = original;
+  resolveInstallerMovie(request);
+  if (request.data) {
+    auto& dataSlot = request.slots[saverkit::kSlotDataFile];
     if (!dataSlot) dataSlot = SlotSpec{};
     if (!dataSlot->file.empty()) {
       throw invalidInput("slots.8.file: slot 8 is built from \"data\"; name a file or a folder, not both");
     }
   }
-  auto& library = spec.slots[saverkit::kSlotImplodeLibrary];
+  auto& library = request.slots[saverkit::kSlotImplodeLibrary];
   if (!library) library = SlotSpec{};
-  if (library->file.empty()) library->file = spec.stub.parent_path() / "impborl.dll";
+  if (library->file.empty()) library->file = request.stub.parent_path() / "impborl.dll";
   if (library->name.empty()) library->name = std::string(saverkit::kImplodeLibraryName);
   for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
-    auto& entry = spec.slots[slot];
+    auto& entry = request.slots[slot];
     if (!entry || !entry->name.empty()) continue;
     if (slot == saverkit::kSlotEngine) {
-      entry->name = spec.header.saverName + ".scr";
-    } else if (slot == saverkit::kSlotDataFile && spec.data) {
-      entry->name = spec.header.saverName + ".dat";
+      entry->name = request.header.saverName + ".scr";
+    } else if (slot == saverkit::kSlotDataFile && request.data) {
+      entry->name = request.header.saverName + ".dat";
     } else {
       entry->name = entry->file.filename().u8string();
     }
   }
-  return spec;
+  return request;
 }
 
 std::int32_t defaultDestination(std::size_t slot) {
@@ -177,17 +177,17 @@ std::int32_t defaultDestination(std::size_t slot) {
 }
 
 BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
-  const BuildSpec spec = resolveDefaults(original);
+  const BuildSpec request = resolveDefaults(original);
   BuildResult result;
-  result.header = prospectiveHeader(spec);
+  result.header = prospectiveHeader(request);
   Findings rules = checkHeaderRules(result.header, RuleMode::kBuild);
   if (rules.hasErrors()) throwFindings(rules);
   result.findings.append(rules);
 
-  Bytes installer = loadStub(spec.stub);
-  auto contents = loadSlotFiles(spec);
-  if (spec.data) {
-    BuiltDataFile data = buildDataFile(*spec.data, showProgress);
+  Bytes installer = loadStub(request.stub);
+  auto contents = loadSlotFiles(request);
+  if (request.data) {
+    BuiltDataFile data = buildDataFile(*request.data, showProgress);
     result.findings.append(data.findings);
     contents[saverkit::kSlotDataFile] = std::move(data.bytes);
   }
@@ -197,7 +197,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
 
   installer.resize(installer.size() + saverkit::kPackageHeaderSize, 0);
   for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
-    if (!spec.slots[slot] || !contents[slot]) continue;
+    if (!request.slots[slot] || !contents[slot]) continue;
     appendSlot(installer, slot, *contents[slot], result.header.entries[slot], progress);
   }
   progress.finish();

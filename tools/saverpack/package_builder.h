@@ -43,13 +43,13 @@ struct BuildResult {
 };
 
 // Throws ToolError(kInvalid) listing every problem, or kIo when a file cannot be read.
-BuildResult buildPackage(const BuildSpec& spec, bool showProgress);
+BuildResult buildPackage(const BuildSpec& request, bool showProgress);
 
 // The destination a slot gets when the manifest names none.
 std::int32_t defaultDestination(std::size_t slot);
 
-// The spec with every default filled in, as buildPackage uses it. Throws ToolError(kInvalid)
+// The request with every default filled in, as buildPackage uses it. Throws ToolError(kInvalid)
 // when a default cannot be found (no installer movie for a saver of kind 3).
-BuildSpec resolveDefaults(const BuildSpec& spec);
+BuildSpec resolveDefaults(const BuildSpec& request);
 
 }  // namespace saverpack

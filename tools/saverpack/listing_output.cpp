@@ -1,5 +1,5 @@
 // inspect's output; see the header.
-#include "inspect_output.h"
+#include "listing_output.h"
 
 #include <iomanip>
 #include <nlohmann/json.hpp>
