@@ -129,6 +129,36 @@ TEST(InstallProcedure, CancelDuringTheSlotsRollsBackAndEndsTheProgram) {
   EXPECT_TRUE(world.fakes.view.terminated);
 }
 
+TEST(InstallProcedure, CancelBetweenAnyTwoSlotsFinishesTheSlotAndRollsEverythingBack) {
+  // Slots 6 to 10 each pause once after their target is known; cancelling in pause k lets
+  // slot 5 + k finish and starts no later one.
+  for (int pause = 1; pause <= 5; ++pause) {
+    SCOPED_TRACE(pause);
+    InstallerWorld world;
+    world.image.setSlot(9, "nine.swf", 1, "9");
+    world.image.setSlot(10, "ten.swf", 1, "10");
+    world.fakes.view.userActions.push_back([&world] { world.form.onInstallClick(); });
+    for (int before = 1; before < pause; ++before) world.fakes.view.userActions.push_back([] {});
+    world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+    EXPECT_EQ(world.run(), 0);
+    const std::vector<std::string> created = [&world] {
+      std::vector<std::string> files;
+      for (const std::string& entry : world.fakes.files.log) {
+        if (entry.rfind("create file ", 0) == 0 && entry.find("temp.dat") == std::string::npos &&
+            entry.find("impborl.dll") == std::string::npos && entry.find("intro.BMP") == std::string::npos) {
+          files.push_back(entry);
+        }
+      }
+      return files;
+    }();
+    EXPECT_EQ(created.size(), static_cast<std::size_t>(pause));
+    EXPECT_FALSE(world.fakes.files.exists(world.product()));
+    EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+    EXPECT_TRUE(world.logged("status: Installation Aborted. Cleaning up files..."));
+    EXPECT_EQ(world.launcherTexts().size(), 1u);  // never asked to make the saver active
+  }
+}
+
 TEST(InstallProcedure, SixtyFourBitWindowsGetsTheEngineInBothSystemFolders) {
   InstallerWorld world;
   world.sixtyFourBit();
