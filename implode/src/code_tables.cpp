@@ -100,10 +100,12 @@ constexpr EncodeTables buildEncodeTables() {
       const std::uint32_t bits = 1u | static_cast<std::uint32_t>(kLengthCode.streamBits[s]) << 1 |
                                  extra << (1 + codeBits);
       t.length[length] = BitField{bits, static_cast<std::uint8_t>(1 + codeBits + kLengthExtra[s])};
+      t.lengthBits[length] = t.length[length].count;
     }
   }
   for (unsigned s = 0; s < 64; ++s) {
     t.distanceCode[s] = BitField{kDistanceCode.streamBits[s], kDistanceCode.lengths[s]};
+    t.distanceBits[s] = kDistanceCode.lengths[s];
   }
   return t;
 }

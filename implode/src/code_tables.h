@@ -53,6 +53,9 @@ struct EncodeTables {
   // Index is the match length 0..519; flag bit, length code and extra bits in one field.
   std::array<BitField, kEndOfStream + 1> length;
   std::array<BitField, 64> distanceCode;  // only the code for the upper six bits
+  // The same bit counts packed tight, for parsers that price many tokens per byte.
+  std::array<std::uint8_t, kEndOfStream + 1> lengthBits;
+  std::array<std::uint8_t, 64> distanceBits;
 };
 
 const DecodeTables& decodeTables();

@@ -1,9 +1,11 @@
 // What the implode side keeps in the caller's 36312-byte work area, and the two small
-// machines that work on it: the bit writer and the hash-chain match finder.
+// machines that work on it: the bit writer and the match finders (hash chains, binary trees).
 //
 // Every structure the encoder needs fits in the work area (a static_assert in the encoder
-// checks it), so implode allocates nothing either. Positions are window indices stored as
-// 16-bit values; when the window slides, the tables are rebased rather than rebuilt.
+// checks it), so implode allocates nothing either. The tables hold stream offsets cut to 16
+// bits: a distance is then a plain 16-bit difference, and sliding the window needs no pass
+// over the tables. Only entries left untouched for a long time could wrap around and pose as
+// recent, so they are pushed back out of reach every kSweepInterval bytes.
 #pragma once
 
 #include <cstddef>
@@ -15,34 +17,62 @@
 
 namespace saverkit::implode::detail {
 
-inline constexpr unsigned kHashBits = 12;
+inline constexpr unsigned kChainHashBits = 12;
+// Collisions only cost the tree a little depth, never a match, so its roots can be few.
+inline constexpr unsigned kTreeHashBits = 10;
 inline constexpr unsigned kPairHashBits = 10;
-inline constexpr std::size_t kBlockSize = 1024;
-inline constexpr std::size_t kWindowSize = kMaxDistance + 2 * kBlockSize + kMaxMatch;
+inline constexpr std::size_t kBlockSize = 512;
+// The optimal parser prices this far past its block, so that the tokens it settles near the
+// boundary are the ones that also suit what follows.
+inline constexpr std::size_t kLookahead = 32;
+inline constexpr std::size_t kWindowSize = kMaxDistance + 2 * kBlockSize + kLookahead + kMaxMatch;
 // Match comparison reads eight bytes at a time and may run past the filled part.
 inline constexpr std::size_t kWindowPad = 8;
 inline constexpr std::size_t kOutSize = 1024;
-inline constexpr std::uint16_t kNil = 0xFFFF;
 inline constexpr unsigned kMaxCandidates = 48;
-
-// One position of the optimal parse: the cheapest known cost to reach it in bits and the
-// token that gets there. After the backward pass, `cost` is reused for the forward step.
-struct ParseNode {
-  std::uint16_t cost;
-  std::uint16_t len;
-  std::uint16_t dist;
-};
+inline constexpr unsigned kStoredMatches = 8;
+inline constexpr std::size_t kParseNodes = kBlockSize + kLookahead + kMaxMatch + 1;
+// Small enough that no table entry ages past the 16-bit range between two sweeps.
+inline constexpr std::size_t kSweepInterval = 16384;
 
 struct Match {
   std::uint16_t len;
   std::uint16_t dist;
 };
 
+// Hash chains, for the greedy levels: cheap to extend by one position.
+struct ChainTables {
+  std::uint16_t head[1u << kChainHashBits];
+  std::uint16_t prev[kMaxDistance];  // indexed by stream offset modulo 4096
+};
+
+// Binary trees sorted by the bytes that follow each position, newest at the root, for the
+// optimal parser: a search walks only towards the nearest longer matches.
+struct TreeTables {
+  std::uint16_t root[1u << kTreeHashBits];
+  std::uint16_t child[2 * kMaxDistance];  // smaller, larger; by stream offset modulo 4096
+};
+
+// What the optimal parser found at a position past its block, which it prices again with the
+// next block after the tree has moved on.
+struct StoredMatches {
+  std::uint16_t tag;  // the position's stream offset modulo 2^16
+  std::uint16_t count;
+  std::uint16_t pairDist;  // 0: no pair
+  Match matches[kStoredMatches];
+};
+
 struct EncoderWork {
-  std::uint16_t head[1u << kHashBits];
-  std::uint16_t prev[kMaxDistance];  // indexed by absolute position modulo 4096
+  union {
+    ChainTables chain;
+    TreeTables tree;
+  };
   std::uint16_t pairHead[1u << kPairHashBits];
-  ParseNode nodes[kBlockSize + kMaxMatch + 1];
+  // Optimal parse state: the cheapest known cost in bits to reach each block offset, and the
+  // token (length | distance << 16) that gets there.
+  std::uint16_t cost[kParseNodes];
+  std::uint32_t step[kParseNodes];
+  StoredMatches stored[kLookahead];
   std::uint8_t out[kOutSize];
   std::uint8_t window[kWindowSize + kWindowPad];
 };
@@ -96,50 +126,122 @@ class BitWriter {
   unsigned count_ = 0;
 };
 
-class MatchFinder {
+// What both match finders share: positions stored as 16-bit stream offsets, and the table of
+// the latest position of each two-byte pair.
+class FinderBase {
  public:
-  MatchFinder(EncoderWork& work, unsigned dictSize);
-
   const std::uint8_t* window() const { return w_.window; }
-  std::uint8_t* mutableWindow() { return w_.window; }
-
-  // Adds `pos` to the chains. Positions are inserted in increasing order, each at most once,
-  // after it has been searched.
-  void insert(std::size_t pos, std::size_t avail) {
-    if (pos + 3 > avail) return;
-    std::uint16_t& h = w_.head[hash3(pos)];
-    w_.prev[slot(pos)] = h;
-    h = static_cast<std::uint16_t>(pos);
-    w_.pairHead[pairHash(pos)] = static_cast<std::uint16_t>(pos);
-  }
-
-  // Matches of length three or more, longest last, each strictly longer than the previous.
-  unsigned findMatches(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice,
-                       Match* out) const;
   // The most recent two-byte match within reach of a length-two token, or len 0.
   Match findPair(std::size_t pos, std::size_t avail) const;
+  // The window moved down by `shift` bytes.
+  void slide(std::size_t shift);
+  std::uint16_t tag(std::size_t pos) const { return static_cast<std::uint16_t>(tagBase_ + pos); }
+  std::size_t firstUnindexed() const { return next_; }
 
-  // The window moved down by `shift` bytes; forget positions that fell out of it.
-  void rebase(std::size_t shift);
+ protected:
+  FinderBase(EncoderWork& work, unsigned dictSize) : w_(work), dictSize_(dictSize) {}
+  void startPairs();
 
- private:
+  template <unsigned kBits>
   std::uint32_t hash3(std::size_t pos) const {
     const std::uint8_t* p = w_.window + pos;
     const std::uint32_t v = p[0] | p[1] << 8 | static_cast<std::uint32_t>(p[2]) << 16;
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return (v * 2654435761u) >> (32 - kBits);
   }
-  std::uint32_t pairHash(std::size_t pos) const {
+  unsigned age(std::size_t pos, std::uint16_t stored) const {
+    return static_cast<std::uint16_t>(tag(pos) - stored);
+  }
+  // A stored value that stays out of reach of every position until the next sweep.
+  std::uint16_t farTag() const { return static_cast<std::uint16_t>(tag(next_) - 2 * kMaxDistance); }
+  void notePair(std::size_t pos) {
     const std::uint8_t* p = w_.window + pos;
-    return ((p[0] | p[1] << 8) * 2654435761u) >> (32 - kPairHashBits);
+    w_.pairHead[((p[0] | p[1] << 8) * 2654435761u) >> (32 - kPairHashBits)] = tag(pos);
   }
-  std::size_t slot(std::size_t pos) const { return (base_ + pos) & (kMaxDistance - 1); }
+  template <bool kAll>
+  unsigned search(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice,
+                  Match* out) const;
+  void sweep(std::uint16_t* begin, std::uint16_t* end) const;
+  void sweepTables();
 
-  friend class Encoder;
   EncoderWork& w_;
-  std::size_t dictSize_;
-  std::uint64_t base_ = 0;  // stream offset of window[0]
+  unsigned dictSize_;
+  std::uint16_t tagBase_ = 0;  // stream offset of window[0], modulo 2^16
+  std::size_t next_ = 0;       // first window position not yet indexed
+  std::size_t sinceSweep_ = 0;
+  bool tree_ = false;
 };
 
-unsigned matchLength(const std::uint8_t* a, const std::uint8_t* b, unsigned maxLen);
+// Hash chains for the greedy parser.
+class MatchFinder : public FinderBase {
+ public:
+  MatchFinder(EncoderWork& work, unsigned dictSize) : FinderBase(work, dictSize) {}
+  // The chains share their memory with the trees; only the finder in use sets them up.
+  void start();
+
+  // Adds every position up to and including `pos` that is not in the chains yet.
+  void insertThrough(std::size_t pos, std::size_t avail) {
+    if (avail < 3) return;
+    const std::size_t last = pos + 3 <= avail ? pos : avail - 3;
+    for (; next_ <= last; ++next_) insertOne(next_);
+  }
+  bool indexed(std::size_t pos) const { return pos < next_; }
+  // Matches of three or more from `pos`, which must not be indexed yet: longest last, each
+  // strictly longer and farther than the previous.
+  unsigned findMatches(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice,
+                       Match* out) const {
+    return search<true>(pos, maxLen, depth, nice, out);
+  }
+  // Only the longest of those, or len 0.
+  Match findLongest(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice) const {
+    Match m{0, 0};
+    search<false>(pos, maxLen, depth, nice, &m);
+    return m;
+  }
+
+ private:
+  void insertOne(std::size_t pos) {
+    const std::uint16_t t = tag(pos);
+    std::uint16_t& h = w_.chain.head[hash3<kChainHashBits>(pos)];
+    w_.chain.prev[t & (kMaxDistance - 1)] = h;
+    h = t;
+    notePair(pos);
+  }
+};
+
+// Binary trees for the optimal parser.
+class TreeFinder : public FinderBase {
+ public:
+  TreeFinder(EncoderWork& work, unsigned dictSize) : FinderBase(work, dictSize) {}
+  void start();
+
+  // True when `pos` was searched before; the tree cannot be searched from it again.
+  bool indexed(std::size_t pos) const { return pos < next_; }
+  // Adds `pos` to the trees and returns its matches of three or more, longest last, each
+  // strictly longer and farther than the previous, and its pair match in `pair`. Positions
+  // skipped over only get their pairs noted.
+  unsigned insertAndFind(std::size_t pos, std::size_t avail, unsigned depth, unsigned nice,
+                         Match* out, Match& pair);
+};
+
+inline unsigned matchLength(const std::uint8_t* a, const std::uint8_t* b, unsigned maxLen) {
+  unsigned len = 0;
+  while (len < maxLen) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a + len, 8);
+    std::memcpy(&y, b + len, 8);
+    const std::uint64_t diff = x ^ y;
+    if (diff != 0) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+      len += static_cast<unsigned>(__builtin_clzll(diff)) >> 3;
+#else
+      len += static_cast<unsigned>(__builtin_ctzll(diff)) >> 3;
+#endif
+      return len < maxLen ? len : maxLen;
+    }
+    len += 8;
+  }
+  return maxLen;
+}
 
 }  // namespace saverkit::implode::detail

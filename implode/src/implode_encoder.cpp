@@ -1,9 +1,9 @@
 // The implode driver and the fast parser.
 //
-// Input flows through a window of 4 KiB history plus two blocks plus one maximal match of
-// lookahead. Before each block the window slides down (keeping exactly the history any
-// distance can reach) and is topped up from read_buf, so a parser always sees a full match
-// of lookahead unless the input has ended.
+// Input flows through a window of 4 KiB history plus two blocks, the optimal parser's
+// lookahead and one maximal match. Before each block the window slides down (keeping exactly
+// the history any distance can reach) and is topped up from read_buf, so a parser always sees
+// a full match of lookahead unless the input has ended.
 #include "implode_encoder.h"
 
 #include <algorithm>
@@ -14,39 +14,52 @@ namespace saverkit::implode::detail {
 
 static_assert(sizeof(EncoderWork) + alignof(EncoderWork) - 1 <= kImplodeWorkSize,
               "implode must fit the caller's work area");
-static_assert(kWindowSize < kNil, "window positions must fit 16 bits next to the nil marker");
+static_assert(kSweepInterval + kWindowSize + 4 * kMaxDistance < 0x10000,
+              "table entries must never age past 16 bits between sweeps");
 
 LevelParams levelParams(Level level) {
   switch (level) {
     case Level::kFast:
-      return LevelParams{false, 6, 24};
+      return LevelParams{false, false, false, 8, 32};
     case Level::kBest:
-      return LevelParams{true, 256, kMaxMatch};
+      return LevelParams{true, true, false, 48, 128};
     case Level::kDefault:
       break;
   }
-  return LevelParams{true, 24, 96};
+  return LevelParams{true, false, false, 16, 32};
 }
 
 Encoder::Encoder(EncoderWork& work, SaverkitWriteBuf write, void* param,
-                 const ImplodeOptions& options)
-    : work_(work),
-      finder_(work, options.dictSize),
+                 const ImplodeOptions& options, const LevelParams& params)
+    : tables_(encodeTables()),
+      work_(work),
+      params_(params),
+      chain_(work, options.dictSize),
+      tree_(work, options.dictSize),
       writer_(work.out, write, param),
       ascii_(options.mode == LiteralMode::kAscii),
       dictBits_(options.dictSize == 1024 ? 4u : options.dictSize == 2048 ? 5u : 6u) {
+  if (params.tree) {
+    tree_.start();
+  } else {
+    chain_.start();
+  }
   writer_.putByte(ascii_ ? 1 : 0);
   writer_.putByte(static_cast<std::uint8_t>(dictBits_));
 }
 
 void Encoder::refillWindow(SaverkitReadBuf read, void* readParam) {
   if (inputEnded_) return;
-  if (pos_ + kBlockSize + kMaxMatch > kWindowSize) {
+  if (pos_ + kBlockSize + kLookahead + kMaxMatch > kWindowSize) {
     const std::size_t shift = pos_ - kMaxDistance;
     std::memmove(work_.window, work_.window + shift, avail_ - shift);
     avail_ -= shift;
     pos_ -= shift;
-    finder_.rebase(shift);
+    if (params_.tree) {
+      tree_.slide(shift);
+    } else {
+      chain_.slide(shift);
+    }
   }
   while (avail_ < kWindowSize) {
     unsigned want = static_cast<unsigned>(kWindowSize - avail_);
@@ -60,7 +73,8 @@ void Encoder::refillWindow(SaverkitReadBuf read, void* readParam) {
   }
 }
 
-void Encoder::run(SaverkitReadBuf read, void* readParam, const LevelParams& params) {
+void Encoder::run(SaverkitReadBuf read, void* readParam) {
+  const LevelParams& params = params_;
   for (;;) {
     refillWindow(read, readParam);
     if (pos_ >= avail_) break;
@@ -75,19 +89,19 @@ void Encoder::run(SaverkitReadBuf read, void* readParam, const LevelParams& para
 
 namespace {
 
-Match bestMatch(Encoder& enc, std::size_t pos, const LevelParams& params, Match* scratch) {
+Match bestMatch(Encoder& enc, std::size_t pos, const LevelParams& params) {
   const unsigned maxLen =
       static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, enc.avail() - pos));
-  const unsigned n = enc.finder().findMatches(pos, maxLen, params.depth, params.nice, scratch);
-  if (n > 0) return scratch[n - 1];
-  return enc.finder().findPair(pos, enc.avail());
+  const Match m = enc.finder().findLongest(pos, maxLen, params.depth, params.nice);
+  return m.len != 0 ? m : enc.finder().findPair(pos, enc.avail());
 }
 
 // A match is only worth it when it codes in fewer bits than the literals it replaces; in
 // ASCII mode common letters cost as little as five bits, so short far matches often lose.
+// Binary literals cost nine bits, which every match beats.
 bool pays(const Encoder& enc, const std::uint8_t* bytes, Match m) {
   if (m.len == 0) return false;
-  if (!enc.asciiLiterals()) return enc.matchCost(m.len, m.dist) < 9u * m.len;
+  if (!enc.asciiLiterals()) return true;
   unsigned literals = 0;
   for (unsigned i = 0; i < m.len; ++i) literals += enc.literalCost(bytes[i]);
   return enc.matchCost(m.len, m.dist) < literals;
@@ -96,23 +110,22 @@ bool pays(const Encoder& enc, const std::uint8_t* bytes, Match m) {
 }  // namespace
 
 std::size_t parseLazy(Encoder& enc, std::size_t pos, std::size_t end, const LevelParams& params) {
-  Match scratch[kMaxCandidates];
   MatchFinder& finder = enc.finder();
   const std::uint8_t* const w = enc.window();
   const std::size_t avail = enc.avail();
   Match m{0, 0};
   bool carried = false;
   while (pos < end) {
-    if (!carried) m = bestMatch(enc, pos, params, scratch);
+    if (!carried) m = bestMatch(enc, pos, params);
     carried = false;
-    finder.insert(pos, avail);
+    finder.insertThrough(pos, avail);
     if (!pays(enc, w + pos, m)) {
       enc.emitLiteral(w[pos++]);
       continue;
     }
     // One step of lazy evaluation: a longer match starting at the next byte wins.
-    if (m.len < params.nice && pos + 1 < avail) {
-      const Match next = bestMatch(enc, pos + 1, params, scratch);
+    if (params.lazy && m.len < params.nice && pos + 1 < avail) {
+      const Match next = bestMatch(enc, pos + 1, params);
       if (next.len > m.len && pays(enc, w + pos + 1, next)) {
         enc.emitLiteral(w[pos++]);
         m = next;
@@ -121,8 +134,8 @@ std::size_t parseLazy(Encoder& enc, std::size_t pos, std::size_t end, const Leve
       }
     }
     enc.emitMatch(m.len, m.dist);
-    for (std::size_t k = pos + 1; k < pos + m.len; ++k) finder.insert(k, avail);
     pos += m.len;
+    finder.insertThrough(pos - 1, avail);
   }
   return pos;
 }
@@ -140,8 +153,8 @@ Status implodeWithWorkArea(SaverkitReadBuf read, SaverkitWriteBuf write, void* p
   std::size_t space = kImplodeWorkSize;
   std::align(alignof(EncoderWork), sizeof(EncoderWork), p, space);
   EncoderWork* work = new (p) EncoderWork;
-  Encoder encoder(*work, write, param, options);
-  encoder.run(read, param, levelParams(options.level));
+  Encoder encoder(*work, write, param, options, levelParams(options.level));
+  encoder.run(read, param);
   return Status::kOk;
 }
 

@@ -2,10 +2,15 @@
 //
 // Because the codes never change, the exact cost in bits of every literal and every
 // (length, distance) pair is known up front, so the cheapest way to code a block is a
-// shortest path over its positions. The chain returns matches with strictly growing lengths
+// shortest path over its positions. The tree returns matches with strictly growing lengths
 // at growing distances, and a nearer distance never costs more, so for each length the first
-// candidate reaching it is the cheapest. Very long matches are taken outright to keep highly
-// repetitive input fast.
+// candidate reaching it is the cheapest.
+//
+// The path is priced a little past the block's end and only its part up to the first token
+// boundary at or after the end is emitted, so a match may straddle the boundary instead of
+// being cut there; positions past that point are priced again with the next block, from
+// matches stored the first time. A very long match ends the block at once: the cheapest path
+// to its start and the match itself are emitted, which keeps repetitive input fast.
 #include <algorithm>
 
 #include "implode_encoder.h"
@@ -15,80 +20,141 @@ namespace {
 
 constexpr std::uint16_t kUnreached = 0xFFFF;
 
-void relax(ParseNode* nodes, std::size_t at, unsigned cost, unsigned len, unsigned dist) {
-  if (cost < nodes[at].cost) {
-    nodes[at].cost = static_cast<std::uint16_t>(cost);
-    nodes[at].len = static_cast<std::uint16_t>(len);
-    nodes[at].dist = static_cast<std::uint16_t>(dist);
+struct Lattice {
+  std::uint16_t* cost;
+  std::uint32_t* step;  // length | distance << 16 of the token that reaches the position
+
+  void relax(std::size_t at, unsigned bits, unsigned len, unsigned dist) {
+    if (bits < cost[at]) {
+      cost[at] = static_cast<std::uint16_t>(bits);
+      step[at] = len | dist << 16;
+    }
+  }
+};
+
+struct Found {
+  unsigned count;
+  Match pair;
+  const Match* matches;
+};
+
+unsigned searchFresh(MatchFinder& chain, std::size_t pos, std::size_t avail,
+                     const LevelParams& params, Match* cands, Match& pair) {
+  pair = chain.findPair(pos, avail);
+  const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, avail - pos));
+  const unsigned n = chain.findMatches(pos, maxLen, params.depth, params.nice, cands);
+  chain.insertThrough(pos, avail);
+  return n;
+}
+
+unsigned searchFresh(TreeFinder& tree, std::size_t pos, std::size_t avail,
+                     const LevelParams& params, Match* cands, Match& pair) {
+  return tree.insertAndFind(pos, avail, params.depth, params.nice, cands, pair);
+}
+
+// Positions inside a long match still join the index, so later searches can find them.
+void skipThrough(MatchFinder& chain, std::size_t last, std::size_t avail, const LevelParams&,
+                 Match*) {
+  chain.insertThrough(last, avail);
+}
+
+void skipThrough(TreeFinder& tree, std::size_t last, std::size_t avail,
+                 const LevelParams& params, Match* scratch) {
+  Match pair;
+  for (std::size_t p = tree.firstUnindexed(); p <= last; ++p) {
+    tree.insertAndFind(p, avail, params.depth, params.nice, scratch, pair);
   }
 }
 
-// Relaxes every token that starts at block offset i; returns the longest match length seen.
-unsigned expandPosition(Encoder& enc, ParseNode* nodes, std::size_t i, std::size_t pos,
-                        const LevelParams& params, Match* cands) {
-  const std::uint8_t* const w = enc.window();
-  const unsigned base = nodes[i].cost;
-  relax(nodes, i + 1, base + enc.literalCost(w[pos]), 1, 0);
-  const unsigned maxLen =
-      static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, enc.avail() - pos));
-  const Match pair = enc.finder().findPair(pos, enc.avail());
-  if (pair.len == 2) relax(nodes, i + 2, base + enc.matchCost(2, pair.dist), 2, pair.dist);
-  const unsigned n = enc.finder().findMatches(pos, maxLen, params.depth, params.nice, cands);
-  unsigned from = 3;
-  for (unsigned c = 0; c < n; ++c) {
-    const unsigned dist = cands[c].dist;
-    for (unsigned len = from; len <= cands[c].len; ++len) {
-      relax(nodes, i + len, base + enc.matchCost(len, dist), len, dist);
-    }
-    from = cands[c].len + 1u;
+// The tokens that start at `pos`: searched afresh, or as stored when an earlier block priced
+// the position in its lookahead. Positions at or past `span` are stored for the next block.
+template <class Finder>
+Found gather(Encoder& enc, Finder& finder, std::size_t pos, bool keep, Match* cands) {
+  StoredMatches& slot = enc.work().stored[finder.tag(pos) % kLookahead];
+  if (finder.indexed(pos)) {
+    if (slot.tag != finder.tag(pos)) return Found{0, Match{0, 0}, cands};
+    const Match pair{static_cast<std::uint16_t>(slot.pairDist != 0 ? 2 : 0), slot.pairDist};
+    return Found{slot.count, pair, slot.matches};
   }
-  return n > 0 ? cands[n - 1].len : pair.len;
+  Found f{0, Match{0, 0}, cands};
+  f.count = searchFresh(finder, pos, enc.avail(), enc.params(), cands, f.pair);
+  if (keep) {
+    const unsigned kept = std::min(f.count, kStoredMatches);
+    slot.tag = finder.tag(pos);
+    slot.count = static_cast<std::uint16_t>(kept);
+    slot.pairDist = f.pair.dist;
+    std::copy(cands + f.count - kept, cands + f.count, slot.matches);
+  }
+  return f;
+}
+
+// Relaxes every token that starts at block offset i.
+void expandPosition(Encoder& enc, Lattice& lat, std::size_t i, std::size_t pos, const Found& f) {
+  const unsigned base = lat.cost[i];
+  lat.relax(i + 1, base + enc.literalCost(enc.window()[pos]), 1, 0);
+  if (f.pair.len == 2) lat.relax(i + 2, base + enc.matchCost(2, f.pair.dist), 2, f.pair.dist);
+  const std::uint8_t* const lengthBits = enc.tables().lengthBits.data();
+  unsigned from = 3;
+  for (unsigned c = 0; c < f.count; ++c) {
+    const unsigned dist = f.matches[c].dist;
+    const unsigned head = base + enc.distanceCost(dist);
+    for (unsigned len = from; len <= f.matches[c].len; ++len) {
+      lat.relax(i + len, head + lengthBits[len], len, dist);
+    }
+    from = f.matches[c].len + 1u;
+  }
 }
 
 // Walks the cheapest path back from `last`, leaving in each start node the length of the
-// step taken from it, then emits the tokens front to back.
-void emitPath(Encoder& enc, ParseNode* nodes, std::size_t last, std::size_t pos) {
+// step taken from it, then emits the tokens front to back until one ends at or past `span`.
+std::size_t emitPath(Encoder& enc, Lattice& lat, std::size_t last, std::size_t span,
+                     std::size_t pos) {
   std::size_t at = last;
   while (at > 0) {
-    const std::size_t len = nodes[at].len;
-    nodes[at - len].cost = static_cast<std::uint16_t>(len);
+    const std::size_t len = lat.step[at] & 0xFFFF;
+    lat.cost[at - len] = static_cast<std::uint16_t>(len);
     at -= len;
   }
   const std::uint8_t* const w = enc.window();
-  for (std::size_t i = 0; i < last;) {
-    const std::size_t len = nodes[i].cost;
+  std::size_t i = 0;
+  while (i < span) {
+    const std::size_t len = lat.cost[i];
     if (len == 1) {
       enc.emitLiteral(w[pos + i]);
     } else {
-      enc.emitMatch(static_cast<unsigned>(len), nodes[i + len].dist);
+      enc.emitMatch(static_cast<unsigned>(len), lat.step[i + len] >> 16);
     }
     i += len;
   }
+  return i;
+}
+
+template <class Finder>
+std::size_t parseWith(Encoder& enc, Finder& finder, std::size_t pos, std::size_t end) {
+  Lattice lat{enc.work().cost, enc.work().step};
+  const std::size_t span = end - pos;
+  const std::size_t horizon = std::min(end + kLookahead, enc.avail()) - pos;
+  std::fill(lat.cost, lat.cost + horizon + kMaxMatch + 1, kUnreached);
+  lat.cost[0] = 0;
+  Match cands[kMaxCandidates];
+  for (std::size_t i = 0; i < horizon; ++i) {
+    const Found f = gather(enc, finder, pos + i, i >= span, cands);
+    expandPosition(enc, lat, i, pos + i, f);
+    if (f.count > 0 && f.matches[f.count - 1].len >= enc.params().nice) {
+      const Match m = f.matches[f.count - 1];
+      emitPath(enc, lat, i, i, pos);
+      enc.emitMatch(m.len, m.dist);
+      skipThrough(finder, pos + i + m.len - 1, enc.avail(), enc.params(), cands);
+      return pos + i + m.len;
+    }
+  }
+  return pos + emitPath(enc, lat, horizon, span, pos);
 }
 
 }  // namespace
 
 std::size_t parseOptimal(Encoder& enc, std::size_t pos, std::size_t end, const LevelParams& params) {
-  ParseNode* const nodes = enc.work().nodes;
-  MatchFinder& finder = enc.finder();
-  const std::size_t avail = enc.avail();
-  const std::size_t span = end - pos;
-  std::fill(nodes, nodes + span + kMaxMatch + 1, ParseNode{kUnreached, 0, 0});
-  nodes[0].cost = 0;
-  Match cands[kMaxCandidates];
-  std::size_t i = 0;
-  while (i < span) {
-    const unsigned longest = expandPosition(enc, nodes, i, pos + i, params, cands);
-    finder.insert(pos + i, avail);
-    if (longest >= params.nice) {
-      for (std::size_t k = 1; k < longest; ++k) finder.insert(pos + i + k, avail);
-      i += longest;
-    } else {
-      ++i;
-    }
-  }
-  emitPath(enc, nodes, i, pos);
-  return pos + i;
+  return params.tree ? parseWith(enc, enc.tree(), pos, end) : parseWith(enc, enc.finder(), pos, end);
 }
 
 }  // namespace saverkit::implode::detail
