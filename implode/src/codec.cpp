@@ -1,5 +1,5 @@
-// The C++ entry points: streaming forms over the caller's work area, and in-memory helpers
-// that supply callbacks over a byte range and a sink for our own tools.
+// The in-memory helpers for our own tools: callbacks over a byte range and a sink, around the
+// streaming forms of codec_stream.cpp.
 #include "saverkit/implode/codec.h"
 
 #include <algorithm>
@@ -37,15 +37,6 @@ ByteSink appendTo(std::vector<std::uint8_t>& out) {
 }
 
 }  // namespace
-
-Status implodeStream(SaverkitReadBuf read, SaverkitWriteBuf write, void* workArea, void* param,
-                     const ImplodeOptions& options) {
-  return detail::implodeWithWorkArea(read, write, param, workArea, options);
-}
-
-Status explodeStream(SaverkitReadBuf read, SaverkitWriteBuf write, void* workArea, void* param) {
-  return detail::explodeWithWorkArea(read, write, param, static_cast<std::uint8_t*>(workArea));
-}
 
 Status implode(ByteView input, const ImplodeOptions& options, const ByteSink& sink) {
   auto work = std::make_unique<std::uint8_t[]>(kImplodeWorkSize);
