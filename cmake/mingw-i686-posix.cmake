@@ -1,4 +1,5 @@
-# Cross-compiling for 32-bit Windows with MinGW-w64 (posix thread model, which GoogleTest needs).
+# Cross-compiling for 32-bit Windows with MinGW-w64. The posix thread model: GoogleTest needs it,
+# and one toolchain serves every Windows build (the stub, the tools, libjpeg, GoogleTest).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

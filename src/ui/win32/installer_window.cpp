@@ -48,18 +48,12 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
                              const std::string& closeCaption, const std::string& installCaption) {
   events_ = &events;
   ::LoadLibraryA("riched20.dll");  // registers the rich-text box class
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = windowProcedure;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kClassName;
-  ::RegisterClassA(&windowClass);
+  registerFormClass(kClassName, windowProcedure);
 
   const SIZE size = outerSize(kFixedStyle, layout_.clientWidth, layout_.clientHeight);
   window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, kWindowWidth, size.cy, nullptr, nullptr,
-                              windowClass.hInstance, this);
+                              ::GetModuleHandleA(nullptr), this);
   content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY, layout_.contentPanel,
                         kContentPanelId, font);
   ::SetWindowLongPtrA(content_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -3,6 +3,16 @@
 
 namespace saverkit::win32 {
 
+void registerFormClass(const char* className, WNDPROC procedure) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = className;
+  ::RegisterClassA(&windowClass);
+}
+
 POINT centredPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
   return POINT{(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 2};
 }
@@ -19,13 +29,7 @@ LRESULT CALLBACK PreparingWindow::windowProcedure(HWND window, UINT message, WPA
 }
 
 void PreparingWindow::create(HFONT font, const std::string& label) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = windowProcedure;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kClassName;
-  ::RegisterClassA(&windowClass);
+  registerFormClass(kClassName, windowProcedure);
 
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
   RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -33,10 +37,10 @@ void PreparingWindow::create(HFONT font, const std::string& label) {
   // Created off the screen; the startup sequence centres it when the run is not quiet.
   window_ = ::CreateWindowExA(0, kClassName, "", style, -1560, -3000, frame.right - frame.left,
                               frame.bottom - frame.top, nullptr, nullptr,
-                              windowClass.hInstance, nullptr);
+                              ::GetModuleHandleA(nullptr), nullptr);
   label_ = ::CreateWindowExA(0, "STATIC", label.c_str(),
                              WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, kClientWidth,
-                             kClientHeight, window_, nullptr, windowClass.hInstance, nullptr);
+                             kClientHeight, window_, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   ::SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 

@@ -29,6 +29,9 @@ class PreparingWindow {
   HWND label_ = nullptr;
 };
 
+// Registers a top-level window class of the program: button-face background, arrow cursor.
+void registerFormClass(const char* className, WNDPROC procedure);
+
 // Left and top that centre a window of this size on a screen of that size.
 POINT centredPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
