@@ -19,6 +19,7 @@ enum ControlId : int {
   kProgressBarId = 105,
   kContentPanelId = 106,
   kLicenseBoxId = 107,
+  kMoviePanelId = 108,
 };
 constexpr UINT_PTR kPauseTimerId = 1;
 constexpr UINT kPauseIntervalMilliseconds = 100;
@@ -59,6 +60,14 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   ::SetWindowLongPtrA(content_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   staticProcedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
       content_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(contentProcedure)));
+  // The movie's host, white and hidden until a movie plays in it; pictures use the content panel.
+  WNDCLASSA movieClass{};
+  movieClass.lpfnWndProc = ::DefWindowProcA;
+  movieClass.hInstance = ::GetModuleHandleA(nullptr);
+  movieClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+  movieClass.lpszClassName = kMoviePanelClass;
+  ::RegisterClassA(&movieClass);
+  moviePanel_ = addControl(kMoviePanelClass, "", 0, layout_.contentPanel, kMoviePanelId, font);
   controls_[Control::kLicenseBox] = addControl(
       RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
       layout_.licenseBox, kLicenseBoxId, font);
@@ -99,6 +108,7 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
   layout_.clientWidth = client.right;
   layout_.clientHeight = client.bottom;
   place(content_, layout.contentPanel, 0, 0);
+  place(moviePanel_, layout.contentPanel, 0, 0);
   place(control(Control::kLicenseBox), layout.licenseBox, 0, 0);
   ::ShowWindow(control(Control::kLicenseBox), layout.licenseVisible ? SW_SHOW : SW_HIDE);
   const Rect& panel = layout.buttonPanel;
@@ -124,6 +134,7 @@ void InstallerWindow::setLicenseText(const std::string& text) {
 }
 
 bool InstallerWindow::showPicture(const std::string& path) {
+  if (moviePanel_) ::ShowWindow(moviePanel_, SW_HIDE);
   picture_ = loadPicture(path);
   if (content_) ::InvalidateRect(content_, nullptr, TRUE);
   return static_cast<bool>(picture_);
@@ -169,6 +180,7 @@ void InstallerWindow::destroy() {
   if (alive()) ::DestroyWindow(window_);
   window_ = nullptr;
   content_ = nullptr;
+  moviePanel_ = nullptr;
   progress_ = nullptr;
   controls_.clear();
 }

@@ -16,6 +16,7 @@ namespace saverkit::win32 {
 class InstallerWindow {
  public:
   static constexpr const char* kClassName = "TInstallerForm";
+  static constexpr const char* kMoviePanelClass = "TFlashPanel";
 
   // Creates the window hidden, with its controls at their design positions; the caller shows it.
   void create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
@@ -45,6 +46,7 @@ class InstallerWindow {
   InstallerEvents* events_ = nullptr;
   HWND window_ = nullptr;
   HWND content_ = nullptr;
+  HWND moviePanel_ = nullptr;
   HWND progress_ = nullptr;
   std::map<Control, HWND> controls_;
   WNDPROC staticProcedure_ = nullptr;
