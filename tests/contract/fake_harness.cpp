@@ -16,6 +16,14 @@ class FakeHarness {
     fakes_.system.fileVersions["C:\\tools\\versioned.exe"] = versionedFileWords();
   }
   FileSystem& files() { return fakes_.files; }
+  LibraryLoader& libraries() { return fakes_.libraries; }
+  // The fake offers a library only where a test registered one.
+  std::string implodeLibrary() {
+    static int marker = 0;  // an address to stand for each export
+    fakes_.libraries.libraries["C:\\work\\impborl.dll"] = {
+        {"_implode", &marker}, {"_explode", &marker}, {"_crc32", &marker}};
+    return "C:\\work\\impborl.dll";
+  }
   Registry& registry() { return fakes_.registry; }
   SystemInfo& system() { return fakes_.system; }
   std::string scratch() { return "C:\\scratch\\"; }

@@ -176,7 +176,23 @@ TYPED_TEST_P(FilesContract, SystemInformation) {
   EXPECT_FALSE(system.fileVersion(plain).has_value());
 }
 
+TYPED_TEST_P(FilesContract, LibrariesLoadByPathAndExportsAreFoundByName) {
+  LibraryLoader& libraries = this->harness.libraries();
+  Status error = 0;
+  auto library = libraries.load(this->harness.implodeLibrary(), error);
+  ASSERT_TRUE(library);
+  EXPECT_EQ(error, 0);
+  for (const char* name : {"_implode", "_explode", "_crc32"}) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(library->symbol(name), nullptr);
+  }
+  EXPECT_EQ(library->symbol("explode"), nullptr);
+  EXPECT_FALSE(libraries.load(this->harness.scratch() + "missing.dll", error));
+  EXPECT_EQ(error, 126);  // the module could not be found
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FilesContract,
+                            LibrariesLoadByPathAndExportsAreFoundByName,
                             FoldersAreCreatedOnlyUnderExistingParentsAndRemovedOnlyEmpty,
                             WrittenBytesReadBackExactly,
                             ReadOnlyFilesRefuseDeletionUntilAttributesAreReset,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "contract/files_contract.h"
+#include "common/text_helpers.h"
 #include "contract/platform_contract.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
@@ -64,6 +65,9 @@ class Win32Harness {
     registry_.deleteKeyTree(RegistryRoot::kCurrentUser, registryTestKey());
   }
   FileSystem& files() { return files_; }
+  LibraryLoader& libraries() { return libraries_; }
+  // The DLL built beside this test program.
+  std::string implodeLibrary() { return folderOf(process_.modulePath()) + "impborl.dll"; }
   Registry& registry() { return registry_; }
   SystemInfo& system() { return system_; }
   std::string scratch() { return scratch_; }
@@ -129,6 +133,7 @@ class Win32Harness {
   static inline int instances_ = 0;
   std::string scratch_;
   win32::Win32FileSystem files_;
+  win32::Win32LibraryLoader libraries_;
   win32::Win32Registry registry_;
   win32::Win32SystemInfo system_;
   win32::Win32WindowMessaging messaging_;
