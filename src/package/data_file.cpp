@@ -8,20 +8,11 @@
 #include "common/text_helpers.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
+#include "package/stream_copy.h"
 #include "system/file_helpers.h"
 
 namespace saverkit {
 namespace {
-
-constexpr std::size_t kCopyChunk = 1 << 20;
-constexpr std::int64_t kMaxExpansionRatio = 1024;
-
-// Reads exactly `size` bytes; a short read is the end-of-file error.
-Status readExactly(ReadableFile& file, void* buffer, std::size_t size) {
-  std::size_t got = 0;
-  if (const Status error = file.read(buffer, size, got)) return error;
-  return got == size ? status::kSuccess : win_error::kHandleEof;
-}
 
 void showReadError(InstallerContext& context, Status code) {
   const TextSource& texts = context.platform.texts;
@@ -43,19 +34,13 @@ Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std:
   auto file = context.platform.files.createFile(target, error);
   if (!file) return error;
   created = true;
-  std::vector<char> chunk(static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk)));
-  while (length > 0) {
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk));
-    if ((error = readExactly(data, chunk.data(), wanted)) != 0) return error;
-    if ((error = file->write(chunk.data(), wanted)) != 0) return error;
-    length -= static_cast<std::int64_t>(wanted);
-  }
+  if ((error = copyBytes(data, *file, length, win_error::kHandleEof)) != 0) return error;
   return file->close();
 }
 
 Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const ItemHeader& header,
                          const std::string& target, bool& created) {
-  if (header.expandedSize > std::int64_t{header.storedSize} * kMaxExpansionRatio + 4096) {
+  if (!expansionIsPlausible(header.expandedSize, header.storedSize)) {
     return status::kSizeMismatch;
   }
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(header.storedSize));

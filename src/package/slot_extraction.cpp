@@ -8,32 +8,14 @@
 #include "common/trace.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
+#include "package/stream_copy.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
 
 namespace saverkit {
 namespace {
 
-constexpr std::size_t kCopyChunk = 1 << 20;
-// An imploded stream cannot expand more than a few hundred times; a recorded size beyond this
-// ratio is a damaged header, refused before anything is written.
-constexpr std::int64_t kMaxExpansionRatio = 1024;
-
 bool isLibraryTarget(const std::string& path) { return endsWith(path, ".dll"); }
-
-// Copies `length` bytes from the file's current position; -30 when it ends early.
-Status copyStored(ReadableFile& from, WritableFile& to, std::int64_t length) {
-  std::vector<char> chunk(static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk)));
-  while (length > 0) {
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyChunk));
-    std::size_t got = 0;
-    if (const Status error = from.read(chunk.data(), wanted, got)) return error;
-    if (got == 0) return status::kShortCopy;
-    if (const Status error = to.write(chunk.data(), got)) return error;
-    length -= static_cast<std::int64_t>(got);
-  }
-  return status::kSuccess;
-}
 
 Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
                        const std::string& target, std::int64_t length) {
@@ -41,7 +23,7 @@ Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
   auto file = context.platform.files.createFile(target, error);
   if (!file) return error;
   trace::enter("file created: ", target);
-  const Status copied = copyStored(packageFile, *file, length);
+  const Status copied = copyBytes(packageFile, *file, length, status::kShortCopy);
   const Status closed = file->close();
   trace::leave("sizeExtracted: ", length);
   return copied != status::kSuccess ? copied : closed;
@@ -50,7 +32,7 @@ Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
 Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
                          const PackageEntry& entry, const std::string& target,
                          std::int64_t length) {
-  if (entry.expandedSize < 0 || entry.expandedSize > length * kMaxExpansionRatio + 4096) {
+  if (!expansionIsPlausible(entry.expandedSize, length)) {
     return status::kSizeMismatch;
   }
   Platform& platform = context.platform;
