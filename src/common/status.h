@@ -33,6 +33,7 @@ using Status = std::int32_t;
   X(MovieUnreadable404, -404, "the movie file cannot be read")                                   \
   X(MovieUnreadable405, -405, "the movie file cannot be read")                                   \
   X(MovieUnreadable406, -406, "the movie file cannot be read")                                   \
+  X(PlayerNotReleased, -409, "the movie panel failed to release its player")                   \
   X(PlayerTooOld, -410, "installed player older than the movie requires")                        \
   X(OverwriteDeclined, -454, "the user declined to overwrite the existing screen saver")         \
   X(PlayerInstallerIncompatible, -455, "carried player installer cannot run on this system")     \

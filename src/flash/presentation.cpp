@@ -25,9 +25,4 @@ Status extractPresentation(InstallerContext& context) {
   return extractStartupSlot(context, static_cast<int>(kSlotPresentation));
 }
 
-Status playMovie(InstallerContext&, const std::string& path) {
-  if (path.empty()) return status::kSuccess;
-  return status::kPlayerNotCreated;
-}
-
 }  // namespace saverkit

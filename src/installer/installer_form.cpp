@@ -12,7 +12,10 @@
 
 namespace saverkit {
 
+InstallerForm::~InstallerForm() = default;
+
 void InstallerForm::onFormCreate() {
+  moviePanel_ = std::make_unique<FlashPanel>(context_);
   // Errors raised inside the sequence end it where they are raised. They are reported here and
   // the window then opens as far as the sequence had set it up.
   try {
@@ -37,6 +40,11 @@ void InstallerForm::close() {
   if (context_.state.installing || closed_) return;
   closed_ = true;
   InstallerView& view = context_.platform.view;
+  if (moviePanel_) {
+    if (context_.state.installMode != kModeQuiet) moviePanel_->stopMovie();
+    // The panel's player lives in the window and its folder with the panel: both go first.
+    moviePanel_.reset();
+  }
   // The working folder holds the working copy and everything extracted at start; failures to
   // remove it are ignored.
   if (!context_.folders.workingFolder.empty()) {

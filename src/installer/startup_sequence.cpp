@@ -126,18 +126,22 @@ void setUpWindowMode(Sequence& run) {
 }
 
 // Step 17: the picture or the movie.
-void showPresentation(Sequence& run) {
+void showPresentation(Sequence& run, FlashPanel& moviePanel) {
   InstallerContext& context = run.context;
+  InstallerView& view = context.platform.view;
   const std::string path = context.folders.workingFolder + context.header.entries[kSlotPresentation].name;
   switch (context.state.installMode) {
     case kModeBitmap:
     case kModeJpeg:
-      if (!context.platform.view.showPicture(path)) showErrorBox(context, literal::kCorruptFile);
+      view.setMoviePanelVisible(false);
+      if (!view.showPicture(path)) showErrorBox(context, literal::kCorruptFile);
       break;
     case kModeMovie:
     case kModeMovieAlternative:
-      if (playMovie(context, path) == status::kSuccess) {
-        context.platform.view.bringApplicationToFront();
+      view.setMoviePanelVisible(true);
+      if (moviePanel.playMovie(path) == status::kSuccess) {
+        view.bringApplicationToFront();
+        if (view.applicationActive()) moviePanel.focusMovie();
       } else {
         run.status = runInstallWithoutWindow(context);
         run.movieFallback = true;
@@ -158,7 +162,7 @@ void presentWindow(InstallerContext& context) {
   view.centerInstallerOnScreen();
 }
 
-void runSteps(Sequence& run) {
+void runSteps(Sequence& run, FlashPanel& moviePanel) {
   InstallerContext& context = run.context;
   preparePackage(run);
   if (run.good()) readCommandLine(run);
@@ -175,7 +179,7 @@ void runSteps(Sequence& run) {
   }
   if (run.good() && !run.quiet()) setUpWindowMode(run);
   if (run.good() && context.header.presentationMode != kModeQuiet) run.status = extractPresentation(context);
-  if (run.good() && !run.quiet()) showPresentation(run);
+  if (run.good() && !run.quiet()) showPresentation(run, moviePanel);
   if (run.good() && !run.quiet() && !run.movieFallback) presentWindow(context);
   if (run.good() && run.quiet()) context.exitCode = runInstall(context);
 }
@@ -241,7 +245,7 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);
   Sequence run(context);
-  runSteps(run);
+  runSteps(run, *form.moviePanel());
   view.showHourglassCursor(false);
   finish(run, form);
 }

@@ -44,6 +44,10 @@ class InstallerView {
   virtual void terminateApplication() = 0;
   virtual void bringApplicationToFront() = 0;
   virtual void showHourglassCursor(bool on) = 0;
+  // True when the application's window is the one the user works in.
+  virtual bool applicationActive() const = 0;
+  // Handles one message, waiting a short while for one when none is queued.
+  virtual void handleOneMessage() = 0;
 
   // The preparing window (the application's main window).
   virtual void createPreparingWindow() = 0;
@@ -76,6 +80,16 @@ class InstallerView {
   // file cannot be read as a picture, leaving the picture area empty.
   virtual bool showPicture(const std::string& path) = 0;
   virtual void centerInstallerOnScreen() = 0;
+
+  // The movie panel, where the player control lives (hidden until a movie plays).
+  virtual WindowHandle moviePanelHandle() const = 0;
+  virtual void setMoviePanelVisible(bool visible) = 0;
+  virtual bool moviePanelVisible() const = 0;
+  virtual void repaintMoviePanel() = 0;
+  virtual void focusMoviePanel() = 0;
+  virtual void setMoviePanelColor(std::uint32_t rgb) = 0;
+  // Takes the panel out of the layout for good: it is being destroyed.
+  virtual void collapseMoviePanel() = 0;
   // Handles window messages for one 100 ms timer interval, then brings the application to the
   // front: how the program stays responsive in the middle of a long step.
   virtual void pauseBriefly() = 0;

@@ -1,8 +1,11 @@
-// The Flash Player control, as far as the installer asks it something without showing a movie:
-// a temporary control is created and asked for its "$version" variable.
+// The Flash Player control: asked for its "$version" without showing anything, or hosted in the
+// movie panel to play a movie.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/platform_types.h"
 
 namespace saverkit {
 
@@ -12,11 +15,33 @@ struct PlayerVersionAnswer {
   std::string text;  // the "$version" answer, e.g. "WIN 10,0,45,2"
 };
 
+// OLE verbs the movie panel sends to its player.
+inline constexpr int kVerbShow = -1;
+inline constexpr int kVerbHide = -3;
+
+// One player control living in the movie panel. Each operation throws SaverkitError when the
+// control refuses it. Destruction frees the control and its window.
+class HostedPlayer {
+ public:
+  virtual ~HostedPlayer() = default;
+  virtual void setScaleMode(int mode) = 0;
+  virtual void setVariable(const std::string& name, const std::string& value) = 0;
+  virtual void setWindowMode(const std::string& mode) = 0;
+  virtual void setMenu(bool shown) = 0;
+  virtual void doVerb(int verb) = 0;
+  virtual void setMovie(const std::string& path) = 0;
+  virtual void play() = 0;
+  virtual void stopPlay() = 0;
+  virtual void takeFocus() = 0;
+};
+
 class PlayerControl {
  public:
   virtual ~PlayerControl() = default;
   // Creates a temporary control, asks it, and frees it again.
   virtual PlayerVersionAnswer queryVersion() = 0;
+  // A control placed in `panel` and sized to it; nullptr when no control can be created.
+  virtual std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) = 0;
 };
 
 }  // namespace saverkit

@@ -29,6 +29,7 @@ TEST(StatusTable, EveryCodeKeepsItsValue) {
       {status::kMovieUnreadable404, -404},
       {status::kMovieUnreadable405, -405},
       {status::kMovieUnreadable406, -406},
+      {status::kPlayerNotReleased, -409},
       {status::kPlayerTooOld, -410},
       {status::kOverwriteDeclined, -454},
       {status::kPlayerInstallerIncompatible, -455},

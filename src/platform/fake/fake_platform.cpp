@@ -185,6 +185,21 @@ bool FakeInstallerView::showPicture(const std::string& path) {
 
 void FakeInstallerView::centerInstallerOnScreen() { log.push_back("installer: centred"); }
 
+void FakeInstallerView::handleOneMessage() {
+  log.push_back("one message");
+  deliverOneUserAction();
+}
+
+void FakeInstallerView::setMoviePanelVisible(bool visible) {
+  movieVisible = visible;
+  log.push_back(visible ? "movie panel: shown" : "movie panel: hidden");
+}
+
+void FakeInstallerView::setMoviePanelColor(std::uint32_t rgb) {
+  movieColor = rgb;
+  log.push_back("movie panel: colour " + std::to_string(rgb));
+}
+
 void FakeInstallerView::pauseBriefly() {
   log.push_back("pause");
   deliverOneUserAction();

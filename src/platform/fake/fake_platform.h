@@ -89,6 +89,8 @@ class FakeInstallerView : public InstallerView {
   void terminateApplication() override;
   void bringApplicationToFront() override;
   void showHourglassCursor(bool on) override;
+  bool applicationActive() const override { return active; }
+  void handleOneMessage() override;
 
   void createPreparingWindow() override;
   void setPreparingCaption(const std::string& caption) override;
@@ -116,6 +118,14 @@ class FakeInstallerView : public InstallerView {
   bool showPicture(const std::string& path) override;
   void centerInstallerOnScreen() override;
   void pauseBriefly() override;
+
+  WindowHandle moviePanelHandle() const override { return kMoviePanel; }
+  void setMoviePanelVisible(bool visible) override;
+  bool moviePanelVisible() const override { return movieVisible; }
+  void repaintMoviePanel() override { log.push_back("movie panel: repainted"); }
+  void focusMoviePanel() override { log.push_back("movie panel: focused"); }
+  void setMoviePanelColor(std::uint32_t rgb) override;
+  void collapseMoviePanel() override { log.push_back("movie panel: collapsed"); }
 
   bool showDialog(DialogKind kind, const std::string& text) override;
   void showErrorReport(const std::string& text) override;
@@ -150,6 +160,10 @@ class FakeInstallerView : public InstallerView {
   std::string licenseText;
   std::string picture;
   std::set<std::string> unreadablePictures;
+  static constexpr WindowHandle kMoviePanel = 0x77;
+  bool movieVisible = false;
+  std::uint32_t movieColor = 0xFFFFFF;
+  bool active = true;
 
  private:
   void deliverOneUserAction();

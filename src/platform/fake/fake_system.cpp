@@ -1,6 +1,7 @@
 // Fakes of the system information, the registry and the shell; see the header.
 #include "platform/fake/fake_system.h"
 
+#include "common/saverkit_error.h"
 #include "common/text_helpers.h"
 
 namespace saverkit::fake {
@@ -160,6 +161,44 @@ int FakeShell::startHidden(WindowHandle, const std::string& path, const std::str
 PlayerVersionAnswer FakePlayerControl::queryVersion() {
   const std::size_t index = static_cast<std::size_t>(queries++);
   return index < answers.size() ? answers[index] : lastAnswer;
+}
+
+namespace {
+
+class FakeHostedPlayer : public HostedPlayer {
+ public:
+  explicit FakeHostedPlayer(FakePlayerControl& control) : control_(control) { ++control_.livingPlayers; }
+  ~FakeHostedPlayer() override {
+    control_.calls.push_back("free");
+    --control_.livingPlayers;
+  }
+  void setScaleMode(int mode) override { record("ScaleMode", std::to_string(mode)); }
+  void setVariable(const std::string& name, const std::string& value) override {
+    record("SetVariable", name + " " + value);
+  }
+  void setWindowMode(const std::string& mode) override { record("WMode", mode); }
+  void setMenu(bool shown) override { record("Menu", shown ? "true" : "false"); }
+  void doVerb(int verb) override { record("verb", std::to_string(verb)); }
+  void setMovie(const std::string& path) override { record("Movie", path); }
+  void play() override { record("Play", ""); }
+  void stopPlay() override { record("StopPlay", ""); }
+  void takeFocus() override { record("focus", ""); }
+
+ private:
+  void record(const std::string& operation, const std::string& argument) {
+    control_.calls.push_back(argument.empty() ? operation : operation + " " + argument);
+    if (operation == control_.refusedOperation) throw SaverkitError(operation + " refused");
+  }
+  FakePlayerControl& control_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostedPlayer> FakePlayerControl::createHostedPlayer(WindowHandle panel) {
+  ++creationAttempts;
+  if (creationFailures < 0 || creationAttempts <= creationFailures) return nullptr;
+  calls.push_back("create " + std::to_string(panel));
+  return std::make_unique<FakeHostedPlayer>(*this);
 }
 
 }  // namespace saverkit::fake

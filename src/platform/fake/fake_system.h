@@ -86,12 +86,23 @@ class FakeShell : public Shell {
 };
 
 // The player control: the answers to successive version queries, then `lastAnswer` for good.
+// Hosted players record every call, in order, in `calls` ("create 77", "ScaleMode 0",
+// "verb -3", "Movie C:\\m.swf", "free", ...).
 class FakePlayerControl : public PlayerControl {
  public:
   PlayerVersionAnswer queryVersion() override;
+  std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) override;
   std::vector<PlayerVersionAnswer> answers;
   PlayerVersionAnswer lastAnswer;
   int queries = 0;
+
+  // Creations that fail before one succeeds (-1: every one fails).
+  int creationFailures = 0;
+  int creationAttempts = 0;
+  // The hosted operation (as named in `calls`, e.g. "WMode" or "StopPlay") that throws.
+  std::string refusedOperation;
+  std::vector<std::string> calls;
+  int livingPlayers = 0;
 };
 
 }  // namespace saverkit::fake
