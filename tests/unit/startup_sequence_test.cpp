@@ -4,6 +4,7 @@
 
 #include "installer/startup_sequence.h"
 #include "installer_world.h"
+#include "movie_fixture.h"
 
 namespace saverkit {
 namespace {
@@ -209,6 +210,41 @@ TEST(StartupSequence, AMovieThatCannotPlayInstallsInThePreparingWindow) {
   EXPECT_EQ(world.launcherTexts().back(), withNul("openScreenSaverControlPanel"));
   EXPECT_FALSE(world.logged("installer: centred"));
   EXPECT_TRUE(world.logged("terminate"));
+}
+
+TEST(StartupSequence, AMovieThatPlaysWaitsInTheWindowAndStopsWhenItCloses) {
+  InstallerWorld world;
+  world.image.header.presentationMode = 3;
+  testing::MovieImage movie;
+  movie.version = 10;
+  world.image.setSlot(3, "intro.swf", 7, movie.background(9, 9, 9).compressed());
+  const std::string panelFolder = kLocalData + "Vantrel\\FlashPanel1\\";
+  world.fakes.view.userActions.push_back([&world, &panelFolder] {
+    EXPECT_TRUE(world.fakes.view.movieVisible);
+    EXPECT_EQ(world.fakes.player.livingPlayers, 1);
+    EXPECT_EQ(world.fakes.player.calls.back(), "focus");
+    EXPECT_TRUE(world.fakes.files.exists(panelFolder + "unCompressedSWF.swf"));
+    EXPECT_TRUE(world.logged("installer: centred"));
+    world.form.onCancelClick();
+  });
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_EQ(world.fakes.player.calls[6], "Movie " + kWorking + "intro.swf");
+  const auto stopped = std::find(world.fakes.player.calls.begin(), world.fakes.player.calls.end(), "StopPlay");
+  EXPECT_NE(stopped, world.fakes.player.calls.end());
+  EXPECT_EQ(world.fakes.player.livingPlayers, 0);
+  EXPECT_EQ(world.fakes.view.movieColor, 0u);
+  EXPECT_FALSE(world.fakes.files.exists(panelFolder));
+  EXPECT_TRUE(world.fakes.view.dialogs.empty());
+
+  InstallerWorld tooNew;  // the installed player is 10: a version 11 movie falls back
+  tooNew.image.header.presentationMode = 2;
+  testing::MovieImage eleven;
+  eleven.version = 11;
+  tooNew.image.setSlot(3, "intro.swf", 7, eleven.background(1, 1, 1).uncompressed());
+  EXPECT_EQ(tooNew.run(), 0);
+  EXPECT_TRUE(tooNew.logged("preparing message: Installation Successful."));
+  EXPECT_EQ(tooNew.fakes.player.creationAttempts, 0);
+  EXPECT_TRUE(tooNew.fakes.view.dialogs.empty());
 }
 
 TEST(StartupSequence, RaisedErrorsAreReportedAndTheWindowWaits) {

@@ -88,6 +88,7 @@ class PlayerControl final : public IDispatch,
 
   // Called by the control's window procedure.
   void paint(HDC dc, const RECT& client) const;
+  void windowDestroyed() { window_ = nullptr; }
 
  private:
   ~PlayerControl();

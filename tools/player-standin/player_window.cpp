@@ -29,6 +29,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;
     }
     case WM_NCDESTROY:
+      // Destroying the host's window takes ours with it, without the control asking.
+      if (control) control->windowDestroyed();
       ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       break;
     default:

@@ -1,0 +1,101 @@
+// The installed player's version: the "$version" answer's parsing, and the control read with
+// its pauses, its retries and the version it keeps for the rest of the run.
+#include <gtest/gtest.h>
+
+#include "common/saverkit_error.h"
+#include "flash/player_detection.h"
+#include "platform/fake/fake_platform.h"
+
+namespace saverkit {
+namespace {
+
+using Outcome = PlayerVersionAnswer::Outcome;
+
+TEST(PlayerVersionText, MajorAndThirdNumberOfFourItems) {
+  struct Row {
+    const char* text;
+    std::int32_t major, release;
+  };
+  for (const Row& row : {Row{"WIN 10,0,45,2", 10, 45}, Row{"WIN 9,0,124", 9, 124},
+                         Row{"  MAC\t11 , 1 ,102,62", 11, 102}, Row{"\"WIN 7\" 10,1,22,87", 10, 22}}) {
+    SCOPED_TRACE(row.text);
+    std::int32_t major = -5, release = -5;
+    parseFlashVersionString(row.text, major, release);
+    EXPECT_EQ(major, row.major);
+    EXPECT_EQ(release, row.release);
+  }
+  for (const char* bad : {"WIN 10,0", "", "WIN x,0,45,2", "WIN 10,0,4a,2"}) {
+    SCOPED_TRACE(bad);
+    std::int32_t major = 0, release = 0;
+    EXPECT_THROW(parseFlashVersionString(bad, major, release), SaverkitError);
+  }
+}
+
+class ControlReadTest : public ::testing::Test {
+ protected:
+  fake::FakePlatform fakes;
+  InstallerContext context{fakes.platform};
+  PlayerVersion version;
+};
+
+TEST_F(ControlReadTest, RetriesUntilAControlAnswersThenKeepsItsVersion) {
+  fakes.player.answers = {{}, {}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
+  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), 0);
+  EXPECT_TRUE(version.found);
+  EXPECT_EQ(version.major, 10);
+  EXPECT_EQ(version.release, 12);
+  EXPECT_EQ(fakes.clock.now, 1500u);  // a pause before every attempt, the first included
+
+  fakes.player.lastAnswer = {Outcome::kAnswered, "WIN 11,0,1,0"};
+  PlayerVersion again;
+  EXPECT_EQ(getFlashPlayerVersionFromControl(context, again, 20), 0);
+  EXPECT_EQ(again.major, 10);  // the first answer of the run stands
+  EXPECT_EQ(fakes.player.queries, 3);
+  EXPECT_EQ(fakes.clock.now, 1500u);
+}
+
+TEST_F(ControlReadTest, AControlThatCannotAnswerEndsTheRead) {
+  fakes.player.answers = {{}, {Outcome::kQueryFailed, ""}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
+  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), -402);
+  EXPECT_FALSE(version.found);
+  EXPECT_EQ(fakes.player.queries, 2);
+
+  fakes.player.answers = {{Outcome::kAnswered, "WIN 10,0"}};
+  fakes.player.queries = 0;
+  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), -402);
+  EXPECT_EQ(fakes.player.queries, 1);
+  EXPECT_EQ(context.cachedPlayerMajor, -1);
+
+  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 0), 0);
+  EXPECT_FALSE(version.found);
+}
+
+TEST_F(ControlReadTest, TheUpdateWaitsForTheCarriedVersion) {
+  context.state.carriedPlayerMajor = 10;
+  context.state.carriedPlayerRelease = 12;
+  fakes.files.addFile("C:\\work\\install_flash_player_10_active_x.exe", "x");
+  context.folders.workingFolder = "C:\\work\\";
+  fakes.player.answers = {{}, {}, {}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
+  EXPECT_EQ(handleFlashActiveXControlUpdate(context, "install_flash_player_10_active_x.exe"), 0);
+  EXPECT_EQ(fakes.player.queries, 4);
+  EXPECT_EQ(fakes.clock.now, 2000u);
+
+  fake::FakePlatform other;
+  InstallerContext wrong(other.platform);
+  wrong.state.carriedPlayerMajor = 10;
+  wrong.state.carriedPlayerRelease = 12;
+  wrong.folders.workingFolder = "C:\\work\\";
+  other.files.addFile("C:\\work\\Player Setup.exe", "x");
+  other.player.lastAnswer = {Outcome::kAnswered, "WIN 9,0,124,0"};
+  EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "Player Setup.exe"), 0);
+  EXPECT_EQ(other.shell.started, std::vector<std::string>{"C:\\work\\Player Setup.exe /Q"});
+  EXPECT_EQ(other.player.queries, 1);  // later passes compare the kept version without pauses
+  EXPECT_EQ(other.clock.now, 500u);
+
+  other.shell.startResult = 2;
+  EXPECT_EQ(runFlashPlayerInstaller(wrong, "Player Setup.exe"), 2);
+  EXPECT_EQ(runFlashPlayerInstaller(wrong, "gone.exe"), -401);
+}
+
+}  // namespace
+}  // namespace saverkit
