@@ -190,9 +190,9 @@ void FakeInstallerView::handleOneMessage() {
   deliverOneUserAction();
 }
 
-void FakeInstallerView::setMoviePanelVisible(bool visible) {
-  movieVisible = visible;
-  log.push_back(visible ? "movie panel: shown" : "movie panel: hidden");
+void FakeInstallerView::setMoviePanelVisible(bool shown) {
+  movieVisible = shown;
+  log.push_back(shown ? "movie panel: shown" : "movie panel: hidden");
 }
 
 void FakeInstallerView::setMoviePanelColor(std::uint32_t rgb) {

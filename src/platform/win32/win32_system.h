@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/library_loader.h"
-#include "platform/player_control.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -37,13 +36,6 @@ class Win32Shell : public Shell {
   void openDocument(WindowHandle owner, const std::string& path) override;
   int startHidden(WindowHandle owner, const std::string& path,
                   const std::string& parameters) override;
-};
-
-// Until the movie panel hosts the real control, a version query finds no control to create;
-// the installed player is then known from its registered file alone.
-class Win32PlayerControl : public PlayerControl {
- public:
-  PlayerVersionAnswer queryVersion() override { return {}; }
 };
 
 }  // namespace saverkit::win32

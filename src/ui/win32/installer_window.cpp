@@ -62,12 +62,13 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
       content_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(contentProcedure)));
   // The movie's host, white and hidden until a movie plays in it; pictures use the content panel.
   WNDCLASSA movieClass{};
-  movieClass.lpfnWndProc = ::DefWindowProcA;
+  movieClass.lpfnWndProc = moviePanelProcedure;
   movieClass.hInstance = ::GetModuleHandleA(nullptr);
-  movieClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
   movieClass.lpszClassName = kMoviePanelClass;
   ::RegisterClassA(&movieClass);
-  moviePanel_ = addControl(kMoviePanelClass, "", 0, layout_.contentPanel, kMoviePanelId, font);
+  moviePanel_ = addControl(kMoviePanelClass, "", WS_CLIPCHILDREN | WS_TABSTOP, layout_.contentPanel,
+                           kMoviePanelId, font);
+  setMoviePanelColor(RGB(255, 255, 255));
   controls_[Control::kLicenseBox] = addControl(
       RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
       layout_.licenseBox, kLicenseBoxId, font);
@@ -140,6 +141,18 @@ bool InstallerWindow::showPicture(const std::string& path) {
   return static_cast<bool>(picture_);
 }
 
+void InstallerWindow::setMoviePanelColor(COLORREF color) {
+  if (!moviePanel_) return;
+  ::SetWindowLongPtrA(moviePanel_, GWLP_USERDATA, static_cast<LONG_PTR>(color));
+  ::InvalidateRect(moviePanel_, nullptr, TRUE);
+}
+
+void InstallerWindow::collapseMoviePanel() {
+  if (!moviePanel_) return;
+  ::SetWindowLongPtrA(moviePanel_, GWL_STYLE, ::GetWindowLongPtrA(moviePanel_, GWL_STYLE) & ~WS_TABSTOP);
+  ::SetWindowPos(moviePanel_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void InstallerWindow::paintPicture(HWND panel) {
   PAINTSTRUCT paint;
   HDC target = ::BeginPaint(panel, &paint);
@@ -198,6 +211,20 @@ void InstallerWindow::pauseBriefly() {
     if (!handleOneMessage(window_)) break;
   }
   pauseRunning_ = false;
+}
+
+// The movie panel paints nothing but its colour; the player's window covers it while it plays.
+LRESULT CALLBACK InstallerWindow::moviePanelProcedure(HWND window, UINT message, WPARAM wParam,
+                                                      LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT area;
+    ::GetClientRect(window, &area);
+    HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(::GetWindowLongPtrA(window, GWLP_USERDATA)));
+    ::FillRect(reinterpret_cast<HDC>(wParam), &area, brush);
+    ::DeleteObject(brush);
+    return 1;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK InstallerWindow::contentProcedure(HWND window, UINT message, WPARAM wParam,

@@ -30,12 +30,16 @@ class InstallerWindow {
   void applyLayout(const WindowLayout& layout);
   void setLicenseText(const std::string& text);
   bool showPicture(const std::string& path);
+  HWND moviePanel() const { return moviePanel_; }
+  void setMoviePanelColor(COLORREF color);
+  void collapseMoviePanel();
   void centerOnScreen();
   // One 100 ms timer interval of message handling.
   void pauseBriefly();
 
  private:
   static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK moviePanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK contentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   HWND addControl(const char* windowClass, const std::string& text, DWORD style, const Rect& bounds,

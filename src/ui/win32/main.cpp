@@ -3,11 +3,20 @@
 #include "installer/installer_form.h"
 #include "installer/program_start.h"
 #include "platform/win32/windows_api.h"
+
+#include <ole2.h>
 #include "ui/win32/win32_runtime.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  saverkit::win32::Win32Runtime runtime;
-  saverkit::InstallerContext context(runtime.platform);
-  saverkit::InstallerForm form(context);
-  return saverkit::runProgram(context, form);
+  // The player control is an OLE control hosted in place: OLE, not just COM, on this thread.
+  const bool ole = SUCCEEDED(::OleInitialize(nullptr));
+  int exitCode = 0;
+  {
+    saverkit::win32::Win32Runtime runtime;
+    saverkit::InstallerContext context(runtime.platform);
+    saverkit::InstallerForm form(context);
+    exitCode = saverkit::runProgram(context, form);
+  }
+  if (ole) ::OleUninitialize();
+  return exitCode;
 }

@@ -136,6 +136,49 @@ void Win32InstallerView::repaintInstaller() {
   }
 }
 
+bool Win32InstallerView::applicationActive() const {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(::GetForegroundWindow(), &process);
+  return process == ::GetCurrentProcessId();
+}
+
+void Win32InstallerView::handleOneMessage() {
+  // Waiting for a message without limit could hang a close when the queue happens to be
+  // empty; a short wait lets the freed player's own messages arrive.
+  MSG message;
+  if (!::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    if (!::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) return;
+  }
+  win32::handleOneMessage(installer_.alive() ? installer_.handle() : nullptr);
+}
+
+WindowHandle Win32InstallerView::moviePanelHandle() const {
+  return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(installer_.moviePanel()));
+}
+
+void Win32InstallerView::setMoviePanelVisible(bool visible) {
+  if (HWND panel = installer_.moviePanel()) ::ShowWindow(panel, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32InstallerView::moviePanelVisible() const {
+  HWND panel = installer_.moviePanel();
+  return panel && ::IsWindowVisible(panel);
+}
+
+void Win32InstallerView::repaintMoviePanel() {
+  if (HWND panel = installer_.moviePanel()) ::InvalidateRect(panel, nullptr, TRUE);
+}
+
+void Win32InstallerView::focusMoviePanel() {
+  if (HWND panel = installer_.moviePanel()) ::SetFocus(panel);
+}
+
+void Win32InstallerView::setMoviePanelColor(std::uint32_t rgb) {
+  // The core speaks 0xRRGGBB; Windows keeps colours as 0x00BBGGRR.
+  installer_.setMoviePanelColor(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+}
+
 void Win32InstallerView::pauseBriefly() {
   installer_.pauseBriefly();
   bringApplicationToFront();

@@ -21,6 +21,8 @@ class Win32InstallerView : public InstallerView {
   void terminateApplication() override;
   void bringApplicationToFront() override;
   void showHourglassCursor(bool on) override;
+  bool applicationActive() const override;
+  void handleOneMessage() override;
 
   void createPreparingWindow() override;
   void setPreparingCaption(const std::string& caption) override;
@@ -48,6 +50,14 @@ class Win32InstallerView : public InstallerView {
   bool showPicture(const std::string& path) override { return installer_.showPicture(path); }
   void centerInstallerOnScreen() override { installer_.centerOnScreen(); }
   void pauseBriefly() override;
+
+  WindowHandle moviePanelHandle() const override;
+  void setMoviePanelVisible(bool visible) override;
+  bool moviePanelVisible() const override;
+  void repaintMoviePanel() override;
+  void focusMoviePanel() override;
+  void setMoviePanelColor(std::uint32_t rgb) override;
+  void collapseMoviePanel() override { installer_.collapseMoviePanel(); }
 
   bool showDialog(DialogKind kind, const std::string& text) override;
   void showErrorReport(const std::string& text) override;
