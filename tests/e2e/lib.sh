@@ -17,6 +17,8 @@ drive() {
     while IFS= read -r line; do
       path=$(printf '%s' "${line#shot Z:}" | tr -d '\r' | tr '\\' '/')
       import -window root "$path" 2>/dev/null || : > "$path"
+      # A case may look at the machine at the moment of a screenshot, while the program runs.
+      if declare -F on_shot >/dev/null; then on_shot "$path"; fi
       served=$((served + 1))
     done < <(grep '^shot ' "$report" | tail -n +$((served + 1)))
     sleep 0.1
@@ -108,3 +110,49 @@ clean_saver() {
 }
 
 working_folders() { ls -d "$prefix_c"/users/*/AppData/Local/Vantrel/ZOR* 2>/dev/null | wc -l; }
+
+# --- movies and the stand-in player ---
+# make_movie FILE VERSION RRGGBB [compressed]: a small movie with that background colour, a
+# 482 x 272 frame and a few tags before the colour.
+make_movie() {
+  python3 - "$@" <<'PY'
+import struct, sys, zlib
+path, version, colour = sys.argv[1], int(sys.argv[2]), bytes.fromhex(sys.argv[3])
+compressed = len(sys.argv) > 4
+def tag(code, body):
+    if len(body) < 63:
+        return struct.pack('<H', code << 6 | len(body)) + body
+    return struct.pack('<HI', code << 6 | 63, len(body)) + body
+# The frame rectangle: 15-bit fields holding 0, 482*20, 0, 272*20 twips.
+bits = '01111' + ''.join(format(v, '015b') for v in (0, 9640, 0, 5440))
+bits += '0' * (-len(bits) % 8)
+rectangle = int(bits, 2).to_bytes(len(bits) // 8, 'big')
+body = rectangle + struct.pack('<HH', 24 << 8, 1)
+body += tag(69, b'\x00\x00\x00\x00') + tag(77, b'<metadata/>' * 10) + tag(9, colour) + tag(1, b'') + tag(0, b'')
+length = 8 + len(body)
+data = (b'CWS' if compressed else b'FWS') + bytes([version]) + struct.pack('<I', length)
+data += zlib.compress(body) if compressed else body
+open(path, 'wb').write(data)
+PY
+}
+
+# movie_saver DIR NAME MOVIE: a saver whose presentation is the movie (mode "flash").
+movie_saver() {
+  make_saver "$1" "$2" flash
+  cp "$3" "$1/intro.swf"
+  sed -i 's|"3": {"file": "intro.bmp"}|"3": {"file": "intro.swf"}|' "$1/manifest.json"
+}
+
+player_key='HKCR\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}'
+# install_standin MAJOR: the stand-in player of that major version, installed by its own
+# installer as a user would; remove_player: no player at all.
+install_standin() { wine "$bin/standin_player_installer$1.exe" /s; }
+remove_player() {
+  wine reg delete "$player_key" /f >/dev/null 2>&1 || true
+  rm -rf "$prefix_c/windows/syswow64/Macromed"
+}
+# pixels_of FILE RRGGBB: how many pixels of a screenshot have exactly that colour.
+pixels_of() {
+  convert "$1" -fill black +opaque "#$2" -fill white -opaque "#$2" -colorspace gray -format '%[fx:round(mean*w*h)]' info:
+}
+panel_folders() { ls -d "$prefix_c"/users/*/AppData/Local/Vantrel/FlashPanel* 2>/dev/null; }
