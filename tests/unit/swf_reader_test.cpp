@@ -2,6 +2,9 @@
 // movies into the panel's folder, and damaged movies, which are raised as errors.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "common/saverkit_error.h"
 #include "flash/swf_reader.h"
 #include "movie_fixture.h"
@@ -148,6 +151,18 @@ TEST_F(SwfReaderTest, AMissingMovieReadsNothingButTheFolderIsMade) {
   for (int number = 1; number <= 1000; ++number) fakes.files.addFolder(kLocal + "Vantrel\\FlashPanel" + std::to_string(number));
   EXPECT_NE(inflateSWFFileToTempFile(fakes.files, fakes.system, crowded), 0);
   EXPECT_EQ(crowded.tempFolder, "");
+}
+
+TEST_F(SwfReaderTest, AMovieMadeElsewhereExpandsToItsDeclaredLength) {
+  std::ifstream file(std::string(SAVERKIT_FIXTURES) + "/movies/expressInstall.swf", std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_EQ(bytes.substr(0, 3), "CWS");
+  EXPECT_EQ(read(bytes), 0);
+  EXPECT_EQ(movie.swfVersion, 6);
+  const auto expanded = fakes.files.contents(kPanelFolder + "unCompressedSWF.swf");
+  ASSERT_TRUE(expanded);
+  EXPECT_EQ(expanded->size(), 1331u);  // the length its header declares
+  EXPECT_EQ(expanded->substr(0, 8), "FWS" + bytes.substr(3, 5));
 }
 
 TEST(BackgroundColorTag, CodeAndShortLengthFromTheHeader) {
