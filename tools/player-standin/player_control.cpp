@@ -13,8 +13,8 @@ const CLSID kPlayerClassId = {
 
 namespace {
 
-// The dispatch identifiers and names of the real control's type library: hosts that bind
-// early use the numbers, script hosts the names.
+// The dispatch identifiers and names installers expect of the player control: hosts that
+// bind early use the numbers, script hosts the names.
 enum Member : DISPID {
   kMovie = 102,
   kPlay = 112,
@@ -81,11 +81,21 @@ void returnString(VARIANT* result, const std::wstring& text) {
   result->bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-std::string describe(DISPID member) {
+std::string memberName(DISPID member) {
   for (const MemberName& entry : kMemberNames) {
     if (entry.id == member) return narrow(entry.name);
   }
   return {};
+}
+
+// Whole rates as "24", others with two decimals: "12.50".
+std::wstring frameRateText(const MovieHeader& header) {
+  std::wstring text = std::to_wstring(header.frameRateWhole);
+  const unsigned hundredths = header.frameRateFraction * 100 / 256;
+  if (hundredths > 0) {
+    text += L"." + std::to_wstring(hundredths / 10) + std::to_wstring(hundredths % 10);
+  }
+  return text;
 }
 
 }  // namespace
@@ -168,83 +178,97 @@ HRESULT PlayerControl::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISP
   return invokeMember(member, flags, params ? *params : none, result, argumentError);
 }
 
-HRESULT PlayerControl::invokeMember(DISPID member, WORD flags, DISPPARAMS& params,
+HRESULT PlayerControl::invokeMember(DISPID member, WORD flags, const DISPPARAMS& params,
                                     VARIANT* result, UINT* argumentError) {
-  const std::string name = describe(member);
+  const std::string name = memberName(member);
   if (name.empty()) return DISP_E_MEMBERNOTFOUND;
   const bool isProperty =
       member == kMovie || member == kScaleMode || member == kWindowMode || member == kMenu;
-  Variant first, second;
-
   if (isProperty && (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
-    if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
-    if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-      return DISP_E_PARAMNOTFOUND;
-    }
-    const VARTYPE type = member == kScaleMode ? VT_I4 : member == kMenu ? VT_BOOL : VT_BSTR;
-    if (const HRESULT status = argument(params, 0, type, first, argumentError); FAILED(status)) {
-      return status;
-    }
-    std::string shown;
-    if (member == kMovie) {
-      setMovie(fromBstr((*first).bstrVal));
-      shown = narrow(movie_);
-    } else if (member == kScaleMode) {
-      scaleMode_ = (*first).lVal;
-      shown = std::to_string(scaleMode_);
-    } else if (member == kWindowMode) {
-      windowMode_ = fromBstr((*first).bstrVal);
-      shown = narrow(windowMode_);
-    } else {
-      menu_ = (*first).boolVal != VARIANT_FALSE;
-      shown = menu_ ? "true" : "false";
-    }
-    logLine("put " + name + " " + shown);
-    return S_OK;
+    return putProperty(member, name, params, argumentError);
   }
-
-  if (isProperty) {
-    if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+  // Script hosts read properties with DISPATCH_METHOD | DISPATCH_PROPERTYGET.
+  if (isProperty && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) {
     if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
     logLine("get " + name);
-    if (!result) return S_OK;
-    if (member == kMovie || member == kWindowMode) {
-      returnString(result, member == kMovie ? movie_ : windowMode_);
-    } else if (member == kScaleMode) {
-      ::VariantInit(result);
-      result->vt = VT_I4;
-      result->lVal = scaleMode_;
-    } else {
-      ::VariantInit(result);
-      result->vt = VT_BOOL;
-      result->boolVal = menu_ ? VARIANT_TRUE : VARIANT_FALSE;
-    }
+    getProperty(member, result);
     return S_OK;
   }
+  if (isProperty || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+  return callMethod(member, name, params, result, argumentError);
+}
 
-  if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+HRESULT PlayerControl::putProperty(DISPID member, const std::string& name,
+                                   const DISPPARAMS& params, UINT* argumentError) {
+  if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+  if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+    return DISP_E_PARAMNOTFOUND;
+  }
+  const VARTYPE type = member == kScaleMode ? VT_I4 : member == kMenu ? VT_BOOL : VT_BSTR;
+  Variant value;
+  if (const HRESULT status = argument(params, 0, type, value, argumentError); FAILED(status)) {
+    return status;
+  }
+  std::string shown;
+  if (member == kMovie) {
+    setMovie(fromBstr((*value).bstrVal));
+    shown = narrow(movie_);
+  } else if (member == kScaleMode) {
+    scaleMode_ = (*value).lVal;
+    shown = std::to_string(scaleMode_);
+  } else if (member == kWindowMode) {
+    windowMode_ = fromBstr((*value).bstrVal);
+    shown = narrow(windowMode_);
+  } else {
+    menu_ = (*value).boolVal != VARIANT_FALSE;
+    shown = menu_ ? "true" : "false";
+  }
+  logLine("put " + name + " " + shown);
+  return S_OK;
+}
+
+void PlayerControl::getProperty(DISPID member, VARIANT* result) const {
+  if (!result) return;
+  if (member == kMovie || member == kWindowMode) {
+    returnString(result, member == kMovie ? movie_ : windowMode_);
+    return;
+  }
+  ::VariantInit(result);
+  if (member == kScaleMode) {
+    result->vt = VT_I4;
+    result->lVal = scaleMode_;
+  } else {
+    result->vt = VT_BOOL;
+    result->boolVal = menu_ ? VARIANT_TRUE : VARIANT_FALSE;
+  }
+}
+
+HRESULT PlayerControl::callMethod(DISPID member, const std::string& name,
+                                  const DISPPARAMS& params, VARIANT* result,
+                                  UINT* argumentError) {
   if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
   const UINT expected = member == kSetVariable ? 2 : member == kGetVariable ? 1 : 0;
   if (params.cArgs != expected) return DISP_E_BADPARAMCOUNT;
+  Variant arguments[2];
   for (UINT i = 0; i < expected; ++i) {
-    if (const HRESULT status = argument(params, i, VT_BSTR, i == 0 ? first : second,
-                                        argumentError);
+    if (const HRESULT status = argument(params, i, VT_BSTR, arguments[i], argumentError);
         FAILED(status)) {
       return status;
     }
   }
-  const std::wstring key = expected > 0 ? fromBstr((*first).bstrVal) : L"";
   std::string line = "call " + name;
-  if (expected > 0) line += " " + narrow(key);
+  for (UINT i = 0; i < expected; ++i) line += " " + narrow(fromBstr((*arguments[i]).bstrVal));
+
   if (member == kSetVariable) {
-    const std::wstring value = fromBstr((*second).bstrVal);
-    line += " " + narrow(value);
-    variables_[key] = value;
+    variables_[fromBstr((*arguments[0]).bstrVal)] = fromBstr((*arguments[1]).bstrVal);
   } else if (member == kGetVariable) {
-    const auto found = variables_.find(key);
-    returnString(result, key == L"$version"            ? L"WIN " + playerVersion(L",")
-                         : found != variables_.end() ? found->second
-                                                     : L"");
+    const std::wstring variable = fromBstr((*arguments[0]).bstrVal);
+    if (variable == L"$version") {
+      returnString(result, L"WIN " + playerVersion(L","));
+    } else {
+      const auto found = variables_.find(variable);
+      returnString(result, found != variables_.end() ? found->second : L"");
+    }
   } else {
     playing_ = member == kPlay;
     if (window_) ::InvalidateRect(window_, nullptr, FALSE);
@@ -270,15 +294,11 @@ void PlayerControl::paint(HDC dc, const RECT& client) const {
   const std::size_t slash = movie_.find_last_of(L"\\/");
   lines[0] = slash == std::wstring::npos ? movie_ : movie_.substr(slash + 1);
   if (header_.valid) {
-    const unsigned hundredths = header_.frameRateFraction * 100 / 256;
     lines[1] = L"SWF version " + std::to_wstring(header_.version);
     lines[2] = L"frame " + std::to_wstring(header_.widthPixels) + L" x " +
                std::to_wstring(header_.heightPixels) + L" px";
-    lines[3] = std::to_wstring(header_.frameRateWhole) +
-               (hundredths ? L"." + std::to_wstring(hundredths / 10) +
-                                 std::to_wstring(hundredths % 10)
-                           : L"") +
-               L" fps, " + std::to_wstring(header_.frameCount) + L" frames";
+    lines[3] = frameRateText(header_) + L" fps, " + std::to_wstring(header_.frameCount) +
+               L" frames";
     lines[4] = L"player " + playerVersion(L".");
     lines[5] = playing_ ? L"playing" : L"stopped";
   } else {

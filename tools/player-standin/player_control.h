@@ -93,8 +93,13 @@ class PlayerControl final : public IDispatch,
  private:
   ~PlayerControl();
 
-  HRESULT invokeMember(DISPID member, WORD flags, DISPPARAMS& params, VARIANT* result,
+  HRESULT invokeMember(DISPID member, WORD flags, const DISPPARAMS& params, VARIANT* result,
                        UINT* argumentError);
+  HRESULT putProperty(DISPID member, const std::string& name, const DISPPARAMS& params,
+                      UINT* argumentError);
+  void getProperty(DISPID member, VARIANT* result) const;
+  HRESULT callMethod(DISPID member, const std::string& name, const DISPPARAMS& params,
+                     VARIANT* result, UINT* argumentError);
   HRESULT activateInPlace(IOleClientSite* site);
   void setMovie(std::wstring path);
 
