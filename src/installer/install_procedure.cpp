@@ -5,6 +5,7 @@
 #include "installer/control_panel_offer.h"
 #include "installer/window_operations.h"
 #include "package/data_file.h"
+#include "package/package_check.h"
 #include "package/slot_extraction.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
@@ -54,9 +55,11 @@ Status runInstall(InstallerContext& context) {
   InstallerState& state = context.state;
   platform.view.showHourglassCursor(true);
   setupInstallerFormForInstallation(context);
-  Status result = status::kSuccess;
-  if (!state.cancelRequested) closeDisplayProperties(platform.messaging, platform.texts);
-  if (!state.cancelRequested) {
+  // A package that would fail halfway must not get as far as replacing the installed saver.
+  Status result = checkPackageBeforeInstall(context);
+  const bool machineTouched = result == status::kSuccess;
+  if (machineTouched && !state.cancelRequested) closeDisplayProperties(platform.messaging, platform.texts);
+  if (machineTouched && !state.cancelRequested) {
     result = prepareProductFolder(platform.files, platform.view, context.folders, context.saverName,
                                   !state.quiet(),
                                   platform.texts.text(TextId::kOverwriteQuestionTail));
@@ -66,11 +69,12 @@ Status runInstall(InstallerContext& context) {
   if (goOn(context, result)) result = writeScreenSaver(context);
 
   // Whatever happened, the data file goes: it was only ever a carrier.
-  deleteFileOnce(platform.files, context.dataFilePath);
-  if (result != status::kSuccess && result != status::kOverwriteDeclined) rollBack(context);
+  if (!context.dataFilePath.empty()) deleteFileOnce(platform.files, context.dataFilePath);
+  const bool undo = machineTouched && result != status::kOverwriteDeclined;
+  if (result != status::kSuccess && undo) rollBack(context);
   if (state.cancelRequested) {
     setStatusText(context, platform.texts.text(TextId::kAbortedCleaningUp));
-    if (result != status::kOverwriteDeclined) rollBack(context);
+    if (undo) rollBack(context);
     resetAfterAbort(context);
   } else {
     setupFormForInstallationComplete(context, result);

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "common/file_names.h"
 #include "common/trace.h"
 #include "installer/window_operations.h"
 #include "package/slot_extraction.h"
@@ -60,8 +61,14 @@ Status readPackageHeader(InstallerContext& context) {
 
 Status setProductPaths(InstallerContext& context) {
   context.saverName = context.header.saverName;
-  context.dataFilePath =
-      context.folders.workingFolder + context.header.entries[kSlotDataFile].name;
+  // The install deletes this path when it ends, with administrator rights: it must name a file
+  // in the working folder and nothing else.
+  const std::string& dataFileName = context.header.entries[kSlotDataFile].name;
+  context.dataFilePath.clear();
+  if (!dataFileName.empty()) {
+    if (!isSafeBareName(dataFileName)) return status::kUnsafeSlotName;
+    context.dataFilePath = context.folders.workingFolder + dataFileName;
+  }
   return deriveProductFolder(context.folders.sharedFolder, context.saverName,
                              context.productFolder);
 }

@@ -64,6 +64,16 @@ bool alwaysShown(Status code) {
 
 }  // namespace
 
+void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,
+                       Status result) {
+  if (!alwaysShown(result) && !isLibraryTarget(targetPath)) return;
+  // Without a target the box names the slot by what the package calls it.
+  std::string detail = targetPath;
+  if (result == status::kUnsafeSlotName || detail.empty()) detail = entry.name;
+  if (detail.empty()) detail = context.platform.texts.text(TextId::kPackageSlot) + decimal(&entry - context.header.entries.data());
+  showInstallError(context, result, detail);
+}
+
 Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
                          SlotTarget& target) {
   if (!isSafeBareName(entry.name)) return status::kUnsafeSlotName;
@@ -119,9 +129,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
   if (result == status::kFileBusy) return status::kSuccess;  // the old file keeps its place
   if (result != status::kSuccess) {
     if (written) deleteFileOnce(files, target.path);
-    if (alwaysShown(result) || isLibraryTarget(target.path)) {
-      showInstallError(context, result, result == status::kUnsafeSlotName ? entry.name : target.path);
-    }
+    reportSlotFailure(context, entry, target.path, result);
     return result;
   }
   if (!target.nativeCopy.empty()) {

@@ -30,6 +30,11 @@ Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& en
 Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                    bool showProgress);
 
+// Shows a slot's failure the way extraction does: always for the package's own faults and
+// system codes, otherwise only for ".dll" targets. The box names the target, or the slot.
+void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,
+                       Status result);
+
 // Slots 7, 9 and 10: further product files, which a package may leave empty.
 bool isOptionalProductSlot(int slot);
 

@@ -201,3 +201,51 @@ TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+// The directory table's limit decides on its own: both files have room for all their records.
+TEST_F(DataFileTest, ExactlyTheItemLimitOpensAndOneMoreIsRefused) {
+  for (int item = 0; item < 1010; ++item) image.add("", "");
+  bool isOpen = false;
+  fakes.files.addFile(context.dataFilePath, image.bytes());
+  EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), 0);
+  EXPECT_TRUE(isOpen);
+  closeDataFile(context);
+
+  image.add("", "");
+  const std::string tooMany = image.bytes();
+  ASSERT_GE(tooMany.size(), static_cast<std::size_t>(directoryEnd(1011)));
+  fakes.files.addFile(context.dataFilePath, tooMany);
+  EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), -605);
+  EXPECT_FALSE(isOpen);
+}
+
+// An imploded item may claim at most 1024 times its stored size (and 4 KiB); beyond that
+// nothing is even created, at the limit the expansion runs and the size check decides.
+TEST_F(DataFileTest, ImplodedItemsClaimingTooMuchAreRefusedBeforeWriting) {
+  image.add("big.bin", std::string(3000, 'q'), true);
+  const std::string bytes = image.bytes();
+  const std::size_t headerAt = static_cast<std::size_t>(directoryEnd(1));
+  const ItemHeader stored = *decodeItemHeader(reinterpret_cast<const std::uint8_t*>(bytes.data()) + headerAt, kItemHeaderSize);
+  const std::int32_t limit = stored.storedSize * 1024 + 4096;
+  for (const std::int32_t claim : {limit, limit + 1}) {
+    SCOPED_TRACE(claim);
+    ItemHeader claimed = stored;
+    claimed.expandedSize = claim;
+    std::string damaged = bytes;
+    const auto encoded = encodeItemHeader(claimed);
+    damaged.replace(headerAt, encoded.size(), reinterpret_cast<const char*>(encoded.data()), encoded.size());
+    fakes.files.log.clear();
+    fakes.files.addFile(context.dataFilePath, damaged);
+    EXPECT_EQ(expandDataFile(context), -13);
+    const bool created = std::find(fakes.files.log.begin(), fakes.files.log.end(),
+                                   "create file " + kProduct + "big.bin") != fakes.files.log.end();
+    EXPECT_EQ(created, claim == limit);
+    EXPECT_FALSE(fakes.files.exists(kProduct + "big.bin"));
+  }
+}
+
+}  // namespace
+}  // namespace saverkit

@@ -78,9 +78,9 @@ TEST_F(PackageReaderTest, ShortHeadersGiveMinus31WithTheWorkingCopyNamedTwice) {
 
 TEST_F(PackageReaderTest, AnyFullHeaderReadsThenSlotOneDecides) {
   fakes.files.addFile(work(), std::string(690176 + 3152, '\0'));
-  EXPECT_EQ(readPackageHeader(context), -531);  // slot 1 is empty: shown with an empty path
+  EXPECT_EQ(readPackageHeader(context), -531);  // slot 1 is empty: the box names the slot
   ASSERT_EQ(fakes.view.dialogs.size(), 1u);
-  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: \r\n\r\nProblem with file . ");
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: package slot 1\r\n\r\nProblem with file package slot 1. ");
 }
 
 TEST_F(PackageReaderTest, OpenAndReadFailuresGiveTheSystemCode) {
