@@ -85,6 +85,13 @@ bool PosixFileSystem::folderExists(const std::string& path) {
   return ::stat(unixPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool PosixFileSystem::isLink(const std::string& path) {
+  std::string bare = unixPath(path);
+  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  struct stat info {};
+  return ::lstat(bare.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool PosixFileSystem::deleteFile(const std::string& path) {
   return ::unlink(unixPath(path).c_str()) == 0 || fail();
 }

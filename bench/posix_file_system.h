@@ -10,6 +10,7 @@ class PosixFileSystem : public FileSystem {
  public:
   bool fileExists(const std::string& path) override;
   bool folderExists(const std::string& path) override;
+  bool isLink(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
   bool setNormalAttributes(const std::string& path) override { return fileExists(path) || folderExists(path); }
   bool addArchiveAttribute(const std::string& path) override { return fileExists(path); }

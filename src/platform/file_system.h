@@ -56,6 +56,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
   virtual bool fileExists(const std::string& path) = 0;
   virtual bool folderExists(const std::string& path) = 0;
+  // A symbolic link or junction itself (with or without a trailing backslash).
+  virtual bool isLink(const std::string& path) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
   // FILE_ATTRIBUTE_NORMAL: clears read-only, hidden and system.
   virtual bool setNormalAttributes(const std::string& path) = 0;

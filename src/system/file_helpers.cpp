@@ -42,6 +42,15 @@ Status deleteFileRetrying(FileSystem& files, const std::string& path, int attemp
 
 Status deleteFolderTree(FileSystem& files, const std::string& folder) {
   if (folder.empty()) return status::kNothingDone;
+  const std::string bare = withoutTrailingBackslash(folder);
+  // A folder that is itself a link or junction goes as the link: entering it would delete,
+  // with administrator rights, whatever it points to.
+  if (files.isLink(bare)) {
+    // A junction goes by RemoveDirectory, a symbolic link to a folder by either, depending on
+    // the system: whichever works, the target is never touched.
+    const bool removed = files.removeFolder(bare) || files.deleteFile(bare);
+    return removed ? status::kSuccess : status::kNothingDone;
+  }
   Status result = status::kSuccess;
   for (const FolderEntry& entry : files.listFolder(folder)) {
     const std::string path = folder + entry.name;
@@ -60,7 +69,6 @@ Status deleteFolderTree(FileSystem& files, const std::string& folder) {
     }
   }
   if (!files.folderExists(folder)) return status::kSuccess;
-  const std::string bare = withoutTrailingBackslash(folder);
   files.setNormalAttributes(bare);
   return files.removeFolder(bare) ? status::kSuccess : status::kNothingDone;
 }

@@ -127,3 +127,20 @@ TEST(MyGetFileVersion, HighWordsOfBothVersionWordsOrUntouched) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+// A product folder that is itself a junction (anyone may create one under the common data
+// folder) goes as the link; what it points to is never entered.
+TEST(DeleteFolderTree, AFolderThatIsALinkGoesAsTheLink) {
+  fake::FakeFileSystem files;
+  files.addFolderLink("C:\\PD\\Vantrel\\Ocean");
+  files.addFile("C:\\PD\\Vantrel\\Ocean\\seen-through-the-link.txt", "not ours");
+  EXPECT_EQ(deleteFolderTree(files, "C:\\PD\\Vantrel\\Ocean\\"), 0);
+  EXPECT_FALSE(files.exists("C:\\PD\\Vantrel\\Ocean"));
+  EXPECT_EQ(files.log, std::vector<std::string>{"remove folder C:\\PD\\Vantrel\\Ocean"});  // nothing inside
+}
+
+}  // namespace
+}  // namespace saverkit

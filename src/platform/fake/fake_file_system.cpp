@@ -132,6 +132,11 @@ void FakeFileSystem::addFolderLink(const std::string& path) {
 
 bool FakeFileSystem::exists(const std::string& path) const { return find(path) != nullptr; }
 
+bool FakeFileSystem::isLink(const std::string& path) {
+  const Node* node = find(path);
+  return node && node->isLink;
+}
+
 std::optional<std::string> FakeFileSystem::contents(const std::string& path) const {
   const Node* node = find(path);
   if (!node || node->isFolder) return std::nullopt;

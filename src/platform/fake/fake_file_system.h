@@ -44,6 +44,7 @@ class FakeFileSystem : public FileSystem {
 
   bool fileExists(const std::string& path) override;
   bool folderExists(const std::string& path) override;
+  bool isLink(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
   bool setNormalAttributes(const std::string& path) override;
   bool addArchiveAttribute(const std::string& path) override;

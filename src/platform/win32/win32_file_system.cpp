@@ -83,6 +83,13 @@ bool Win32FileSystem::folderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool Win32FileSystem::isLink(const std::string& path) {
+  std::string bare = path;
+  while (bare.size() > 3 && (bare.back() == '\\' || bare.back() == '/')) bare.pop_back();
+  const DWORD attributes = attributesOf(bare);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool Win32FileSystem::deleteFile(const std::string& path) {
   return check(::DeleteFileA(path.c_str()) != 0);
 }

@@ -28,6 +28,15 @@ n1=${working##*ZOR}; n2=${second##*ZOR}
 probe delete-tree "$working" >/dev/null; probe delete-tree "$second" >/dev/null
 [ ! -e "$first" ] || fail "deleteFolderTree left $first"
 
+# A folder to delete that is itself a link (Wine shows a Unix symbolic link as one) is never
+# entered: the folder it points to keeps everything. (Wine 8 removes such a link by neither
+# RemoveDirectory nor DeleteFile, so the link itself may stay.)
+target=$(mktemp -d) && echo precious > "$target/keep.txt"
+ln -sfn "$target" "$prefix_c/ProgramData/linked-saver"
+probe delete-tree 'C:\ProgramData\linked-saver\' >/dev/null
+[ -f "$target/keep.txt" ] || fail "deleteFolderTree followed a link at its top"
+rm -rf "$target" "$prefix_c/ProgramData/linked-saver"
+
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ocean Waves'
 [ "$(value "$(probe register 'Ocean Waves')" status)" = 0 ] || fail "register"
 entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
