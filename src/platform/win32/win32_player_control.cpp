@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/saverkit_error.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/windows_api.h"
 
 namespace saverkit::win32 {
@@ -117,17 +118,9 @@ using AttachControl = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
 // installer must never be the one that runs. It stays loaded, as hosted controls need it.
 AttachControl controlContainer() {
   static AttachControl attach = [] {
-    char folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return AttachControl{nullptr};
-    const std::string path = std::string(folder) + "\\atl.dll";
-    HMODULE library = ::LoadLibraryA(path.c_str());
-    if (!library) return AttachControl{nullptr};
     using Init = BOOL(WINAPI*)();
-    if (auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(::GetProcAddress(library, "AtlAxWinInit")))) {
-      init();
-    }
-    return reinterpret_cast<AttachControl>(reinterpret_cast<void*>(::GetProcAddress(library, "AtlAxAttachControl")));
+    if (auto init = systemFunction<Init>("atl.dll", "AtlAxWinInit")) init();
+    return systemFunction<AttachControl>("atl.dll", "AtlAxAttachControl");
   }();
   return attach;
 }

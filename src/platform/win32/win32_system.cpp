@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 
 namespace saverkit::win32 {
@@ -60,14 +61,23 @@ std::optional<std::string> Win32SystemInfo::shortPath(const std::string& path) {
 }
 
 std::optional<FileVersionWords> Win32SystemInfo::fileVersion(const std::string& path) {
+  // version.dll is no library Windows protects: it comes from the system folder, never from
+  // beside the installer, so it is not imported.
+  using InfoSize = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+  using Info = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+  using Query = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+  const auto infoSize = systemFunction<InfoSize>("version.dll", "GetFileVersionInfoSizeA");
+  const auto info = systemFunction<Info>("version.dll", "GetFileVersionInfoA");
+  const auto query = systemFunction<Query>("version.dll", "VerQueryValueA");
+  if (!infoSize || !info || !query) return std::nullopt;
   DWORD ignored = 0;
-  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const DWORD size = infoSize(path.c_str(), &ignored);
   if (size == 0) return std::nullopt;
   std::vector<char> data(size);
-  if (!::GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+  if (!info(path.c_str(), 0, size, data.data())) return std::nullopt;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixedSize = 0;
-  if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed) {
+  if (!query(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed) {
     return std::nullopt;
   }
   return FileVersionWords{fixed->dwFileVersionMS, fixed->dwFileVersionLS};

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "platform/win32/system_library.h"
 #include "ui/win32/message_pump.h"
 #include "ui/win32/picture_loader.h"
 #include "ui/win32/preparing_window.h"
@@ -48,7 +49,7 @@ HWND InstallerWindow::addControl(const char* windowClass, const std::string& tex
 void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
                              const std::string& closeCaption, const std::string& installCaption) {
   events_ = &events;
-  ::LoadLibraryA("riched20.dll");  // registers the rich-text box class
+  systemLibrary("riched20.dll");  // registers the rich-text box class
   registerFormClass(kClassName, windowProcedure);
 
   const SIZE size = outerSize(kFixedStyle, layout_.clientWidth, layout_.clientHeight);

@@ -2,12 +2,15 @@
 #include "installer/installer_context.h"
 #include "installer/installer_form.h"
 #include "installer/program_start.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/windows_api.h"
 
 #include <ole2.h>
 #include "ui/win32/win32_runtime.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // First of all: no library of ours may ever come from the download folder.
+  saverkit::win32::restrictLibrarySearchToSystemFolder();
   // The player control is an OLE control hosted in place: OLE, not just COM, on this thread.
   const bool ole = SUCCEEDED(::OleInitialize(nullptr));
   int exitCode = 0;

@@ -1,0 +1,26 @@
+// Libraries the installer loads at run time, always from the system folder. The installer runs
+// with administrator rights from wherever it was downloaded to; a library loaded by a bare name
+// would be looked for in that folder first, and a planted copy there would run as
+// administrator. Only the libraries Windows protects are imported; everything else comes here.
+#pragma once
+
+#include "platform/win32/windows_api.h"
+
+namespace saverkit::win32 {
+
+// Limits every later library search of the process to the system folder (where Windows has
+// SetDefaultDllDirectories; older versions lack it and keep their search order).
+void restrictLibrarySearchToSystemFolder();
+
+// The library of that name from the system folder, loaded once and kept; null when it is not
+// there.
+HMODULE systemLibrary(const char* name);
+
+// An export of a system library, as the function type the caller names.
+template <typename Function>
+Function systemFunction(const char* library, const char* name) {
+  HMODULE module = systemLibrary(library);
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+}  // namespace saverkit::win32

@@ -1,0 +1,42 @@
+# Libraries planted beside the installer (a download folder anyone can write to) never run, even
+# with Wine told to prefer such copies the way Windows' search order would: the installer
+# imports only libraries Windows protects and loads every other one from the system folder.
+# version.dll cannot be tried here: Wine's own user32 imports it and Wine resolves that import
+# beside the program, where Windows takes a known library's imports from the system folder. That
+# the installer no longer imports it is the build's import check.
+. "$(dirname "$0")/../lib.sh"
+work=$(mktemp -d); trap 'rm -rf "$work" "$report"' EXIT
+planted=(riched20.dll atl.dll)
+markers() { ls "$prefix_c"/planted-*.txt 2>/dev/null; }
+rm -f "$prefix_c"/planted-*.txt
+remove_player
+install_standin 9 || fail "the stand-in player 9 did not install"
+clean_saver "Planted Reef"
+make_movie "$work/reef.swf" 8 2E8B57
+movie_saver "$work/saver" "Planted Reef" "$work/reef.swf"
+with_slot "$work/saver" 4 License.txt
+mkdir -p "$work/Downloads"
+build_installer "$work/saver" "$work/Downloads/Reef Setup.exe" || fail "saverpack build"
+for name in "${planted[@]}"; do cp "$bin/planted_library.dll" "$work/Downloads/$name"; done
+cp "$bin/bare_loader.exe" "$work/Downloads/"
+
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;riched20,atl=n,b"
+# The trap is armed: a program that loads by bare name picks up the planted copy.
+for name in "${planted[@]}"; do
+  wine "$work/Downloads/bare_loader.exe" "$name"
+  [ -f "$prefix_c/planted-$name.txt" ] || fail "the planted $name did not run for a bare-name load: the case proves nothing"
+done
+rm -f "$prefix_c"/planted-*.txt
+
+drive --timeout=30000 wait-title:TInstallerForm="Install Screen Saver: Planted Reef" "$(shot planted_libraries)" \
+  click:'Accept and Install' -- "$work/Downloads/Reef Setup.exe" "{launcher}"
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+expect 'exit 0'
+[ -z "$(markers)" ] || fail "planted libraries ran: $(markers | xargs -n1 basename | tr '\n' ' ')"
+colour=$(pixels_of "$artefacts/planted_libraries.png" 2E8B57)
+[ "${colour:-0}" -gt 60000 ] || fail "the movie did not play (the system's atl.dll hosts it)"
+[ -f "$prefix_c/ProgramData/Vantrel/Planted Reef/saver.dat" ] || fail "not installed"
+rm -f "$prefix_c"/planted-*.txt
+clean_saver "Planted Reef"
+remove_player
+finish
