@@ -23,7 +23,8 @@ bool goOn(const InstallerContext& context, Status result) {
 void rollBack(InstallerContext& context) {
   const std::string& engine = context.header.entries[kSlotEngine].name;
   rollbackInstall(context.platform.files, context.platform.registry, context.folders,
-                  {context.productFolder, engine, context.saverName, context.state.osKind == os::kWow64});
+                  {context.productFolder, engine, context.saverName, context.state.osKind == os::kWow64,
+                   context.codePage});
 }
 
 // Steps 5 to 12: everything that writes the screen saver.
@@ -62,7 +63,7 @@ Status runInstall(InstallerContext& context) {
   if (machineTouched && !state.cancelRequested) {
     result = prepareProductFolder(platform.files, platform.view, context.folders, context.saverName,
                                   !state.quiet(),
-                                  platform.texts.text(TextId::kOverwriteQuestionTail));
+                                  platform.texts.text(TextId::kOverwriteQuestionTail), context.codePage);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;
     platform.view.repaintPreparing();
   }

@@ -45,6 +45,8 @@ struct InstallerContext {
   std::int32_t cachedPlayerRelease = -1;
   // The installer window's layout, kept by the core and applied by the view.
   WindowLayout layout;
+  // The system's ANSI code page, for judging names from the package character by character.
+  CodePage codePage;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

@@ -244,6 +244,7 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.layout = WindowLayout{};
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);
+  context.codePage = context.platform.system.ansiCodePage();
   Sequence run(context);
   runSteps(run, *form.moviePanel());
   view.showHourglassCursor(false);

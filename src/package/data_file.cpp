@@ -60,7 +60,7 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
 // Copies a movie item: item 1 from the installer's own movie, later ones from item 1's copy.
 Status copyMovieItem(InstallerContext& context, int item, const std::string& firstItemPath,
                      const std::string& path) {
-  if (!isSafeRelativePath(path) || !isSafeRelativePath(firstItemPath)) return status::kUnsafeItemPath;
+  if (!isSafeRelativePath(path, context.codePage) || !isSafeRelativePath(firstItemPath, context.codePage)) return status::kUnsafeItemPath;
   const std::string source = item == 1
                                  ? context.folders.workingFolder + std::string(kInstallerMovieName)
                                  : context.productFolder + firstItemPath;
@@ -139,7 +139,7 @@ Status extractDataItem(InstallerContext& context, const std::string& folder, int
   if (!state.open || !state.file) return status::kDataFileNotOpen;
   const DirectoryRecord& record = state.directory[static_cast<std::size_t>(item)];
   const std::string path = itemPath(record);
-  if (!isSafeRelativePath(path)) return status::kUnsafeItemPath;
+  if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
   ReadableFile& data = *state.file;
   const std::int64_t fileSize = static_cast<std::int64_t>(data.size());
   if (record.itemOffset < 0 || record.itemOffset + std::int64_t{kItemHeaderSize} > fileSize) {
@@ -201,7 +201,7 @@ Status expandDataFile(InstallerContext& context) {
     // would prevent on Windows.
     closeDataFile(context);
   }
-  if (!firstItemPath.empty() && isSafeRelativePath(firstItemPath)) {
+  if (!firstItemPath.empty() && isSafeRelativePath(firstItemPath, context.codePage)) {
     const std::string firstItem = context.productFolder + firstItemPath;
     if (context.platform.files.fileExists(firstItem)) context.platform.files.addArchiveAttribute(firstItem);
   }

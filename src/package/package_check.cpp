@@ -55,7 +55,7 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
     if (entryRecord.path.empty()) continue;
     std::string path = entryRecord.path;
     for (char& c : path) c = c == '/' ? '\\' : c;
-    if (!isSafeRelativePath(path)) return status::kUnsafeItemPath;
+    if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
     if (entryRecord.isMovieCopy() || (item == 1 && firstIsMovie)) continue;
     const std::int64_t offset = entryRecord.itemOffset;
     if (offset < 0 || offset + std::int64_t{kItemHeaderSize} > length) return status::kDataFileDamaged;

@@ -56,6 +56,9 @@ Status readPackageHeader(InstallerContext& context) {
     return status::kHeaderTooShort;
   }
   context.header = *header;
+  // Names are used as Windows stores them, so that every path built from one names the file
+  // that is really there.
+  for (PackageEntry& entry : context.header.entries) entry.name = storedFileName(entry.name);
   return extractSlot(context, *file, static_cast<int>(kSlotImplodeLibrary), false);
 }
 
@@ -66,11 +69,11 @@ Status setProductPaths(InstallerContext& context) {
   const std::string& dataFileName = context.header.entries[kSlotDataFile].name;
   context.dataFilePath.clear();
   if (!dataFileName.empty()) {
-    if (!isSafeBareName(dataFileName)) return status::kUnsafeSlotName;
+    if (!isSafeBareName(dataFileName, context.codePage)) return status::kUnsafeSlotName;
     context.dataFilePath = context.folders.workingFolder + dataFileName;
   }
   return deriveProductFolder(context.folders.sharedFolder, context.saverName,
-                             context.productFolder);
+                             context.productFolder, context.codePage);
 }
 
 Status extractStartupSlot(InstallerContext& context, int slot) {

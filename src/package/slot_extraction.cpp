@@ -76,7 +76,7 @@ void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, con
 
 Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
                          SlotTarget& target) {
-  if (!isSafeBareName(entry.name)) return status::kUnsafeSlotName;
+  if (!isSafeBareName(entry.name, context.codePage)) return status::kUnsafeSlotName;
   const Folders& folders = context.folders;
   std::string folder;
   switch (targetFolder(entry)) {
@@ -89,7 +89,7 @@ Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& en
   }
   if (folder.empty()) return status::kSlotWithoutTarget;
   const std::string name = targetFileName(entry);
-  if (!isSafeBareName(name)) return status::kUnsafeSlotName;
+  if (!isSafeBareName(name, context.codePage)) return status::kUnsafeSlotName;
   target.path = folder + name;
   target.nativeCopy.clear();
   if (targetFolder(entry) == TargetFolder::kSystem && context.state.osKind == os::kWow64 &&
@@ -169,7 +169,7 @@ Status copyDocumentsToProduct(InstallerContext& context) {
   FileSystem& files = context.platform.files;
   const auto copyDocument = [&](std::size_t slot) -> Status {
     const std::string& name = context.header.entries[slot].name;
-    if (!isSafeBareName(name)) return status::kUnsafeSlotName;
+    if (!isSafeBareName(name, context.codePage)) return status::kUnsafeSlotName;
     const std::string source = context.folders.workingFolder + name;
     if (!files.fileExists(source)) return status::kFileMissing;
     if (!copyFilePrepared(files, source, context.productFolder + name, false)) {

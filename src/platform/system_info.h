@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "common/file_names.h"
+
 namespace saverkit {
 
 // The ANSI version record's fields the installer reads.
@@ -53,6 +55,8 @@ class SystemInfo {
   virtual std::optional<std::string> shortPath(const std::string& path) = 0;
   // Nothing when the file has no version data or a query fails.
   virtual std::optional<FileVersionWords> fileVersion(const std::string& path) = 0;
+  // The ANSI code page's lead bytes, for walking names character by character.
+  virtual CodePage ansiCodePage() = 0;
 };
 
 }  // namespace saverkit

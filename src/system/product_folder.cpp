@@ -17,41 +17,45 @@ Status createMissingFolder(FileSystem& files, const std::string& folder) {
 }  // namespace
 
 Status deriveProductFolder(const std::string& sharedFolder, const std::string& saverName,
-                           std::string& productFolder) {
+                           std::string& productFolder, const CodePage& codePage) {
   productFolder.clear();
-  if (!isSafeBareName(saverName) || sharedFolder.empty()) return status::kUnsafeSaverName;
-  productFolder = sharedFolder + saverName + "\\";
+  if (!isSafeBareName(saverName, codePage) || sharedFolder.empty()) return status::kUnsafeSaverName;
+  productFolder = sharedFolder + storedFileName(saverName) + "\\";
   return status::kSuccess;
 }
 
-bool saverExistsIn(FileSystem& files, const std::string& folder, const std::string& name) {
-  if (folder.empty() || !isSafeBareName(name)) return false;
-  return files.fileExists(folder + name + ".scr") || files.folderExists(folder + name + "\\");
+bool saverExistsIn(FileSystem& files, const std::string& folder, const std::string& name,
+                   const CodePage& codePage) {
+  if (folder.empty() || !isSafeBareName(name, codePage)) return false;
+  const std::string stored = storedFileName(name);
+  return files.fileExists(folder + stored + ".scr") || files.folderExists(folder + stored + "\\");
 }
 
-void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name) {
-  if (folder.empty() || !isSafeBareName(name)) return;
-  const std::string engine = folder + name + ".scr";
+void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name,
+                     const CodePage& codePage) {
+  if (folder.empty() || !isSafeBareName(name, codePage)) return;
+  const std::string stored = storedFileName(name);
+  const std::string engine = folder + stored + ".scr";
   if (files.fileExists(engine)) deleteFileOnce(files, engine);
-  const std::string saverFolder = folder + name + "\\";
+  const std::string saverFolder = folder + stored + "\\";
   if (files.folderExists(saverFolder)) deleteFolderTree(files, saverFolder);
 }
 
 Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folders& folders,
                             const std::string& saverName, bool ask,
-                            const std::string& questionTail) {
+                            const std::string& questionTail, const CodePage& codePage) {
   std::string productFolder;
-  const Status nameStatus = deriveProductFolder(folders.sharedFolder, saverName, productFolder);
+  const Status nameStatus = deriveProductFolder(folders.sharedFolder, saverName, productFolder, codePage);
   if (nameStatus != status::kSuccess) return nameStatus;
 
-  const bool inShared = saverExistsIn(files, folders.sharedFolder, saverName);
-  const bool inWindows = saverExistsIn(files, folders.windowsFolder, saverName);
+  const bool inShared = saverExistsIn(files, folders.sharedFolder, saverName, codePage);
+  const bool inWindows = saverExistsIn(files, folders.windowsFolder, saverName, codePage);
   if ((inShared || inWindows) && ask &&
       !view.showDialog(DialogKind::kOkCancel, saverName + questionTail)) {
     return status::kOverwriteDeclined;
   }
-  if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName);
-  if (inShared) removeSaverFrom(files, folders.sharedFolder, saverName);
+  if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName, codePage);
+  if (inShared) removeSaverFrom(files, folders.sharedFolder, saverName, codePage);
 
   const Status sharedStatus = createMissingFolder(files, folders.sharedFolder);
   const Status productStatus = createMissingFolder(files, productFolder);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/file_names.h"
 #include "common/status.h"
 #include "platform/file_system.h"
 #include "platform/installer_view.h"
@@ -14,19 +15,22 @@ namespace saverkit {
 // The product folder for a saver name, or -600 when the name could reach outside the shared
 // folder (empty, ".", "..", separators, ":", control or forbidden characters, device names):
 // the folder is later replaced and, on rollback, deleted with everything in it.
+// The folder carries the name as Windows stores it (no trailing spaces or full stops).
 Status deriveProductFolder(const std::string& sharedFolder, const std::string& saverName,
-                           std::string& productFolder);
+                           std::string& productFolder, const CodePage& codePage = {});
 
 // True when "<folder><name>.scr" or the folder "<folder><name>\" exists.
-bool saverExistsIn(FileSystem& files, const std::string& folder, const std::string& name);
+bool saverExistsIn(FileSystem& files, const std::string& folder, const std::string& name,
+                   const CodePage& codePage = {});
 // Deletes both, ignoring failures.
-void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name);
+void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name,
+                     const CodePage& codePage = {});
 
 // Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
 // that name exists there or in the Windows folder), removes the old one, creates the folders.
 // 0, -454 when the user declines, -600 for an unsafe name, or the system's code.
 Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folders& folders,
                             const std::string& saverName, bool ask,
-                            const std::string& questionTail);
+                            const std::string& questionTail, const CodePage& codePage = {});
 
 }  // namespace saverkit

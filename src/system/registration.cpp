@@ -85,7 +85,7 @@ void rollbackInstall(FileSystem& files, Registry& registry, const Folders& folde
                      const RollbackTargets& targets) {
   if (!targets.productFolder.empty()) deleteFolderTree(files, targets.productFolder);
   // The engine name comes from the package: only a bare name may lead to a deletion.
-  if (isSafeBareName(targets.engineFileName)) {
+  if (isSafeBareName(targets.engineFileName, targets.codePage)) {
     if (!folders.systemFolder.empty()) {
       deleteFileOnce(files, folders.systemFolder + targets.engineFileName);
     }

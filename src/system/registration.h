@@ -43,6 +43,7 @@ struct RollbackTargets {
   std::string engineFileName;
   std::string saverName;
   bool alsoNativeSystemFolder = false;  // 64-bit Windows
+  CodePage codePage;
 };
 void rollbackInstall(FileSystem& files, Registry& registry, const Folders& folders,
                      const RollbackTargets& targets);

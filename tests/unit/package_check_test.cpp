@@ -87,6 +87,16 @@ TEST(PackageCheck, TheDataFilesWorkingPathMustStayInTheWorkingFolder) {
   EXPECT_EQ(world.dialogTexts().back(), "Installer file is corrupted. Vantrel Error: -601. ");
 }
 
+// Names that Windows accepts install, under the names Windows gives them.
+TEST(PackageCheck, NamesEndingInAFullStopOrASpaceInstall) {
+  InstallerWorld world;
+  world.image.header.saverName = "Aquarium Inc.";
+  world.image.setSlot(7, "Aquarium.swf ", 1, "movie");
+  EXPECT_EQ(world.run({"/q"}), 0);
+  EXPECT_TRUE(world.fakes.files.exists(kShared + "Aquarium Inc\\saver.dat"));
+  EXPECT_EQ(world.fakes.files.contents(kShared + "Aquarium Inc\\Aquarium.swf"), "movie");
+}
+
 // The steps in their order, from the record the fakes keep: the licence is set up before the
 // presentation is taken out, the data file is expanded before "saver.dat" is written, and the
 // uninstall entry comes last.

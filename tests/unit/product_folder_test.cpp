@@ -83,7 +83,7 @@ TEST_F(ProductFolderTest, UnsafeNamesNeverReachAFolderOperation) {
   fakes.files.addFile("C:\\WINDOWS\\system32\\kernel32.dll", "keep");
   const auto before = fakes.files.pathsUnder();
   for (const char* name : {"", ".", "..", "..\\..", "a\\b", "a/b", "C:\\x", "x:y", "con", "NUL",
-                           "com1", "tab\tname", "star*", "trailing."}) {
+                           "com1", "tab\tname", "star*", "...", "con."}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(prepare(name, true), -600);
     std::string product = "unchanged";
@@ -93,6 +93,18 @@ TEST_F(ProductFolderTest, UnsafeNamesNeverReachAFolderOperation) {
   }
   EXPECT_EQ(fakes.files.pathsUnder(), before);
   EXPECT_TRUE(fakes.view.dialogs.empty());
+}
+
+// "Aquarium Inc." is a name Windows accepts: its folder is the one Windows stores, and the
+// engine and folder of an earlier install under it are found and replaced.
+TEST_F(ProductFolderTest, ANameEndingInAFullStopLivesWhereWindowsPutsIt) {
+  std::string product;
+  EXPECT_EQ(deriveProductFolder("C:\\PD\\Vantrel\\", "Aquarium Inc.", product), 0);
+  EXPECT_EQ(product, "C:\\PD\\Vantrel\\Aquarium Inc\\");
+  fakes.files.addFile(folders.sharedFolder + "Aquarium Inc\\old.txt", "old");
+  EXPECT_TRUE(saverExistsIn(fakes.files, folders.sharedFolder, "Aquarium Inc."));
+  removeSaverFrom(fakes.files, folders.sharedFolder, "Aquarium Inc.");
+  EXPECT_FALSE(fakes.files.exists(folders.sharedFolder + "Aquarium Inc"));
 }
 
 TEST_F(ProductFolderTest, ValidNamesKeepTheirSpacesAndCase) {

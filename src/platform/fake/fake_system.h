@@ -24,6 +24,7 @@ class FakeSystemInfo : public SystemInfo {
   std::optional<std::string> folderPath(int folder) override;
   std::optional<std::string> shortPath(const std::string& path) override;
   std::optional<FileVersionWords> fileVersion(const std::string& path) override;
+  CodePage ansiCodePage() override { return codePage; }
 
   // Windows XP by default, a 32-bit system.
   std::optional<VersionRecord> version = VersionRecord{5, 1, 2600, 2, "Service Pack 3"};
@@ -41,6 +42,7 @@ class FakeSystemInfo : public SystemInfo {
   std::map<int, std::string> fallbackFolders;
   std::map<std::string, std::string> shortPaths;
   std::map<std::string, FileVersionWords> fileVersions;
+  CodePage codePage;  // single-byte unless a test gives lead bytes
   std::vector<int> specialFolderQueries;
 };
 

@@ -83,6 +83,14 @@ std::optional<FileVersionWords> Win32SystemInfo::fileVersion(const std::string& 
   return FileVersionWords{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
 }
 
+CodePage Win32SystemInfo::ansiCodePage() {
+  CodePage codePage;
+  for (unsigned byte = 0x80; byte < 256; ++byte) {
+    if (::IsDBCSLeadByte(static_cast<BYTE>(byte))) codePage.leadBytes.set(byte);
+  }
+  return codePage;
+}
+
 namespace {
 
 HKEY rootKey(RegistryRoot root) {

@@ -17,6 +17,7 @@ class Win32SystemInfo : public SystemInfo {
   std::optional<std::string> folderPath(int folder) override;
   std::optional<std::string> shortPath(const std::string& path) override;
   std::optional<FileVersionWords> fileVersion(const std::string& path) override;
+  CodePage ansiCodePage() override;
 };
 
 class Win32Registry : public Registry {
