@@ -81,6 +81,7 @@ Status runInstall(InstallerContext& context) {
     setupFormForInstallationComplete(context, result);
   }
   platform.view.showHourglassCursor(false);
+  platform.view.logLine("install status: " + decimal(result));
   return result;
 }
 

@@ -17,6 +17,7 @@ int runProgram(InstallerContext& context, InstallerForm& form) {
   view.processPendingMessages();
   view.createInstallerWindow(form);
   view.runMessageLoop();
+  view.logLine("exit code: " + decimal(context.exitCode));
   return context.exitCode;
 }
 

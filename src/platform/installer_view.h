@@ -99,6 +99,9 @@ class InstallerView {
   // The application's default error report: the text, the application title as caption, one
   // OK button and the stop icon.
   virtual void showErrorReport(const std::string& text) = 0;
+
+  // A line for the administrator's log, where one is kept ("/log="); otherwise nothing.
+  virtual void logLine(const std::string&) {}
 };
 
 }  // namespace saverkit

@@ -15,6 +15,8 @@ class TextSource {
   // The system's words for an operating-system error code, with trailing blanks, line breaks
   // and full stops removed; empty when the system has none (as for the installer's own codes).
   virtual std::string systemErrorText(int code) const = 0;
+  // A text of the ANSI code page in UTF-8, for the administrator's log.
+  virtual std::string toUtf8(const std::string& ansi) const = 0;
 };
 
 }  // namespace saverkit

@@ -10,6 +10,20 @@ std::string FakeTextSource::text(TextId id) const {
   return found != translations.end() ? found->second : builtInText(id);
 }
 
+std::string FakeTextSource::toUtf8(const std::string& ansi) const {
+  std::string utf8;
+  for (const char c : ansi) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 std::string FakeTextSource::systemErrorText(int code) const {
   const auto found = systemTexts.find(code);
   return found != systemTexts.end() ? found->second : std::string();

@@ -20,6 +20,8 @@ class FakeTextSource : public TextSource {
  public:
   std::string text(TextId id) const override;
   std::string systemErrorText(int code) const override;
+  // The fake's code page is Latin-1.
+  std::string toUtf8(const std::string& ansi) const override;
   // A translated string table: these words replace the built-in ones.
   std::map<TextId, std::string> translations;
   std::map<int, std::string> systemTexts;

@@ -27,6 +27,18 @@ std::string Win32TextSource::text(TextId id) const {
   return std::string(buffer, static_cast<std::size_t>(length));
 }
 
+std::string Win32TextSource::toUtf8(const std::string& ansi) const {
+  if (ansi.empty()) return {};
+  const int size = static_cast<int>(ansi.size());
+  const int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+  std::vector<wchar_t> characters(static_cast<std::size_t>(wide));
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, characters.data(), wide);
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, characters.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, characters.data(), wide, utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
 std::string Win32TextSource::systemErrorText(int code) const {
   char* buffer = nullptr;
   const DWORD length = ::FormatMessageA(

@@ -14,6 +14,7 @@ class Win32TextSource : public TextSource {
  public:
   std::string text(TextId id) const override;
   std::string systemErrorText(int code) const override;
+  std::string toUtf8(const std::string& ansi) const override;
 };
 
 class Win32WindowMessaging : public WindowMessaging {

@@ -1,4 +1,5 @@
 // The installer stub's entry point: the Win32 platform, the installer context and the program.
+#include "installer/administrator_view.h"
 #include "installer/installer_context.h"
 #include "installer/installer_form.h"
 #include "installer/program_start.h"
@@ -16,7 +17,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int exitCode = 0;
   {
     saverkit::win32::Win32Runtime runtime;
-    saverkit::InstallerContext context(runtime.platform);
+    saverkit::AdministratorView view(runtime.view, runtime.files, runtime.texts,
+                                     saverkit::readAdministratorSwitches(runtime.process.commandLineParameters()));
+    saverkit::Platform platform = saverkit::withView(runtime.platform, view);
+    saverkit::InstallerContext context(platform);
     saverkit::InstallerForm form(context);
     exitCode = saverkit::runProgram(context, form);
   }
