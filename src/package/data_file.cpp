@@ -39,7 +39,7 @@ Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std:
 }
 
 Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const ItemHeader& header,
-                         const std::string& target, bool& created) {
+                         const std::string& target, bool& created, bool& reported) {
   if (!expansionIsPlausible(header.expandedSize, header.storedSize)) {
     return status::kSizeMismatch;
   }
@@ -50,7 +50,10 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
                          context.folders.workingFolder);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;
-  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) return error;
+  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {
+    reported = error > 0;  // the expansion showed its own box
+    return error;
+  }
   const auto size = platform.files.fileSize(target);
   if (!size) return status::kFileMissing;
   return *size == static_cast<std::uint64_t>(header.expandedSize) ? status::kSuccess
@@ -161,9 +164,10 @@ Status extractDataItem(InstallerContext& context, const std::string& folder, int
   const std::string target = folder + path;
   forceFolders(context.platform.files, folderOf(target));
   bool created = false;
-  result = header.imploded ? writeImplodedItem(context, data, header, target, created)
+  bool reported = false;
+  result = header.imploded ? writeImplodedItem(context, data, header, target, created, reported)
                            : writeStoredItem(context, data, target, header.expandedSize, created);
-  if (result > 0) showReadError(context, result);
+  if (result > 0 && !reported) showReadError(context, result);
   if (result != status::kSuccess && created) deleteFileOnce(context.platform.files, target);
   return result;
 }

@@ -29,9 +29,10 @@ Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
   return copied != status::kSuccess ? copied : closed;
 }
 
+// `reported` is set when the expansion has shown its own box for the failure.
 Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
                          const PackageEntry& entry, const std::string& target,
-                         std::int64_t length) {
+                         std::int64_t length, bool& reported) {
   if (!expansionIsPlausible(entry.expandedSize, length)) {
     return status::kSizeMismatch;
   }
@@ -43,7 +44,10 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
   std::size_t got = 0;
   if (const Status error = packageFile.read(buffer.data(), buffer.size(), got)) return error;
   if (got < buffer.size()) return status::kShortCopy;
-  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) return error;
+  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {
+    reported = error > 0;
+    return error;
+  }
   const auto size = platform.files.fileSize(target);
   if (!size) return status::kFileMissing;
   if (*size != static_cast<std::uint64_t>(entry.expandedSize)) return status::kSizeMismatch;
@@ -107,6 +111,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
   SlotTarget target;
   Status result = status::kSuccess;
   bool written = false;
+  bool reported = false;
   if (entry.isEmpty()) {
     result = status::kSlotNameEmpty;
   } else if ((result = resolveSlotTarget(context, entry, target)) == status::kSuccess) {
@@ -121,7 +126,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
       if (result == status::kSuccess && length <= 0) result = status::kNoMemory;
       if (result == status::kSuccess) {
         written = true;
-        result = entry.imploded ? writeImplodedSlot(context, packageFile, entry, target.path, length)
+        result = entry.imploded ? writeImplodedSlot(context, packageFile, entry, target.path, length, reported)
                                 : writeStoredSlot(context, packageFile, target.path, length);
       }
     }
@@ -129,7 +134,8 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
   if (result == status::kFileBusy) return status::kSuccess;  // the old file keeps its place
   if (result != status::kSuccess) {
     if (written) deleteFileOnce(files, target.path);
-    reportSlotFailure(context, entry, target.path, result);
+    // One box per failure: the expansion may have shown it already.
+    if (!reported) reportSlotFailure(context, entry, target.path, result);
     return result;
   }
   if (!target.nativeCopy.empty()) {

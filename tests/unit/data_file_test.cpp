@@ -197,6 +197,17 @@ TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
   EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
   fakes.files.openErrors[kProduct + "saver.dat"] = 5;
   EXPECT_EQ(writeSaverRecord(context), 5);
+
+  // An imploded item's failure is told once, by the expansion's own box.
+  DataFileImage packed;
+  packed.add("b.bin", std::string(30000, 'b'), true);
+  fakes.files.addFile(context.dataFilePath, packed.bytes());
+  ASSERT_EQ(readSaverRecord(context), 0);
+  fakes.files.writeLimits[kProduct + "b.bin"] = 10;
+  fakes.view.dialogs.clear();
+  EXPECT_EQ(expandDataFile(context), 112);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text.rfind("Zip Error: ", 0), 0u);
 }
 
 }  // namespace

@@ -197,6 +197,17 @@ TEST_F(SlotExtractionTest, WriteFailuresAreShownWithTheTarget) {
   EXPECT_FALSE(fakes.files.exists(kProduct + "big.swf"));
 }
 
+// An imploded slot's write failure is told once, by the expansion's own box.
+TEST_F(SlotExtractionTest, AFailedExpansionShowsOneBox) {
+  image.setSlot(7, "packed.swf", 1, std::string(50000, 'p'), /*imploded=*/true);
+  load();
+  fakes.files.writeLimits[kProduct + "packed.swf"] = 100;
+  EXPECT_EQ(extract(7), 112);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text.rfind("Zip Error: Problem expanding data in memory. ", 0), 0u);
+  EXPECT_FALSE(fakes.files.exists(kProduct + "packed.swf"));
+}
+
 class InstallLoopTest : public SlotExtractionTest {
  protected:
   InstallLoopTest() {
