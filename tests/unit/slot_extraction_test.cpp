@@ -83,6 +83,15 @@ TEST_F(SlotExtractionTest, DestinationKinds) {
   }
 }
 
+// A slot without a destination folder has no path to show: the box names the slot's file.
+TEST_F(SlotExtractionTest, ASlotWithoutADestinationIsNamedInItsBox) {
+  image.setSlot(7, "nowhere.bin", 0, "data");
+  load();
+  EXPECT_EQ(extract(7), -603);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: nowhere.bin\r\n\r\nProblem with file nowhere.bin. ");
+}
+
 TEST_F(SlotExtractionTest, SystemFilesAreCopiedToTheNativeFolderOnlyUnderWow64) {
   image.setSlot(6, "Ocean.scr", 2, "engine bytes");
   load();

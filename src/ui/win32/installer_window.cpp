@@ -47,14 +47,15 @@ HWND InstallerWindow::addControl(const char* windowClass, const std::string& tex
 }
 
 void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
-                             const std::string& closeCaption, const std::string& installCaption) {
+                             const std::string& closeCaption, const std::string& installCaption,
+                             HWND owner) {
   events_ = &events;
   systemLibrary("riched20.dll");  // registers the rich-text box class
   registerFormClass(kClassName, windowProcedure);
 
   const SIZE size = outerSize(kFixedStyle, layout_.clientWidth, layout_.clientHeight);
   window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, kWindowWidth, size.cy, nullptr, nullptr,
+                              CW_USEDEFAULT, kWindowWidth, size.cy, owner, nullptr,
                               ::GetModuleHandleA(nullptr), this);
   content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY, layout_.contentPanel,
                         kContentPanelId, font);

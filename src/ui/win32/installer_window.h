@@ -20,7 +20,7 @@ class InstallerWindow {
 
   // Creates the window hidden, with its controls at their design positions; the caller shows it.
   void create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
-              const std::string& closeCaption, const std::string& installCaption);
+              const std::string& closeCaption, const std::string& installCaption, HWND owner);
   HWND handle() const { return window_; }
   bool alive() const { return window_ && ::IsWindow(window_); }
   void show();

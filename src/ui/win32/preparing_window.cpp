@@ -28,7 +28,7 @@ LRESULT CALLBACK PreparingWindow::windowProcedure(HWND window, UINT message, WPA
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void PreparingWindow::create(HFONT font, const std::string& label) {
+void PreparingWindow::create(HFONT font, const std::string& label, HWND owner) {
   registerFormClass(kClassName, windowProcedure);
 
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
@@ -36,7 +36,7 @@ void PreparingWindow::create(HFONT font, const std::string& label) {
   ::AdjustWindowRect(&frame, style, FALSE);
   // Created off the screen; the startup sequence centres it when the run is not quiet.
   window_ = ::CreateWindowExA(0, kClassName, "", style, -1560, -3000, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr,
+                              frame.bottom - frame.top, owner, nullptr,
                               ::GetModuleHandleA(nullptr), nullptr);
   label_ = ::CreateWindowExA(0, "STATIC", label.c_str(),
                              WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, kClientWidth,

@@ -14,7 +14,8 @@ class PreparingWindow {
   static constexpr int kClientWidth = 264;
   static constexpr int kClientHeight = 91;
 
-  void create(HFONT font, const std::string& label);
+  // Owned by the application window, so that the taskbar shows the application alone.
+  void create(HFONT font, const std::string& label, HWND owner);
   HWND handle() const { return window_; }
   void setCaption(const std::string& caption);
   void setMessage(const std::string& text);

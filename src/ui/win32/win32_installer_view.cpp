@@ -17,6 +17,15 @@ Win32InstallerView::Win32InstallerView(const TextSource& texts) : texts_(texts) 
                             DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 }
 
+Win32InstallerView::~Win32InstallerView() {
+  if (application_ && ::IsWindow(application_)) ::DestroyWindow(application_);
+}
+
+void Win32InstallerView::setApplicationTitle(const std::string& title) {
+  applicationTitle_ = title;
+  if (application_) ::SetWindowTextA(application_, title.c_str());
+}
+
 void Win32InstallerView::processPendingMessages() {
   win32::processPendingMessages(installer_.alive() ? installer_.handle() : nullptr);
 }
@@ -47,8 +56,13 @@ void Win32InstallerView::showHourglassCursor(bool on) {
 }
 
 void Win32InstallerView::createPreparingWindow() {
-  preparing_.create(static_cast<HFONT>(font_.get()),
-                    texts_.text(TextId::kPreparingInstallationLabel));
+  // The application's own window: never seen, it carries the one taskbar button with the
+  // application title, and owns both windows of the program.
+  registerFormClass(kApplicationClass, ::DefWindowProcA);
+  application_ = ::CreateWindowExA(0, kApplicationClass, applicationTitle_.c_str(), WS_POPUP | WS_VISIBLE | WS_CAPTION,
+                                   -3000, -3000, 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  preparing_.create(static_cast<HFONT>(font_.get()), texts_.text(TextId::kPreparingInstallationLabel),
+                    application_);
 }
 
 void Win32InstallerView::setPreparingCaption(const std::string& caption) {
@@ -70,7 +84,7 @@ void Win32InstallerView::repaintPreparing() { preparing_.repaint(); }
 
 void Win32InstallerView::createInstallerWindow(InstallerEvents& events) {
   installer_.create(events, static_cast<HFONT>(font_.get()), texts_.text(TextId::kButtonCancel),
-                    texts_.text(TextId::kButtonClose), texts_.text(TextId::kInstall));
+                    texts_.text(TextId::kButtonClose), texts_.text(TextId::kInstall), application_);
   events.onFormCreate();
   if (!terminated_) installer_.show();
 }

@@ -14,7 +14,8 @@ class Win32InstallerView : public InstallerView {
  public:
   explicit Win32InstallerView(const TextSource& texts);
 
-  void setApplicationTitle(const std::string& title) override { applicationTitle_ = title; }
+  ~Win32InstallerView() override;
+  void setApplicationTitle(const std::string& title) override;
   std::string applicationTitle() const override { return applicationTitle_; }
   void processPendingMessages() override;
   void runMessageLoop() override;
@@ -68,7 +69,9 @@ class Win32InstallerView : public InstallerView {
 
   const TextSource& texts_;
   UniqueGdiObject font_;
+  static constexpr const char* kApplicationClass = "TApplication";
   std::string applicationTitle_;
+  HWND application_ = nullptr;
   PreparingWindow preparing_;
   InstallerWindow installer_;
   HCURSOR rememberedCursor_ = nullptr;

@@ -7,7 +7,7 @@ clean_saver "Coral Reef"
 make_saver "$work/saver" "Coral Reef" bitmap
 build_installer "$work/saver" "$work/Reef Setup.exe" || fail "saverpack build"
 
-drive wait-title:TInstallerForm="Install Screen Saver: Coral Reef" controls:TInstallerForm \
+drive wait-title:TInstallerForm="Install Screen Saver: Coral Reef" wait-title:TApplication="Install Screen Saver: Coral Reef" controls:TInstallerForm \
   "$(shot install_plain_bitmap)" click:Install -- "$work/Reef Setup.exe" "{launcher}"
 expect_match '^control id=101 class="Button" text="Install" visible=1 enabled=1$'
 expect_order \
