@@ -1,6 +1,8 @@
 // Layout arithmetic; see the header.
 #include "installer/layout_rules.h"
 
+#include <algorithm>
+
 namespace saverkit {
 
 void placeButtons(WindowLayout& layout) {
@@ -46,8 +48,14 @@ void applyResizeRule(WindowLayout& layout, int clientWidth, int clientHeight) {
   layout.clientHeight = clientHeight;
   layout.buttonPanel = {1, clientHeight - kButtonPanelHeight, clientWidth - 2, kButtonPanelHeight};
   placeButtons(layout);
+  // The progress bar (anchored left and right) and the Close button (anchored right) keep their
+  // distances to the panel's right edge as designed.
+  const int widthChange = layout.buttonPanel.width - kButtonPanelDesignWidth;
+  layout.progressBar.width = kProgressBarDesignWidth + widthChange;
+  layout.doneButton.left = kDoneButtonDesignLeft + widthChange;
+  // The licence box never gets smaller than its minimum height, even in the smallest window.
   layout.licenseBox = {0, layout.contentBottom() + 2, clientWidth,
-                       layout.buttonPanel.top - layout.contentBottom() - 6};
+                       std::max(kLicenseBoxHeight, layout.buttonPanel.top - layout.contentBottom() - 6)};
 }
 
 }  // namespace saverkit

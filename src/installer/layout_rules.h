@@ -20,6 +20,9 @@ struct Rect {
 inline constexpr int kWindowWidth = 490;
 inline constexpr int kButtonPanelHeight = 63;
 inline constexpr int kLicenseBoxHeight = 103;
+inline constexpr int kButtonPanelDesignWidth = 482;
+inline constexpr int kProgressBarDesignWidth = 480;
+inline constexpr int kDoneButtonDesignLeft = 400;
 
 struct WindowLayout {
   int clientWidth = 482;

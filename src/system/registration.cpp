@@ -57,6 +57,9 @@ std::string makeUninstallCommand(SystemInfo& system, const std::string& systemFo
   if (getWindowsFamilyFlags(system).ninetyFiveFamily()) {
     if (const auto shortForm = system.shortPath(path)) path = *shortForm;
   }
+  // Windows runs an unquoted path with a space as the part before the space ("C:\\Program.exe"
+  // would do): a path with a space is quoted, the switch stays outside.
+  if (path.find(' ') != std::string::npos) path = "\"" + path + "\"";
   return path + " /u";
 }
 

@@ -39,7 +39,7 @@ TEST(LayoutRules, ResizeKeepsTheButtonsBottomRightAndTheLicenceBetween) {
   struct Row {
     int width, height;
   };
-  for (const Row size : {Row{484, 445}, Row{484, 600}, Row{482, 338}, Row{484, 1000}}) {
+  for (const Row size : {Row{484, 445}, Row{484, 600}, Row{482, 520}, Row{484, 1000}}) {
     SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
     WindowLayout layout;
     setupLicenseMode(layout);
@@ -53,11 +53,22 @@ TEST(LayoutRules, ResizeKeepsTheButtonsBottomRightAndTheLicenceBetween) {
   }
 }
 
-TEST(LayoutRules, TheDoneButtonIsLeftWhereTheDesignPutIt) {
+// The progress bar and the Close button keep their designed distances to the panel's right
+// edge; the licence box keeps its minimum height when the window is at its smallest.
+TEST(LayoutRules, AnchoredControlsFollowThePanelAndTheLicenceBoxKeepsItsMinimum) {
   WindowLayout layout;
-  setupPlainMode(layout);
-  applyResizeRule(layout, 600, 500);
-  EXPECT_EQ(layout.doneButton, (Rect{400, 36, 80, 25}));
+  setupLicenseMode(layout);
+  applyResizeRule(layout, 482, 434);  // licence mode's sizeable frame: 490 wide, 465 high
+  EXPECT_EQ(layout.buttonPanel.width, 480);
+  EXPECT_EQ(layout.progressBar, (Rect{1, 20, 478, 12}));
+  EXPECT_EQ(layout.doneButton, (Rect{398, 36, 80, 25}));
+  EXPECT_EQ(layout.doneButton.right() + 2, layout.buttonPanel.width);
+  EXPECT_EQ(layout.licenseBox.height, 103);
+  applyResizeRule(layout, 482, 500);
+  EXPECT_EQ(layout.licenseBox.height, 500 - 63 - 273 - 6);
+  applyResizeRule(layout, 484, 338);  // plain mode's fixed frame keeps the design
+  EXPECT_EQ(layout.progressBar.width, 480);
+  EXPECT_EQ(layout.doneButton.left, 400);
 }
 
 }  // namespace

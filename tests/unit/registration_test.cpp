@@ -57,7 +57,7 @@ TEST_F(RegistrationTest, WritesBothValuesUnderTheMachine) {
   const auto root = RegistryRoot::kLocalMachine;
   EXPECT_EQ(fakes.registry.value(root, kKey + "Ocean Waves", "DisplayName"), "Ocean Waves Screen Saver");
   EXPECT_EQ(fakes.registry.value(root, kKey + "Ocean Waves", "UninstallString"),
-            "C:\\WINDOWS\\system32\\Ocean Waves.scr /u");
+            "\"C:\\WINDOWS\\system32\\Ocean Waves.scr\" /u");
   EXPECT_FALSE(fakes.registry.hasKey(RegistryRoot::kCurrentUser, kKey + "Ocean Waves"));
 }
 
@@ -82,7 +82,7 @@ TEST_F(RegistrationTest, AFailedSecondWriteKeepsTheFirstValue) {
 TEST_F(RegistrationTest, ShortPathOnlyOnTheNinetyFiveFamily) {
   fakes.system.shortPaths["C:\\WINDOWS\\system32\\Ocean Waves.scr"] = "C:\\WINDOWS\\SYSTEM32\\OCEANW~1.SCR";
   EXPECT_EQ(makeUninstallCommand(fakes.system, "C:\\WINDOWS\\system32\\", "Ocean Waves"),
-            "C:\\WINDOWS\\system32\\Ocean Waves.scr /u");
+            "\"C:\\WINDOWS\\system32\\Ocean Waves.scr\" /u");
   fakes.system.version = VersionRecord{4, 10, 2222, 1, " A"};
   EXPECT_EQ(makeUninstallCommand(fakes.system, "C:\\WINDOWS\\system32\\", "Ocean Waves"),
             "C:\\WINDOWS\\SYSTEM32\\OCEANW~1.SCR /u");

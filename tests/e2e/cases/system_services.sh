@@ -42,7 +42,7 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ocean Waves'
 entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
 echo "$entry"
 echo "$entry" | grep -q 'DisplayName.*REG_SZ.*Ocean Waves Screen Saver' || fail "DisplayName"
-echo "$entry" | grep -qF 'C:\windows\system32\Ocean Waves.scr /u' || fail "UninstallString"
+echo "$entry" | grep -qF '"C:\windows\system32\Ocean Waves.scr" /u' || fail "UninstallString"
 [ "$(value "$(probe unregister 'Ocean Waves')" status)" = 0 ] || fail "unregister"
 wine reg query "$key" >/dev/null 2>&1 && fail "the entry is still there"
 
