@@ -54,6 +54,7 @@ class AdministratorView : public InstallerView {
   WindowHandle installerWindowHandle() const override { return inner_.installerWindowHandle(); }
   void destroyInstallerWindow() override { inner_.destroyInstallerWindow(); }
   void setInstallerCaption(const std::string& caption) override { inner_.setInstallerCaption(caption); }
+  void setInstallerWidth(int width) override { inner_.setInstallerWidth(width); }
   std::string installerCaption() const override { return inner_.installerCaption(); }
   void stepProgressBar() override { inner_.stepProgressBar(); }
   void setProgressPosition(int position) override { inner_.setProgressPosition(position); }

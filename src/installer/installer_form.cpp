@@ -21,6 +21,8 @@ void InstallerForm::onFormCreate() {
   try {
     runStartupSequence(context_, *this);
   } catch (const std::exception& error) {
+    // The startup is over: the window now waits, and an hourglass over it would say otherwise.
+    context_.platform.view.showHourglassCursor(false);
     context_.platform.view.showErrorReport(errorReportText(error.what()));
     // The window would now wait for a user; a quiet run has none, and a deployment script
     // would wait for ever. It ends instead, and says it failed.

@@ -241,6 +241,7 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   InstallerView& view = context.platform.view;
   view.showHourglassCursor(true);
   view.repaintInstaller();
+  view.setInstallerWidth(kWindowWidth);
   context.layout = WindowLayout{};
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);

@@ -63,6 +63,8 @@ class InstallerView {
   virtual WindowHandle installerWindowHandle() const = 0;
   virtual void destroyInstallerWindow() = 0;
   virtual void setInstallerCaption(const std::string& caption) = 0;
+  // The window's outer width, its height kept (the startup narrows the design size first).
+  virtual void setInstallerWidth(int width) = 0;
   virtual std::string installerCaption() const = 0;
   virtual void showStatusText(const std::string& text) = 0;
   virtual void stepProgressBar() = 0;

@@ -105,6 +105,7 @@ class FakeInstallerView : public InstallerView {
   WindowHandle installerWindowHandle() const override;
   void destroyInstallerWindow() override;
   void setInstallerCaption(const std::string& caption) override;
+  void setInstallerWidth(int width) override { log.push_back("installer width: " + std::to_string(width)); }
   std::string installerCaption() const override { return caption; }
   void showStatusText(const std::string& text) override;
   void stepProgressBar() override;

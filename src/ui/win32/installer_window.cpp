@@ -27,6 +27,10 @@ constexpr UINT kPauseIntervalMilliseconds = 100;
 constexpr DWORD kFixedStyle = WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kSizeableStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kExtendedStyle = WS_EX_TOPMOST;
+constexpr int kDesignLeft = 1;
+constexpr int kDesignTop = 1;
+constexpr int kDesignWidth = 1358;
+constexpr int kDesignHeight = 736;
 
 SIZE outerSize(DWORD style, int clientWidth, int clientHeight) {
   RECT frame{0, 0, clientWidth, clientHeight};
@@ -53,9 +57,10 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   systemLibrary("riched20.dll");  // registers the rich-text box class
   registerFormClass(kClassName, windowProcedure);
 
-  const SIZE size = outerSize(kFixedStyle, layout_.clientWidth, layout_.clientHeight);
-  window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, kWindowWidth, size.cy, owner, nullptr,
+  // The design place and size; the startup narrows it at once and lays it out later, so a
+  // startup that stops early leaves the window as far as it got.
+  window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, kDesignLeft, kDesignTop,
+                              kDesignWidth, kDesignHeight, owner, nullptr,
                               ::GetModuleHandleA(nullptr), this);
   content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY, layout_.contentPanel,
                         kContentPanelId, font);
@@ -86,7 +91,16 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   controls_[Control::kDoneButton] =
       addControl("BUTTON", closeCaption, WS_TABSTOP | BS_PUSHBUTTON, {}, kDoneButtonId, font);
   placeButtons(layout_);
-  applyLayout(layout_);
+  placeControls(layout_);
+}
+
+void InstallerWindow::setWidth(int width) {
+  if (!alive()) return;
+  RECT bounds;
+  ::GetWindowRect(window_, &bounds);
+  applyingLayout_ = true;
+  ::SetWindowPos(window_, nullptr, 0, 0, width, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  applyingLayout_ = false;
 }
 
 void InstallerWindow::place(HWND control, const Rect& bounds, int offsetLeft, int offsetTop) {
@@ -110,6 +124,12 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
   ::GetClientRect(window_, &client);
   layout_.clientWidth = client.right;
   layout_.clientHeight = client.bottom;
+  placeControls(layout);
+  applyingLayout_ = false;
+  ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void InstallerWindow::placeControls(const WindowLayout& layout) {
   place(content_, layout.contentPanel, 0, 0);
   place(moviePanel_, layout.contentPanel, 0, 0);
   place(control(Control::kLicenseBox), layout.licenseBox, 0, 0);
@@ -120,8 +140,6 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
   place(control(Control::kInstallButton), layout.installButton, panel.left, panel.top);
   place(control(Control::kCancelButton), layout.cancelButton, panel.left, panel.top);
   place(control(Control::kDoneButton), layout.doneButton, panel.left, panel.top);
-  applyingLayout_ = false;
-  ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void InstallerWindow::setLicenseText(const std::string& text) {
@@ -252,6 +270,9 @@ LRESULT CALLBACK InstallerWindow::windowProcedure(HWND window, UINT message, WPA
 
 LRESULT InstallerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_SETCURSOR:
+      if (showBusyCursor()) return TRUE;
+      break;
     case WM_CLOSE:
       // The core decides: closing is refused while an install runs.
       if (events_) events_->onCloseRequested();

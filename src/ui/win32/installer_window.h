@@ -28,6 +28,8 @@ class InstallerWindow {
   HWND control(Control which) const;
   HWND progressBar() const { return progress_; }
   void applyLayout(const WindowLayout& layout);
+  // The outer width alone, before any layout is applied.
+  void setWidth(int width);
   void setLicenseText(const std::string& text);
   bool showPicture(const std::string& path);
   HWND moviePanel() const { return moviePanel_; }
@@ -46,6 +48,7 @@ class InstallerWindow {
                   int id, HFONT font);
   void paintPicture(HWND panel);
   void place(HWND control, const Rect& bounds, int offsetLeft, int offsetTop);
+  void placeControls(const WindowLayout& layout);
 
   InstallerEvents* events_ = nullptr;
   HWND window_ = nullptr;

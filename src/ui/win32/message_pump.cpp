@@ -36,6 +36,22 @@ void processPendingMessages(HWND dialogWindow) {
   }
 }
 
+namespace {
+// The program has one user-interface thread; this is its state, not the core's.
+bool busyCursor = false;
+}  // namespace
+
+void setBusyCursor(bool busy) {
+  busyCursor = busy;
+  ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+bool showBusyCursor() {
+  if (!busyCursor) return false;
+  ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+  return true;
+}
+
 void runMessageLoop(HWND dialogWindow) {
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) dispatch(dialogWindow, message);

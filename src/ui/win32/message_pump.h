@@ -14,4 +14,10 @@ void processPendingMessages(HWND dialogWindow);
 // Runs until WM_QUIT.
 void runMessageLoop(HWND dialogWindow);
 
+// The hourglass for the whole program while the startup or an install runs: the windows answer
+// WM_SETCURSOR with it, so that moving the mouse does not take it away.
+void setBusyCursor(bool busy);
+// For a window procedure's WM_SETCURSOR: true when it has set the hourglass.
+bool showBusyCursor();
+
 }  // namespace saverkit::win32

@@ -1,6 +1,8 @@
 // The preparing window; see the header.
 #include "ui/win32/preparing_window.h"
 
+#include "ui/win32/message_pump.h"
+
 namespace saverkit::win32 {
 
 void registerFormClass(const char* className, WNDPROC procedure) {
@@ -25,6 +27,7 @@ LRESULT CALLBACK PreparingWindow::windowProcedure(HWND window, UINT message, WPA
     ::PostQuitMessage(0);
     return 0;
   }
+  if (message == WM_SETCURSOR && showBusyCursor()) return TRUE;
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -47,13 +47,7 @@ void Win32InstallerView::bringApplicationToFront() {
   if (HWND window = frontWindow()) ::SetForegroundWindow(window);
 }
 
-void Win32InstallerView::showHourglassCursor(bool on) {
-  if (on) {
-    rememberedCursor_ = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-  } else {
-    ::SetCursor(rememberedCursor_ ? rememberedCursor_ : ::LoadCursorA(nullptr, IDC_ARROW));
-  }
-}
+void Win32InstallerView::showHourglassCursor(bool on) { setBusyCursor(on); }
 
 void Win32InstallerView::createPreparingWindow() {
   // The application's own window: never seen, it carries the one taskbar button with the

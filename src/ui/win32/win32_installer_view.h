@@ -36,6 +36,7 @@ class Win32InstallerView : public InstallerView {
   WindowHandle installerWindowHandle() const override;
   void destroyInstallerWindow() override;
   void setInstallerCaption(const std::string& caption) override;
+  void setInstallerWidth(int width) override { installer_.setWidth(width); }
   std::string installerCaption() const override;
   void showStatusText(const std::string& text) override;
   void stepProgressBar() override;
@@ -74,7 +75,6 @@ class Win32InstallerView : public InstallerView {
   HWND application_ = nullptr;
   PreparingWindow preparing_;
   InstallerWindow installer_;
-  HCURSOR rememberedCursor_ = nullptr;
   bool terminated_ = false;
 };
 
