@@ -39,9 +39,8 @@ TCompressor::TCompressor(const Services& services, const std::string& libraryFol
 TCompressor::~TCompressor() = default;
 
 Status TCompressor::showZipError(Status code) {
-  services_.view.showDialog(DialogKind::kError,
-                            services_.texts.text(TextId::kZipErrorExpanding) + "\r\n\r\n" +
-                                services_.texts.systemErrorText(code));
+  services_.showError(services_.texts.text(TextId::kZipErrorExpanding) + "\r\n\r\n" +
+                      services_.texts.systemErrorText(code));
   return code;
 }
 

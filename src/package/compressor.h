@@ -6,12 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "common/status.h"
 #include "platform/file_system.h"
-#include "platform/installer_view.h"
 #include "platform/library_loader.h"
 #include "platform/text_source.h"
 
@@ -41,7 +41,8 @@ class TCompressor {
     LibraryLoader& libraries;
     FileSystem& files;
     const TextSource& texts;
-    InstallerView& view;
+    // Shows an error box; the binding knows nothing of windows.
+    std::function<void(const std::string&)> showError;
   };
 
   // Never throws: test loaded(). An empty folder means "impborl.dll" by the system's search.

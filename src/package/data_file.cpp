@@ -46,7 +46,8 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(header.storedSize));
   if (const Status error = readExactly(data, buffer.data(), buffer.size())) return error;
   Platform& platform = context.platform;
-  TCompressor compressor({platform.libraries, platform.files, platform.texts, platform.view},
+  TCompressor compressor({platform.libraries, platform.files, platform.texts,
+                          [&context](const std::string& text) { showErrorBox(context, text); }},
                          context.folders.workingFolder);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;

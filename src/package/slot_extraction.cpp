@@ -37,7 +37,8 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
     return status::kSizeMismatch;
   }
   Platform& platform = context.platform;
-  TCompressor compressor({platform.libraries, platform.files, platform.texts, platform.view},
+  TCompressor compressor({platform.libraries, platform.files, platform.texts,
+                          [&context](const std::string& text) { showErrorBox(context, text); }},
                          context.folders.workingFolder);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(length));

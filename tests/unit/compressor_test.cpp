@@ -24,7 +24,8 @@ class CompressorTest : public ::testing::Test {
         {"_crc32", reinterpret_cast<void*>(&_crc32)}};
   }
   TCompressor::Services services() {
-    return {fakes.libraries, fakes.files, fakes.texts, fakes.view};
+    return {fakes.libraries, fakes.files, fakes.texts,
+            [this](const std::string& text) { fakes.view.showDialog(DialogKind::kError, text); }};
   }
   static std::vector<std::uint8_t> implodeText(const std::string& text) {
     std::vector<std::uint8_t> out;
