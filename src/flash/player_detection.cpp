@@ -5,7 +5,7 @@
 
 #include "common/saverkit_error.h"
 #include "common/text_helpers.h"
-#include "package/package_reader.h"
+#include "installer/package_reader.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
 

@@ -1,7 +1,7 @@
 // The presentation; see the header.
 #include "flash/presentation.h"
 
-#include "package/package_reader.h"
+#include "installer/package_reader.h"
 
 namespace saverkit {
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/installer_view.h"
 #include "platform/platform.h"
 
 namespace saverkit {

@@ -4,9 +4,9 @@
 #include "common/text_helpers.h"
 #include "installer/control_panel_offer.h"
 #include "installer/window_operations.h"
-#include "package/data_file.h"
-#include "package/package_check.h"
-#include "package/slot_extraction.h"
+#include "installer/data_file.h"
+#include "installer/package_check.h"
+#include "installer/slot_extraction.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
 #include "system/product_folder.h"
@@ -61,7 +61,8 @@ Status runInstall(InstallerContext& context) {
   const bool machineTouched = result == status::kSuccess;
   if (machineTouched && !state.cancelRequested) closeDisplayProperties(platform.messaging, platform.texts);
   if (machineTouched && !state.cancelRequested) {
-    result = prepareProductFolder(platform.files, platform.view, context.folders, context.saverName,
+    const auto confirm = [&context](const std::string& question) { return askOkCancel(context, question); };
+    result = prepareProductFolder(platform.files, confirm, context.folders, context.saverName,
                                   !state.quiet(),
                                   platform.texts.text(TextId::kOverwriteQuestionTail), context.codePage);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;

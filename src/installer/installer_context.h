@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "installer/installer_state.h"
+#include "installer/installer_view.h"
 #include "installer/layout_rules.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"

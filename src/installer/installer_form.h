@@ -6,7 +6,7 @@
 
 #include "flash/flash_panel.h"
 #include "installer/installer_context.h"
-#include "platform/installer_view.h"
+#include "installer/installer_view.h"
 
 namespace saverkit {
 

@@ -11,7 +11,7 @@
 #include "installer/installer_form.h"
 #include "installer/launcher_channel.h"
 #include "installer/window_operations.h"
-#include "package/package_reader.h"
+#include "installer/package_reader.h"
 #include "system/os_detection.h"
 #include "system/registration.h"
 #include "system/shell_actions.h"

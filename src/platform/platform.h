@@ -3,7 +3,6 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/installer_view.h"
 #include "platform/library_loader.h"
 #include "platform/player_control.h"
 #include "platform/process_environment.h"
@@ -14,6 +13,9 @@
 #include "platform/window_messaging.h"
 
 namespace saverkit {
+
+// The installer's view belongs to the installer layer above; the platform only carries it.
+class InstallerView;
 
 struct Platform {
   TextSource& texts;

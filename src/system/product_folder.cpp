@@ -41,7 +41,7 @@ void removeSaverFrom(FileSystem& files, const std::string& folder, const std::st
   if (files.folderExists(saverFolder)) deleteFolderTree(files, saverFolder);
 }
 
-Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folders& folders,
+Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
                             const std::string& saverName, bool ask,
                             const std::string& questionTail, const CodePage& codePage) {
   std::string productFolder;
@@ -51,7 +51,7 @@ Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folder
   const bool inShared = saverExistsIn(files, folders.sharedFolder, saverName, codePage);
   const bool inWindows = saverExistsIn(files, folders.windowsFolder, saverName, codePage);
   if ((inShared || inWindows) && ask &&
-      !view.showDialog(DialogKind::kOkCancel, saverName + questionTail)) {
+      !confirm(saverName + questionTail)) {
     return status::kOverwriteDeclined;
   }
   if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName, codePage);

@@ -2,12 +2,12 @@
 // asking before an existing saver of the same name is replaced, and making room for it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "common/file_names.h"
 #include "common/status.h"
 #include "platform/file_system.h"
-#include "platform/installer_view.h"
 #include "system/folders.h"
 
 namespace saverkit {
@@ -29,7 +29,9 @@ void removeSaverFrom(FileSystem& files, const std::string& folder, const std::st
 // Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
 // that name exists there or in the Windows folder), removes the old one, creates the folders.
 // 0, -454 when the user declines, -600 for an unsafe name, or the system's code.
-Status prepareProductFolder(FileSystem& files, InstallerView& view, const Folders& folders,
+// `confirm` puts the OK/Cancel question and says whether the user chose OK.
+using ConfirmQuestion = std::function<bool(const std::string& question)>;
+Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
                             const std::string& saverName, bool ask,
                             const std::string& questionTail, const CodePage& codePage = {});
 

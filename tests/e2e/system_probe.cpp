@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
     print("status", std::to_string(deleteFolderTree(p.files, argument)));
   } else if (command == "prepare") {
     const bool ask = argc > 3 && std::string(argv[3]) == "ask";
-    print("status", std::to_string(prepareProductFolder(p.files, p.view, folders, argument, ask,
+    const auto confirm = [&p](const std::string& question) { return p.view.showDialog(DialogKind::kOkCancel, question); };
+    print("status", std::to_string(prepareProductFolder(p.files, confirm, folders, argument, ask,
                                                         " screen saver already exists. Overwrite?")));
   } else {
     std::fprintf(stderr, "unknown command %s\n", command.c_str());

@@ -6,7 +6,7 @@
 
 #include "common/text_helpers.h"
 #include "fuzz_support.h"
-#include "package/data_file.h"
+#include "installer/data_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace saverkit;

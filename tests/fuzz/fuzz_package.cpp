@@ -7,8 +7,8 @@
 
 #include "common/text_helpers.h"
 #include "fuzz_support.h"
-#include "package/package_reader.h"
-#include "package/slot_extraction.h"
+#include "installer/package_reader.h"
+#include "installer/slot_extraction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace saverkit;

@@ -2,7 +2,7 @@
 // data files.
 #include <gtest/gtest.h>
 
-#include "package/data_file.h"
+#include "installer/data_file.h"
 #include "package_fixture.h"
 
 namespace saverkit {

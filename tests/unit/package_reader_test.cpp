@@ -1,7 +1,7 @@
 // The working copy, the header read and the paths derived from it.
 #include <gtest/gtest.h>
 
-#include "package/package_reader.h"
+#include "installer/package_reader.h"
 #include "package_fixture.h"
 
 namespace saverkit {

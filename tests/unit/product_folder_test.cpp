@@ -19,7 +19,10 @@ class ProductFolderTest : public ::testing::Test {
     fakes.files.addFolder("C:\\WINDOWS");
   }
   Status prepare(const std::string& name, bool ask) {
-    return prepareProductFolder(fakes.files, fakes.view, folders, name, ask, kTail);
+    const auto confirm = [this](const std::string& question) {
+      return fakes.view.showDialog(DialogKind::kOkCancel, question);
+    };
+    return prepareProductFolder(fakes.files, confirm, folders, name, ask, kTail);
   }
   fake::FakePlatform fakes;
   Folders folders;

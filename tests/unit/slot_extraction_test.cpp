@@ -2,8 +2,8 @@
 // hostile packages, the install loop and the document copy.
 #include <gtest/gtest.h>
 
-#include "package/package_reader.h"
-#include "package/slot_extraction.h"
+#include "installer/package_reader.h"
+#include "installer/slot_extraction.h"
 #include "package_fixture.h"
 
 namespace saverkit {

@@ -33,7 +33,7 @@ Bytes readWholeFile(const fs::path& path) {
   in.seekg(0, std::ios::beg);
   if (size < 0) throw ioError("cannot read \"" + pathToUtf8(path) + "\"");
   Bytes bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
     throw ioError("cannot read \"" + pathToUtf8(path) + "\"");
   }
   return bytes;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/installer_view.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 #include "platform/platform.h"

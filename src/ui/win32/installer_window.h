@@ -7,7 +7,7 @@
 #include <string>
 
 #include "installer/layout_rules.h"
-#include "platform/installer_view.h"
+#include "installer/installer_view.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_api.h"
 

@@ -2,7 +2,7 @@
 // core's InstallerView.
 #pragma once
 
-#include "platform/installer_view.h"
+#include "installer/installer_view.h"
 #include "platform/text_source.h"
 #include "platform/win32/unique_handle.h"
 #include "ui/win32/installer_window.h"

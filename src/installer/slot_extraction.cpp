@@ -1,5 +1,5 @@
 // Slot extraction; see the header.
-#include "package/slot_extraction.h"
+#include "installer/slot_extraction.h"
 
 #include <vector>
 

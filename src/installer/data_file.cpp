@@ -1,5 +1,5 @@
 // The screen saver data file; see the header.
-#include "package/data_file.h"
+#include "installer/data_file.h"
 
 #include <array>
 #include <vector>

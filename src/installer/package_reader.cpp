@@ -1,12 +1,12 @@
 // The package reader; see the header.
-#include "package/package_reader.h"
+#include "installer/package_reader.h"
 
 #include <array>
 
 #include "common/file_names.h"
 #include "common/trace.h"
 #include "installer/window_operations.h"
-#include "package/slot_extraction.h"
+#include "installer/slot_extraction.h"
 #include "system/file_helpers.h"
 #include "system/product_folder.h"
 

@@ -1,5 +1,5 @@
 // The package check; see the header.
-#include "package/package_check.h"
+#include "installer/package_check.h"
 
 #include <array>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "common/text_helpers.h"
 #include "installer/window_operations.h"
 #include "package/data_file_format.h"
-#include "package/slot_extraction.h"
+#include "installer/slot_extraction.h"
 #include "package/stream_copy.h"
 
 namespace saverkit {
