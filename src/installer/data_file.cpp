@@ -6,6 +6,7 @@
 
 #include "common/file_names.h"
 #include "common/text_helpers.h"
+#include "installer/slot_extraction.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
 #include "package/stream_copy.h"
@@ -46,9 +47,7 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(header.storedSize));
   if (const Status error = readExactly(data, buffer.data(), buffer.size())) return error;
   Platform& platform = context.platform;
-  TCompressor compressor({platform.libraries, platform.files, platform.texts,
-                          [&context](const std::string& text) { showErrorBox(context, text); }},
-                         context.folders.workingFolder);
+  TCompressor& compressor = loadedCodec(context);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;
   if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {

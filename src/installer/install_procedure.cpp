@@ -81,6 +81,7 @@ Status runInstall(InstallerContext& context) {
   } else {
     setupFormForInstallationComplete(context, result);
   }
+  releaseCodec(context);
   platform.view.showHourglassCursor(false);
   platform.view.logLine("install status: " + decimal(result));
   return result;

@@ -9,6 +9,7 @@
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
 #include "installer/layout_rules.h"
+#include "package/compressor.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "platform/platform.h"
@@ -41,6 +42,10 @@ struct InstallerContext {
   // The saver record: read from the data file, written out as "saver.dat".
   SaverRecord saverRecord;
   DataFileState dataFile;
+  // The implode library, loaded at the first imploded file of a startup or an install and let go
+  // when that ends (see loadedCodec): loading it for each of hundreds of files costs more than
+  // expanding them.
+  std::unique_ptr<TCompressor> codec;
   // The first version read from the player control answers every later read of the run.
   std::int32_t cachedPlayerMajor = -1;
   std::int32_t cachedPlayerRelease = -1;

@@ -7,6 +7,7 @@
 #include "installer/error_messages.h"
 #include "installer/install_procedure.h"
 #include "installer/launcher_channel.h"
+#include "installer/slot_extraction.h"
 #include "installer/startup_sequence.h"
 #include "system/file_helpers.h"
 
@@ -47,6 +48,7 @@ void InstallerForm::close() {
     // The panel's player lives in the window and its folder with the panel: both go first.
     moviePanel_.reset();
   }
+  releaseCodec(context_);
   // The working folder holds the working copy and everything extracted at start; failures to
   // remove it are ignored.
   if (!context_.folders.workingFolder.empty()) {

@@ -21,7 +21,8 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
   FileSystem& files = context.platform.files;
   Status result = deleteFileRetrying(files, context.workCopyPath, kWorkCopyDeleteAttempts);
   if (result == status::kSuccess &&
-      !copyFilePrepared(files, context.installerPath, context.workCopyPath, false)) {
+      // The old copy has just gone: copying onto nothing spares the truncation of a replace.
+      !copyFilePrepared(files, context.installerPath, context.workCopyPath, true)) {
     result = files.lastError();
     if (result == 0) result = status::kNothingDone;
   }

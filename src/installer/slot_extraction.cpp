@@ -37,9 +37,7 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
     return status::kSizeMismatch;
   }
   Platform& platform = context.platform;
-  TCompressor compressor({platform.libraries, platform.files, platform.texts,
-                          [&context](const std::string& text) { showErrorBox(context, text); }},
-                         context.folders.workingFolder);
+  TCompressor& compressor = loadedCodec(context);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(length));
   std::size_t got = 0;
@@ -68,6 +66,19 @@ bool alwaysShown(Status code) {
 }
 
 }  // namespace
+
+TCompressor& loadedCodec(InstallerContext& context) {
+  if (!context.codec || !context.codec->loaded()) {
+    Platform& platform = context.platform;
+    context.codec = std::make_unique<TCompressor>(
+        TCompressor::Services{platform.libraries, platform.files, platform.texts,
+                              [&context](const std::string& text) { showErrorBox(context, text); }},
+        context.folders.workingFolder);
+  }
+  return *context.codec;
+}
+
+void releaseCodec(InstallerContext& context) { context.codec.reset(); }
 
 void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,
                        Status result) {

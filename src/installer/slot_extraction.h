@@ -30,6 +30,11 @@ Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& en
 Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                    bool showProgress);
 
+// The implode library for this startup or install, loaded on first use; one that failed to load
+// is tried again next time. releaseCodec lets it go (before its folder can be deleted).
+TCompressor& loadedCodec(InstallerContext& context);
+void releaseCodec(InstallerContext& context);
+
 // Shows a slot's failure the way extraction does: always for the package's own faults and
 // system codes, otherwise only for ".dll" targets. The box names the target, or the slot.
 void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,

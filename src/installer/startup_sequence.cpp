@@ -10,6 +10,7 @@
 #include "installer/install_procedure.h"
 #include "installer/installer_form.h"
 #include "installer/launcher_channel.h"
+#include "installer/slot_extraction.h"
 #include "installer/window_operations.h"
 #include "installer/package_reader.h"
 #include "system/os_detection.h"
@@ -248,6 +249,7 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.codePage = context.platform.system.ansiCodePage();
   Sequence run(context);
   runSteps(run, *form.moviePanel());
+  releaseCodec(context);
   view.showHourglassCursor(false);
   finish(run, form);
 }

@@ -7,6 +7,11 @@
 #include "common/trace.h"
 
 namespace saverkit {
+namespace {
+
+constexpr std::size_t kOutputBlockSize = 256 * 1024;
+
+}  // namespace
 
 TCompressor::TCompressor(const Services& services, const std::string& libraryFolder)
     : services_(services) {
@@ -57,7 +62,9 @@ Status TCompressor::expandToFile(const std::string& path, const std::uint8_t* bu
   inputPosition_ = 0;
   output_ = file.get();
   writeError_ = 0;
+  pending_.clear();
   explode_(readCallback, writeCallback, workArea_.data(), this);
+  flushPending();
   output_ = nullptr;
   input_ = nullptr;
   const Status closeError = file->close();
@@ -82,10 +89,16 @@ unsigned int TCompressor::readCallback(char* buffer, unsigned int* size, void* p
   return static_cast<unsigned int>(count);
 }
 
+void TCompressor::flushPending() {
+  if (output_ && writeError_ == 0 && !pending_.empty()) writeError_ = output_->write(pending_.data(), pending_.size());
+  pending_.clear();
+}
+
 void TCompressor::writeCallback(char* buffer, unsigned int* size, void* param) {
   auto* self = static_cast<TCompressor*>(param);
   if (!self || !self->output_ || !buffer || !size || *size == 0 || self->writeError_ != 0) return;
-  self->writeError_ = self->output_->write(buffer, *size);
+  if (self->pending_.size() + *size > kOutputBlockSize) self->flushPending();
+  self->pending_.insert(self->pending_.end(), buffer, buffer + *size);
   if (!self->compressing_ && self->writeError_ == 0) {
     unsigned int count = *size;
     unsigned long crc = self->writtenCrc_;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/status.h"
 #include "platform/file_system.h"
@@ -65,6 +66,7 @@ class TCompressor {
  private:
   static unsigned int readCallback(char* buffer, unsigned int* size, void* param);
   static void writeCallback(char* buffer, unsigned int* size, void* param);
+  void flushPending();
   Status showZipError(Status code);
 
   Services services_;
@@ -83,6 +85,8 @@ class TCompressor {
   std::size_t inputPosition_ = 0;
   WritableFile* output_ = nullptr;
   Status writeError_ = 0;
+  // The decoder hands over a few kilobytes at a time; the file gets them in large writes.
+  std::vector<char> pending_;
   std::array<char, kExplodeWorkAreaSize> workArea_{};
 };
 

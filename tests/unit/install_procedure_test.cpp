@@ -47,6 +47,7 @@ TEST(InstallProcedure, InstallButtonWritesEverythingAndEndsTheProgram) {
   EXPECT_TRUE(world.logged("terminate"));
   EXPECT_EQ(world.fakes.messaging.posted.size(), 1u);
   EXPECT_TRUE(world.fakes.view.dialogs.empty());  // the package does not ask about the panel
+  EXPECT_EQ(world.fakes.libraries.loadedNow, 0);   // the codec went before its folder did
 }
 
 TEST(InstallProcedure, TheControlPanelOfferFollowsSuccess) {
