@@ -11,8 +11,8 @@
 #include <string>
 
 #include "installer/installer_context.h"
-#include "package/package_reader.h"
-#include "package/slot_extraction.h"
+#include "installer/package_reader.h"
+#include "installer/slot_extraction.h"
 #include "platform/fake/fake_platform.h"
 #include "posix_file_system.h"
 
