@@ -33,6 +33,7 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -108,11 +109,31 @@ struct Search {
   HWND found;
 };
 
+// The program's windows include those of the processes it started (a launcher's installer).
+bool isProgramProcess(DWORD processId) {
+  if (processId == childProcessId) return true;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  for (int depth = 0; depth < 8 && !found && processId != 0; ++depth) {
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      if (entry.th32ProcessID == processId) parent = entry.th32ParentProcessID;
+    }
+    found = parent != 0 && parent == childProcessId;
+    processId = parent;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
 BOOL CALLBACK findProgramWindow(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  if (processId != childProcessId) return TRUE;
+  if (!isProgramProcess(processId)) return TRUE;
   if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
   if (className(window) != search->windowClass) return TRUE;
   search->found = window;
