@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "commands.h"
 
 #ifndef SAVERPACK_VERSION
@@ -30,43 +34,79 @@ const char* const kOverview =
     "Builds and examines screen saver installers and their data files.\n"
     "\n"
     "Commands:\n"
-    "  build MANIFEST -o INSTALLER   build an installer from a JSON manifest\n"
-    "  datafile FOLDER -o FILE       build a screen saver data file from a folder\n"
-    "  inspect FILE                  show an installer's header and slots, or a data file\n"
-    "  verify FILE                   check an installer or data file without installing it\n"
-    "  extract FILE DIR              unpack the files of an installer or data file into DIR\n"
+    "  init DIR [--name NAME] [--force]\n"
+    "      write a sample project that builds as is: manifest, picture, licence, read-me,\n"
+    "      a stand-in engine and a small content folder\n"
+    "  build MANIFEST -o INSTALLER [--stub STUB] [--list | -v] [--strict] [--follow-links]\n"
+    "        [--no-progress]\n"
+    "      build an installer from a JSON manifest; --list shows what goes where\n"
+    "  datafile FOLDER -o FILE [--implode CHOICE] [--rule GLOB=CHOICE]... [--saver-kind N]\n"
+    "           [--record FILE] [--movie-copy PATH]... [--strict] [--follow-links] [--no-progress]\n"
+    "      build a screen saver data file from a folder\n"
+    "  inspect FILE [--json | --plan] [--as installer|datafile]\n"
+    "      show an installer's header and slots, or a data file; --plan shows what an\n"
+    "      installer writes where on the user's machine\n"
+    "  verify FILE [--as installer|datafile]\n"
+    "      check an installer or data file without installing it\n"
+    "  extract FILE DIR [--items] [--force] [--as installer|datafile]\n"
+    "      unpack the files of an installer or data file into DIR\n"
     "\n"
-    "Run \"saverpack COMMAND --help\" for a command's options.\n"
+    "Every command takes -h or --help for what its options do. saverpack --version prints the\n"
+    "version.\n"
     "\n"
-    "Exit codes: 0 success, 1 invalid input or failed verification, 2 usage error,\n"
-    "3 a file could not be read or written.\n";
+    "Exit codes: 0 success; 1 invalid input, failed verification, or a warning under --strict;\n"
+    "2 usage error, including an output refused to protect existing files; 3 a file could not\n"
+    "be read or written.\n";
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
-      {"build", 1, {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--no-progress", nullptr, false}},
+      {"init", 1, {{"--name", nullptr, true}, {"--force", nullptr, false}}, {}, {}, runInit,
+       "Usage: saverpack init DIR [--name NAME] [--force]\n"
+       "\n"
+       "Writes a complete sample project into DIR that builds as it is: manifest.json, a\n"
+       "482 x 272 picture (picture.bmp), License.txt, ReadMe.txt, a stand-in engine\n"
+       "(engine.scr, a placeholder to replace with the real .scr) and a content folder with a\n"
+       "few files in subfolders.\n"
+       "\n"
+       "  --name NAME   the saver name (default: made from DIR's name, \"ocean-sample\" gives\n"
+       "                \"Ocean Sample\")\n"
+       "  --force       write into DIR even when it is not empty (sample files are replaced,\n"
+       "                other files are left alone)\n"
+       "  -h, --help    this help\n"},
+      {"build", 1,
+       {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--list", "-v", false}, {"--strict", nullptr, false},
+        {"--follow-links", nullptr, false}, {"--no-progress", nullptr, false}},
        {}, {"--output"}, runBuild,
-       "Usage: saverpack build MANIFEST -o INSTALLER [--stub STUB] [--no-progress]\n"
+       "Usage: saverpack build MANIFEST -o INSTALLER [OPTIONS]\n"
        "\n"
        "Builds an installer: the stub, then the package header, then every slot's file.\n"
        "Paths in the manifest are relative to the manifest's folder. The same inputs always\n"
        "give the same bytes. See tools/saverpack/README.md for the manifest format.\n"
        "\n"
-       "  -o, --output INSTALLER  the installer to write (replaced only when the build succeeds)\n"
-       "  --stub STUB             the installer stub, exactly 690176 bytes (default:\n"
-       "                          saverstub.exe next to saverpack); slot 1 defaults to the\n"
-       "                          impborl.dll next to the stub\n"
-       "  --no-progress           no progress bar, even on a terminal\n"},
+       "  -o, --output INSTALLER  the installer to write (replaced only when the build succeeds;\n"
+       "                          never one of the build's own inputs)\n"
+       "  --stub STUB             the installer stub, exactly 690176 bytes (default: saverstub.exe\n"
+       "                          beside saverpack, else in ../share/saverkit/ from its folder);\n"
+       "                          slot 1 defaults to the impborl.dll beside the stub\n"
+       "  -v, --list              after building, list what goes where: each slot and data file\n"
+       "                          item with its size, packed size and target path on the user's\n"
+       "                          machine, and the registry entry\n"
+       "  --strict                treat warnings as errors (exit 1, nothing written)\n"
+       "  --follow-links          pack what links in the content folder point to (refused\n"
+       "                          otherwise)\n"
+       "  --no-progress           no progress bar, even on a terminal\n"
+       "  -h, --help              this help\n"},
       {"datafile", 1,
        {{"--output", "-o", true}, {"--implode", nullptr, true}, {"--rule", nullptr, true},
         {"--saver-kind", nullptr, true}, {"--record", nullptr, true}, {"--movie-copy", nullptr, true},
-        {"--no-progress", nullptr, false}},
+        {"--strict", nullptr, false}, {"--follow-links", nullptr, false}, {"--no-progress", nullptr, false}},
        {"--rule", "--movie-copy"}, {"--output"}, runDataFile,
        "Usage: saverpack datafile FOLDER -o FILE [OPTIONS]\n"
        "\n"
        "Builds a screen saver data file: every file below FOLDER becomes an item under its\n"
        "relative path, sorted by path.\n"
        "\n"
-       "  -o, --output FILE     the data file to write\n"
+       "  -o, --output FILE     the data file to write (not inside FOLDER)\n"
        "  --implode CHOICE      auto (default: implode when it saves space), always or never\n"
        "  --rule GLOB=CHOICE    per-file choice, first match wins; may be repeated. A GLOB\n"
        "                        without a folder matches file names anywhere; * and ? stay\n"
@@ -76,30 +116,46 @@ const std::vector<Command>& commands() {
        "  --record FILE         a raw 1240-byte saver record (item count and kind are filled in)\n"
        "  --movie-copy PATH     with kind 3: another product-folder path that receives a copy\n"
        "                        of the movie; may be repeated\n"
-       "  --no-progress         no progress bar, even on a terminal\n"},
-      {"inspect", 1, {{"--json", nullptr, false}, {"--as", nullptr, true}}, {}, {}, runInspect,
-       "Usage: saverpack inspect FILE [--json] [--as installer|datafile]\n"
+       "  --strict              treat warnings as errors (exit 1, nothing written)\n"
+       "  --follow-links        pack what links in FOLDER point to (refused otherwise)\n"
+       "  --no-progress         no progress bar, even on a terminal\n"
+       "  -h, --help            this help\n"},
+      {"inspect", 1, {{"--json", nullptr, false}, {"--plan", nullptr, false}, {"--as", nullptr, true}}, {}, {},
+       runInspect,
+       "Usage: saverpack inspect FILE [--json | --plan] [--as installer|datafile]\n"
        "\n"
        "Shows an installer's header, its slots and the data file in slot 8, or a standalone\n"
        "data file's record and items, with any problems found.\n"
        "\n"
-       "  --json    print JSON instead of text\n"
-       "  --as      how to read FILE (default: an installer when it starts with a Windows\n"
-       "            program header, \"MZ\", otherwise a data file)\n"},
+       "  --json        print JSON instead of text\n"
+       "  --plan        show what the installer writes where on the user's machine: each slot\n"
+       "                and data file item with its sizes and target path, and the registry\n"
+       "                entry (the same list as build --list)\n"
+       "  --as KIND     how to read FILE: installer or datafile (default: an installer when it\n"
+       "                starts with a Windows program header, \"MZ\", otherwise a data file)\n"
+       "  -h, --help    this help\n"},
       {"verify", 1, {{"--as", nullptr, true}}, {}, {}, runVerify,
        "Usage: saverpack verify FILE [--as installer|datafile]\n"
        "\n"
        "Checks every slot (bounds, names, destinations, the implode library, imploded bytes\n"
        "against their sizes) and every data file item, without installing anything. Prints\n"
-       "each problem with the slot or item it concerns and exits 1 if any is an error.\n"},
-      {"extract", 2, {{"--items", nullptr, false}, {"--as", nullptr, true}}, {}, {}, runExtract,
-       "Usage: saverpack extract FILE DIR [--items] [--as installer|datafile]\n"
+       "each problem with the slot or item it concerns and exits 1 if any is an error.\n"
+       "\n"
+       "  --as KIND     how to read FILE: installer or datafile (default: by its first bytes)\n"
+       "  -h, --help    this help\n"},
+      {"extract", 2, {{"--items", nullptr, false}, {"--force", nullptr, false}, {"--as", nullptr, true}}, {}, {},
+       runExtract,
+       "Usage: saverpack extract FILE DIR [--items] [--force] [--as installer|datafile]\n"
        "\n"
        "Writes each slot's file, expanded, into DIR under the name it carries. Names that would\n"
        "leave DIR, damaged slots and repeated names are refused and reported; everything else\n"
        "is written. For a standalone data file, writes its items below DIR.\n"
        "\n"
-       "  --items   also write the data file's items below DIR/items\n"},
+       "  --items       also write the data file's items below DIR/items\n"
+       "  --force       write into DIR even when it is not empty (files of the same name are\n"
+       "                replaced)\n"
+       "  --as KIND     how to read FILE: installer or datafile (default: by its first bytes)\n"
+       "  -h, --help    this help\n"},
   };
   return kCommands;
 }
@@ -135,7 +191,7 @@ int runCommand(const Command& command, const std::vector<std::string>& args,
 int runSaverpack(const std::vector<std::string>& args, const fs::path& programFolder,
                  std::ostream& out, std::ostream& err) {
   if (args.empty()) {
-    err << kOverview;
+    err << "saverpack: error: no command given\n\n" << kOverview;
     return static_cast<int>(ExitCode::kUsage);
   }
   const std::string& name = args[0];
@@ -147,11 +203,16 @@ int runSaverpack(const std::vector<std::string>& args, const fs::path& programFo
         return 0;
       }
     }
+    if (!topic.empty() && topic[0] != '-') {
+      err << "saverpack: error: no command \"" << topic << "\"; run saverpack --help\n";
+      return static_cast<int>(ExitCode::kUsage);
+    }
     out << kOverview;
     return 0;
   }
-  if (name == "--version") {
-    out << "saverpack " << SAVERPACK_VERSION << "\n";
+  if (name == "--version" || name == "-V") {
+    out << "saverpack " << SAVERPACK_VERSION << "\n"
+        << "commands: init, build, datafile, inspect, verify, extract (saverpack --help lists their options)\n";
     return 0;
   }
   for (const Command& command : commands()) {
@@ -172,12 +233,21 @@ int runSaverpack(const std::vector<std::string>& args, const fs::path& programFo
       return static_cast<int>(ExitCode::kIo);
     }
   }
-  err << "saverpack: unknown command \"" << name << "\"\n\n" << kOverview;
+  err << "saverpack: error: unknown command \"" << name << "\"\n\n" << kOverview;
   return static_cast<int>(ExitCode::kUsage);
 }
 
 fs::path programFolderOf(const char* argv0) {
   std::error_code error;
+#ifdef _WIN32
+  // argv[0] may be a bare name found on PATH; the module's own path never is.
+  std::wstring module(32768, L'\0');
+  const DWORD length = ::GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+  if (length > 0 && length < module.size()) {
+    module.resize(length);
+    return fs::path(module).parent_path();
+  }
+#endif
   // Linux knows exactly which file is running; elsewhere argv[0] is the best guide.
   const fs::path self = fs::read_symlink("/proc/self/exe", error);
   if (!error && !self.empty()) return self.parent_path();

@@ -5,10 +5,16 @@
 #include "data_file_reader.h"
 #include "extractor.h"
 #include "file_io.h"
+#include "header_rules.h"
+#include "install_plan.h"
 #include "listing_output.h"
 #include "manifest.h"
+#include "messages.h"
+#include "output_guard.h"
 #include "package_builder.h"
 #include "package_reader.h"
+#include "sample_project.h"
+#include "tool_files.h"
 #include "common/text_helpers.h"
 
 namespace saverpack {
@@ -16,42 +22,78 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void printWarnings(const Findings& findings, std::ostream& err) {
-  for (const Finding& finding : findings.all()) {
-    if (finding.severity == Finding::Severity::kWarning) err << "saverpack: warning: " << finding.text() << "\n";
-  }
-}
-
-// Whether FILE is an installer or a standalone data file: "--as" decides, else the content.
-bool treatAsInstaller(const CommandContext& context, const Bytes& file) {
-  const auto as = context.args.value("--as");
-  if (!as) return looksLikeInstaller(file);
-  if (*as == "installer") return true;
-  if (*as == "datafile") return false;
-  throw usageError("--as must be installer or datafile");
-}
-
-std::size_t countErrors(const Findings& findings) {
+std::size_t countOf(const Findings& findings, Finding::Severity severity) {
   std::size_t count = 0;
-  for (const Finding& finding : findings.all()) count += finding.severity == Finding::Severity::kError;
+  for (const Finding& finding : findings.all()) count += finding.severity == severity;
   return count;
 }
+
+// Prints the warnings of a build. With --strict they are errors: the author's CI wants an
+// installer with nothing to warn about, so nothing is written and the command fails.
+bool stopForWarnings(const CommandContext& context, const Findings& findings) {
+  const bool strict = context.args.has("--strict");
+  for (const Finding& finding : findings.all()) {
+    if (finding.severity != Finding::Severity::kWarning) continue;
+    context.err << (strict ? "saverpack: error: " : "saverpack: warning: ") << finding.text() << "\n";
+  }
+  const std::size_t warnings = countOf(findings, Finding::Severity::kWarning);
+  if (!strict || warnings == 0) return false;
+  context.err << "saverpack: error: --strict: " << plural(std::int64_t(warnings), "warning")
+              << (warnings == 1 ? " counted as an error" : " counted as errors") << "; nothing written\n";
+  return true;
+}
+
+// Whether FILE is read as an installer: "--as" decides, else the content. A file that is
+// neither an installer nor a data file is refused here rather than read as a data file full
+// of nonsense.
+bool treatAsInstaller(const CommandContext& context, const std::string& name, const Bytes& file) {
+  const auto as = context.args.value("--as");
+  if (as) {
+    if (*as == "installer") return true;
+    if (*as == "datafile") return false;
+    throw usageError("--as must be installer or datafile");
+  }
+  if (looksLikeInstaller(file)) return true;
+  if (!readDataFile(file.data(), file.size(), {}).readable) {
+    throw invalidInput(quoteText(name) + " is neither an installer (which starts with \"MZ\") nor a screen "
+                       "saver data file (its saver record and item directory do not hold up). Pass "
+                       "--as installer|datafile to read it as one anyway");
+  }
+  return false;
+}
+
+fs::path outputArgument(const CommandContext& context) { return pathFromUtf8(*context.args.value("--output")); }
 
 }  // namespace
 
 ExitCode runBuild(const CommandContext& context) {
   const fs::path manifest = pathFromUtf8(context.args.positional[0]);
+  const fs::path output = outputArgument(context);
+  InputGuard(output).check(manifest, "the manifest");
   BuildSpec request = loadManifest(manifest);
   request.stub = context.args.has("--stub") ? pathFromUtf8(*context.args.value("--stub"))
-                                         : context.programFolder / "saverstub.exe";
+                                            : findStub(context.programFolder);
+  std::error_code error;
+  if (!fs::is_regular_file(request.stub, error)) {
+    throw invalidInput("stub: no such file " + quoteText(pathToUtf8(request.stub)) + " (given with --stub)");
+  }
+  const auto& library = request.slots[saverkit::kSlotImplodeLibrary];
+  if (!library || library->file.empty()) {
+    request.defaultLibrary = findImplodeLibrary(request.stub, context.programFolder);
+  }
+  request.output = output;
+  request.followLinks = context.args.has("--follow-links");
   const BuildResult result = buildPackage(request, !context.args.has("--no-progress"));
-  printWarnings(result.findings, context.err);
-  const fs::path output = pathFromUtf8(*context.args.value("--output"));
+  if (stopForWarnings(context, result.findings)) return ExitCode::kInvalid;
   writeFileReplacing(output, result.installer);
   std::size_t slots = 0;
   for (const auto& entry : result.header.entries) slots += !entry.isEmpty();
-  context.out << "wrote " << pathToUtf8(output) << " (" << result.installer.size() << " bytes, "
-              << slots << " slots)\n";
+  context.out << "wrote " << pathToUtf8(output) << " (" << plural(std::int64_t(result.installer.size()), "byte")
+              << ", " << plural(std::int64_t(slots), "slot") << ")\n";
+  if (context.args.has("--list")) {
+    context.out << "\n";
+    printPlan({result.header, result.items}, context.out);
+  }
   return ExitCode::kOk;
 }
 
@@ -69,7 +111,7 @@ ExitCode runDataFile(const CommandContext& context) {
     const std::size_t equals = rule.rfind('=');
     const auto choice = equals == std::string::npos ? std::nullopt : parseImplodeChoice(rule.substr(equals + 1));
     if (!choice || equals == 0) throw usageError("--rule must look like GLOB=auto|always|never: " + rule);
-    request.rules.push_back({rule.substr(0, equals), *choice});
+    request.rules.push_back({rule.substr(0, equals), *choice, "--rule " + rule});
   }
   if (const auto kind = args.value("--saver-kind")) {
     const auto parsed = saverkit::parseDecimalInt32(*kind);
@@ -78,12 +120,14 @@ ExitCode runDataFile(const CommandContext& context) {
   }
   if (const auto record = args.value("--record")) request.recordFile = pathFromUtf8(*record);
   request.movieCopies = args.values("--movie-copy");
+  request.followLinks = args.has("--follow-links");
+  request.output = outputArgument(context);
   const BuiltDataFile result = buildDataFile(request, !args.has("--no-progress"));
-  printWarnings(result.findings, context.err);
-  const fs::path output = pathFromUtf8(*args.value("--output"));
-  writeFileReplacing(output, result.bytes);
-  context.out << "wrote " << pathToUtf8(output) << " (" << result.bytes.size() << " bytes, "
-              << result.items.size() << " items, saver kind " << result.saverKind << ")\n";
+  if (stopForWarnings(context, result.findings)) return ExitCode::kInvalid;
+  writeFileReplacing(request.output, result.bytes);
+  context.out << "wrote " << pathToUtf8(request.output) << " (" << plural(std::int64_t(result.bytes.size()), "byte")
+              << ", " << plural(std::int64_t(result.items.size()), "item") << ", saver kind " << result.saverKind
+              << ")\n";
   if (result.installerMovie) {
     context.out << "note: installer.swf became item 1; carry it as the installer's slot 3 movie\n";
   }
@@ -92,9 +136,22 @@ ExitCode runDataFile(const CommandContext& context) {
 
 ExitCode runInspect(const CommandContext& context) {
   const std::string name = context.args.positional[0];
-  const Bytes file = readWholeFile(pathFromUtf8(name));
   const bool json = context.args.has("--json");
-  if (treatAsInstaller(context, file)) {
+  const bool plan = context.args.has("--plan");
+  if (json && plan) throw usageError("--json and --plan do not go together; choose one");
+  const Bytes file = readWholeFile(pathFromUtf8(name));
+  const bool installer = treatAsInstaller(context, name, file);
+  if (plan) {
+    if (!installer) {
+      throw invalidInput(quoteText(name) + " is a data file; --plan shows what an installer writes (its items "
+                         "go into the product folder of the installer that carries it)");
+    }
+    const PackageReport report = readPackage(file, {});
+    if (report.readable) printPlan({report.header, report.data ? planItems(*report.data) : std::vector<PlanItem>{}}, context.out);
+    printDiagnostics(report.findings, context.err);
+    return report.readable && !report.findings.hasErrors() ? ExitCode::kOk : ExitCode::kInvalid;
+  }
+  if (installer) {
     const PackageReport report = readPackage(file, {});
     json ? printPackageJson(report, name, context.out) : printPackage(report, name, context.out);
     return report.readable ? ExitCode::kOk : ExitCode::kInvalid;
@@ -109,21 +166,24 @@ ExitCode runVerify(const CommandContext& context) {
   const Bytes file = readWholeFile(pathFromUtf8(name));
   Findings findings;
   std::string summary;
-  if (treatAsInstaller(context, file)) {
+  if (treatAsInstaller(context, name, file)) {
     const PackageReport report = readPackage(file, {});
     findings = report.findings;
-    summary = std::to_string(report.slots.size()) + " slots";
-    if (report.data) summary += ", data file with " + std::to_string(report.data->items.size()) + " items";
+    summary = plural(std::int64_t(report.slots.size()), "slot");
+    if (report.data) summary += ", data file with " + plural(std::int64_t(report.data->items.size()), "item");
   } else {
     const DataFileReport report = readDataFile(file.data(), file.size(), {});
     findings = report.findings;
-    summary = "data file with " + std::to_string(report.items.size()) + " items";
+    summary = "data file with " + plural(std::int64_t(report.items.size()), "item");
   }
-  printFindings(findings, context.err);
+  printDiagnostics(findings, context.err);
   if (findings.hasErrors()) {
-    context.err << name << ": verification failed (" << countErrors(findings) << " errors)\n";
+    context.err << "saverpack: error: " << name << ": verification failed ("
+                << plural(std::int64_t(countOf(findings, Finding::Severity::kError)), "error") << ")\n";
     return ExitCode::kInvalid;
   }
+  const std::size_t warnings = countOf(findings, Finding::Severity::kWarning);
+  if (warnings > 0) summary += "; " + plural(std::int64_t(warnings), "warning");
   context.out << name << ": OK (" << summary << ")\n";
   return ExitCode::kOk;
 }
@@ -131,16 +191,39 @@ ExitCode runVerify(const CommandContext& context) {
 ExitCode runExtract(const CommandContext& context) {
   const std::string name = context.args.positional[0];
   const fs::path folder = pathFromUtf8(context.args.positional[1]);
+  std::error_code error;
+  if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
+    throw usageError(quoteText(pathToUtf8(folder)) + " is a file; extract needs a folder to write into");
+  }
+  if (!context.args.has("--force") && !isMissingOrEmptyFolder(folder)) {
+    throw usageError(quoteText(pathToUtf8(folder)) + " is not empty; extracting could replace files there. "
+                     "Pass --force, or choose a new or empty folder");
+  }
   const Bytes file = readWholeFile(pathFromUtf8(name));
-  const ExtractResult result = treatAsInstaller(context, file)
+  const ExtractResult result = treatAsInstaller(context, name, file)
                                    ? extractPackage(file, folder, context.args.has("--items"))
                                    : extractDataFile(file, folder);
   for (const std::string& written : result.written) context.out << "wrote " << written << "\n";
-  printFindings(result.findings, context.err);
+  printDiagnostics(result.findings, context.err);
   if (result.findings.hasErrors()) {
-    context.err << name << ": " << countErrors(result.findings) << " entries not extracted\n";
+    context.err << "saverpack: error: " << name << ": "
+                << plural(std::int64_t(countOf(result.findings, Finding::Severity::kError)), "entry")
+                << " not extracted\n";
     return ExitCode::kInvalid;
   }
+  return ExitCode::kOk;
+}
+
+ExitCode runInit(const CommandContext& context) {
+  const fs::path folder = pathFromUtf8(context.args.positional[0]);
+  const std::string saverName = context.args.value("--name").value_or(saverNameForFolder(folder));
+  const SampleProject project = writeSampleProject(folder, saverName, context.args.has("--force"));
+  const std::string shown = pathToUtf8(folder);
+  context.out << "wrote a sample project for " << quoteText(project.saverName) << " in " << shown << ":\n";
+  for (const std::string& written : project.written) context.out << "  " << written << "\n";
+  context.out << "\nengine.scr is a placeholder: replace it with your screen saver's .scr. Then build with\n"
+              << "  saverpack build \"" << pathToUtf8(folder / "manifest.json") << "\" -o \"" << project.saverName
+              << " Setup.exe\" --list\n";
   return ExitCode::kOk;
 }
 

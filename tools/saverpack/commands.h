@@ -22,5 +22,6 @@ ExitCode runDataFile(const CommandContext& context);
 ExitCode runInspect(const CommandContext& context);
 ExitCode runVerify(const CommandContext& context);
 ExitCode runExtract(const CommandContext& context);
+ExitCode runInit(const CommandContext& context);
 
 }  // namespace saverpack

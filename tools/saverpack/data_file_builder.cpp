@@ -10,6 +10,8 @@
 #include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "header_rules.h"
+#include "messages.h"
+#include "output_guard.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "tool_error.h"
@@ -50,45 +52,140 @@ bool globAt(std::string_view pattern, std::string_view text) {
   return globAt(pattern.substr(1), text.substr(1));
 }
 
+// Folds case and the endings Windows drops, so paths that name one file there compare equal.
+std::string windowsKey(const std::string& path) {
+  std::string key;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\') continue;
+    key += saverkit::toLowerAscii(saverkit::storedFileName(std::string_view(path).substr(start, i - start)));
+    if (i < path.size()) key += '\\';
+    start = i + 1;
+  }
+  return key;
+}
+
 std::string withBackslashes(std::string_view text) {
   std::string out(text);
   std::replace(out.begin(), out.end(), '/', '\\');
   return out;
 }
 
-ImplodeChoice choiceFor(const DataFileSpec& request, const std::string& path) {
+// The rule that decides a file, or nothing when the default does.
+const ImplodeRule* ruleFor(const DataFileSpec& request, const std::string& path) {
   for (const ImplodeRule& rule : request.rules) {
-    if (matchesGlob(rule.pattern, path)) return rule.choice;
+    if (matchesGlob(rule.pattern, path)) return &rule;
   }
-  return request.defaultChoice;
+  return nullptr;
 }
 
-std::vector<SourceFile> collectFiles(const DataFileSpec& request, Findings& findings) {
-  const std::string where = request.where + ".folder";
-  std::error_code error;
-  if (!fs::is_directory(request.folder, error)) {
-    throw invalidInput(where + ": no such folder " + quoteText(pathToUtf8(request.folder)));
-  }
-  std::vector<SourceFile> files;
-  fs::recursive_directory_iterator it(request.folder, error), end;
-  for (; !error && it != end; it.increment(error)) {
-    const std::string path = withBackslashes(it->path().lexically_relative(request.folder).generic_u8string());
-    if (it->is_directory(error)) {
-      if (it->is_symlink(error)) findings.warning(where, quoteText(path) + " is a linked folder; not followed");
-      continue;
+// A rule that decides no file is most likely a typing mistake in its pattern.
+void checkRulesUsed(const DataFileSpec& request, const std::vector<SourceFile>& files, Findings& findings) {
+  for (const ImplodeRule& rule : request.rules) {
+    std::size_t matched = 0;
+    std::size_t decided = 0;
+    for (const SourceFile& file : files) {
+      if (!matchesGlob(rule.pattern, file.path)) continue;
+      ++matched;
+      decided += ruleFor(request, file.path) == &rule;
     }
-    if (!it->is_regular_file(error)) {
-      findings.warning(where, quoteText(path) + " is not a regular file; skipped");
-      continue;
+    if (matched == 0) {
+      findings.warning(rule.where, quoteText(rule.pattern) + " matches no file in the content folder");
+    } else if (decided == 0) {
+      findings.warning(rule.where, quoteText(rule.pattern) + " matches " + plural(std::int64_t(matched), "file") +
+                                       ", but earlier rules decide all of them");
     }
-    files.push_back({path, it->path(), static_cast<std::uint64_t>(it->file_size(error))});
   }
-  if (error) throw ioError(where + ": cannot list " + quoteText(pathToUtf8(request.folder)) + ": " + error.message());
-  // Directory listing order differs between file systems; sorting keeps builds reproducible.
-  std::sort(files.begin(), files.end(),
-            [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
-  return files;
 }
+
+[[noreturn]] void throwErrors(const Findings& findings) {
+  std::string message;
+  for (const Finding& finding : findings.all()) {
+    if (finding.severity == Finding::Severity::kError) message += (message.empty() ? "" : "\n") + finding.text();
+  }
+  throw invalidInput(message);
+}
+
+class FolderWalk {
+ public:
+  FolderWalk(const DataFileSpec& request, Findings& warnings)
+      : request_(request), where_(request.where + ".folder"), warnings_(warnings), guard_(request.output) {}
+
+  std::vector<SourceFile> run() {
+    std::error_code error;
+    if (!fs::is_directory(request_.folder, error)) {
+      throw invalidInput(where_ + ": no such folder " + quoteText(pathToUtf8(request_.folder)));
+    }
+    guard_.checkFolder(request_.folder, "the content folder (" + where_ + ")");
+    ancestors_.push_back(fs::canonical(request_.folder, error));
+    walk(request_.folder, "");
+    if (problems_.hasErrors()) throwErrors(problems_);
+    // Directory listing order differs between file systems; sorting keeps builds reproducible.
+    std::sort(files_.begin(), files_.end(),
+              [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
+    return std::move(files_);
+  }
+
+ private:
+  void walk(const fs::path& folder, const std::string& prefix) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+      const std::string name = it->path().filename().u8string();
+      const std::string path = prefix.empty() ? name : prefix + "\\" + name;
+      if (name.find('\\') != std::string::npos) {
+        problems_.error(where_, quoteText(path) + " has \"\\\" in its name, which Windows does not allow");
+        continue;
+      }
+      std::error_code statusError;
+      const bool link = it->is_symlink(statusError);
+      const fs::file_status status = it->status(statusError);
+      if (link && !request_.followLinks) {
+        problems_.error(where_, quoteText(path) + " is a link" +
+                                    (fs::is_directory(status) ? " to a folder" : "") +
+                                    "; links are not packed unless you pass --follow-links (or put the "
+                                    "real file there)");
+        continue;
+      }
+      if (link && !fs::exists(status)) {
+        problems_.error(where_, quoteText(path) + " is a link to nothing (its target is missing)");
+        continue;
+      }
+      if (fs::is_directory(status)) {
+        enter(it->path(), path);
+      } else if (fs::is_regular_file(status)) {
+        guard_.check(it->path(), "the content file " + quoteText(path) + " (" + where_ + ")");
+        files_.push_back({path, it->path(), static_cast<std::uint64_t>(fs::file_size(it->path(), statusError))});
+      } else {
+        warnings_.warning(where_, quoteText(path) + " is not a regular file; skipped");
+      }
+    }
+    if (error) {
+      throw ioError(where_ + ": cannot list " + quoteText(pathToUtf8(folder)) + ": " + error.message());
+    }
+  }
+
+  void enter(const fs::path& folder, const std::string& path) {
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    if (std::find(ancestors_.begin(), ancestors_.end(), real) != ancestors_.end()) {
+      problems_.error(where_, quoteText(path) + " leads back to a folder that holds it; following it would "
+                                                "never end");
+      return;
+    }
+    ancestors_.push_back(real);
+    walk(folder, path);
+    ancestors_.pop_back();
+  }
+
+  const DataFileSpec& request_;
+  std::string where_;
+  Findings& warnings_;
+  Findings problems_;
+  InputGuard guard_;
+  std::vector<fs::path> ancestors_;
+  std::vector<SourceFile> files_;
+};
 
 void checkItemPaths(const DataFileSpec& request, const std::vector<std::string>& paths,
                     Findings& findings) {
@@ -96,13 +193,17 @@ void checkItemPaths(const DataFileSpec& request, const std::vector<std::string>&
   for (const std::string& path : paths) {
     const std::string where = request.where + ".folder";
     if (path.size() > saverkit::kMaxItemPathLength) {
-      findings.error(where, quoteText(path) + " is longer than 255 characters");
+      findings.error(where, quoteText(path) + " is longer than 255 characters, the longest item path "
+                                              "the data file holds");
     } else if (!isPrintableAscii(path)) {
-      findings.error(where, quoteText(path) + " must be printable ASCII");
+      findings.error(where, quoteText(path) + " must be printable ASCII: the installer reads paths in the "
+                                              "system's single-byte code page");
     } else if (!saverkit::isSafeRelativePath(path)) {
-      findings.error(where, quoteText(path) + " is not a valid Windows path");
-    } else if (const auto [it, inserted] = seen.emplace(saverkit::toLowerAscii(path), path); !inserted) {
+      findings.error(where, unsafePathReason(path));
+    } else if (const auto [it, inserted] = seen.emplace(windowsKey(path), path); !inserted) {
       findings.error(where, quoteText(path) + " and " + quoteText(it->second) + " are the same file on Windows");
+    } else if (const std::string note = droppedEndingNote(path); !note.empty()) {
+      findings.warning(where, note);
     }
   }
   if (paths.size() > std::size_t(saverkit::kMaxDataFileItems)) {
@@ -117,6 +218,7 @@ saverkit::SaverRecord loadRecord(const DataFileSpec& request) {
   if (!fs::is_regular_file(*request.recordFile, error)) {
     throw invalidInput(request.where + ".recordFile: no such file " + quoteText(pathToUtf8(*request.recordFile)));
   }
+  InputGuard(request.output).check(*request.recordFile, "the record file (" + request.where + ".recordFile)");
   const Bytes bytes = readWholeFile(*request.recordFile);
   if (bytes.size() != saverkit::kSaverRecordSize) {
     throw invalidInput(request.where + ".recordFile: " + quoteText(pathToUtf8(*request.recordFile)) + " has " +
@@ -154,9 +256,15 @@ BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes&
     findings.warning(request.where + ".folder", quoteText(source.path) +
                                                  " is empty; the installer writes nothing for it");
   }
-  const ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : choiceFor(request, source.path);
+  const ImplodeRule* rule = ruleFor(request, source.path);
+  const ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : rule ? rule->choice : request.defaultChoice;
   if (choice != ImplodeChoice::kNever) {
     Bytes imploded = implodeBytes(contents, &progress);
+    if (choice == ImplodeChoice::kAlways && imploded.size() > contents.size()) {
+      findings.warning(rule ? rule->where : request.where + ".implode",
+                       quoteText(source.path) + " grows when imploded (" + std::to_string(contents.size()) +
+                           " to " + std::to_string(imploded.size()) + " bytes); \"auto\" would store it as is");
+    }
     if (choice == ImplodeChoice::kAlways || imploded.size() < contents.size()) {
       item.imploded = true;
       item.storedSize = static_cast<std::int32_t>(imploded.size());
@@ -197,11 +305,8 @@ std::vector<BuiltItem> planMovieItems(const DataFileSpec& request, BuiltDataFile
   for (const BuiltItem& item : movieItems) paths.push_back(item.path);
   for (const SourceFile& file : files) paths.push_back(file.path);
   checkItemPaths(request, paths, problems);
-  if (problems.hasErrors()) {
-    std::string message;
-    for (const Finding& finding : problems.all()) message += (message.empty() ? "" : "\n") + finding.text();
-    throw invalidInput(message);
-  }
+  if (problems.hasErrors()) throwErrors(problems);
+  result.findings.append(problems);
   return movieItems;
 }
 
@@ -225,10 +330,14 @@ std::optional<ImplodeChoice> parseImplodeChoice(std::string_view text) {
 
 BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress) {
   BuiltDataFile result;
-  std::vector<SourceFile> files = collectFiles(request, result.findings);
+  std::vector<SourceFile> files = FolderWalk(request, result.findings).run();
+  if (files.empty()) {
+    result.findings.warning(request.where + ".folder", "the folder holds no files; the data file will have no items");
+  }
   saverkit::SaverRecord record = loadRecord(request);
   result.saverKind = request.saverKind ? *request.saverKind : record.saverKind();
   std::vector<BuiltItem> movieItems = planMovieItems(request, result, files);
+  if (!files.empty()) checkRulesUsed(request, files, result.findings);
 
   const auto count = static_cast<std::int32_t>(movieItems.size() + files.size());
   record.setItemCount(count);

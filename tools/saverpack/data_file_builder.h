@@ -23,6 +23,7 @@ enum class ImplodeChoice { kAuto, kAlways, kNever };
 struct ImplodeRule {
   std::string pattern;
   ImplodeChoice choice = ImplodeChoice::kAuto;
+  std::string where;  // how messages name the rule: "data.implode.*.jpg" or "--rule *.jpg=never"
 };
 
 struct DataFileSpec {
@@ -33,6 +34,11 @@ struct DataFileSpec {
   std::optional<std::filesystem::path> recordFile;  // exactly 1240 bytes
   // Further product-folder paths that receive copies of the installer's movie (kind 3 items).
   std::vector<std::string> movieCopies;
+  // Links inside the folder are refused unless the author asks for them to be followed: a link
+  // can pull in files from anywhere, and a link to a parent folder never ends.
+  bool followLinks = false;
+  // The file being written, which must not be one of the inputs; empty when unknown.
+  std::filesystem::path output;
   std::string where = "data";  // how messages name this request
 };
 

@@ -1,6 +1,7 @@
 // File access and the progress bar; see the header.
 #include "file_io.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "messages.h"
 #include "tool_error.h"
 
 namespace saverpack {
@@ -26,8 +28,12 @@ Bytes readWholeFile(const fs::path& path) {
   if (fs::is_directory(path, error)) {
     throw ioError("\"" + pathToUtf8(path) + "\" is a folder, not a file");
   }
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw ioError("cannot open \"" + pathToUtf8(path) + "\"");
+  if (!in) {
+    const int reason = errno;
+    throw ioError("cannot open \"" + pathToUtf8(path) + "\"" + (reason != 0 ? ": " + systemErrorText(reason) : ""));
+  }
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
@@ -39,26 +45,51 @@ Bytes readWholeFile(const fs::path& path) {
   return bytes;
 }
 
+namespace {
+
+std::FILE* openForWriting(const fs::path& path) {
+#ifdef _WIN32
+  return _wfopen(path.c_str(), L"wb");
+#else
+  return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+}  // namespace
+
 void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
+  const std::string shown = "cannot write \"" + pathToUtf8(path) + "\": ";
+  std::error_code error;
+  if (fs::is_directory(path, error)) throw ioError(shown + "it is a folder; give a file name");
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, error)) {
+    throw ioError(shown + "\"" + pathToUtf8(folder) + "\" " +
+                  (fs::exists(folder, error) ? "is a file, not a folder" : "is not an existing folder"));
+  }
+  // The bytes go to a temporary file beside the target first, so a failed write never leaves a
+  // half-written file under the real name. Messages name the real file: that is the one the
+  // user asked for.
   fs::path temporary = path;
   temporary += ".saverpack-partial";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw ioError("cannot create \"" + pathToUtf8(temporary) + "\"");
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw ioError("cannot write \"" + pathToUtf8(temporary) + "\"");
-    }
+  errno = 0;
+  std::FILE* out = openForWriting(temporary);
+  if (out == nullptr) {
+    throw ioError(shown + "cannot create a file in \"" + pathToUtf8(folder) + "\": " + systemErrorText(errno));
   }
-  std::error_code error;
+  errno = 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+  const int writeError = errno;
+  const bool closed = std::fclose(out) == 0;
+  if (!written || !closed) {
+    const int reason = writeError != 0 ? writeError : errno;
+    fs::remove(temporary, error);
+    throw ioError(shown + (reason != 0 ? systemErrorText(reason) : std::string("the write failed")));
+  }
   fs::rename(temporary, path, error);
   if (error) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    throw ioError("cannot write \"" + pathToUtf8(path) + "\": " + error.message());
+    throw ioError(shown + error.message());
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/file_names.h"
 #include "common/text_helpers.h"
+#include "messages.h"
 
 namespace saverpack {
 namespace {
@@ -43,7 +44,10 @@ void checkSaverName(const PackageHeader& header, Findings& findings) {
   } else if (!isPrintableAscii(name)) {
     findings.error("saverName", quoteText(name) + " must be printable ASCII");
   } else if (!saverkit::isSafeBareName(name)) {
-    findings.error("saverName", quoteText(name) + " is not a valid bare Windows file name");
+    findings.error("saverName", unsafeNameReason(name) + "; the product folder is named after the saver");
+  } else if (const std::string note = droppedEndingNote(name); !note.empty()) {
+    findings.warning("saverName", note + ", so the product folder is " +
+                                      quoteText(saverkit::storedFileName(name)));
   }
 }
 
@@ -95,9 +99,18 @@ void checkImplodeLibrary(const PackageEntry& entry, Findings& findings) {
 
 void checkEntry(const PackageHeader& header, std::size_t slot, RuleMode mode, Findings& findings) {
   const PackageEntry& entry = header.entries[slot];
-  if (!isPrintableAscii(entry.name) || !saverkit::isSafeBareName(entry.name)) {
-    findings.error(slotField(slot, "name"), quoteText(entry.name) + " is not a safe bare file name");
+  if (!isPrintableAscii(entry.name)) {
+    findings.error(slotField(slot, "name"), quoteText(entry.name) +
+                                                " must be printable ASCII: the installer reads names in the "
+                                                "system's single-byte code page");
     return;
+  }
+  if (!saverkit::isSafeBareName(entry.name)) {
+    findings.error(slotField(slot, "name"), unsafeNameReason(entry.name) + "; a slot name must be one bare file name");
+    return;
+  }
+  if (const std::string note = droppedEndingNote(entry.name); !note.empty()) {
+    findings.warning(slotField(slot, "name"), note);
   }
   const TargetFolder folder = saverkit::targetFolder(entry);
   if (folder == TargetFolder::kInvalid) {
@@ -132,7 +145,7 @@ void checkDistinctTargets(const PackageHeader& header, Findings& findings) {
     const TargetFolder folder = saverkit::targetFolder(entry);
     if (entry.isEmpty() || folder == TargetFolder::kNone || folder == TargetFolder::kInvalid) continue;
     const std::string key = std::string(saverkit::targetFolderName(folder)) + "\\" +
-                            saverkit::toLowerAscii(saverkit::targetFileName(entry));
+                            saverkit::toLowerAscii(saverkit::storedFileName(saverkit::targetFileName(entry)));
     const auto [it, inserted] = seen.emplace(key, slot);
     if (!inserted) {
       findings.error(slotField(slot, "name"),
@@ -179,11 +192,24 @@ Findings checkHeaderRules(const PackageHeader& header, RuleMode mode) {
     findings.warning("slots.0", "slot 0 is never read by the installer");
   }
   checkImplodeLibrary(header.entries[saverkit::kSlotImplodeLibrary], findings);
+  // Names made from a bad saver name are bad for the same reason; saying so once is enough.
+  bool badSaverName = false;
+  for (const Finding& finding : findings.all()) {
+    badSaverName = badSaverName || (finding.where == "saverName" && finding.severity == Finding::Severity::kError);
+  }
   for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    const std::string& name = header.entries[slot].name;
+    if (badSaverName && (name == header.saverName + ".scr" || name == header.saverName + ".dat")) continue;
     if (!header.entries[slot].isEmpty()) checkEntry(header, slot, mode, findings);
   }
+  // The installer fails on an empty engine or data file slot: it needs both to install anything.
   if (header.entries[saverkit::kSlotEngine].isEmpty()) {
-    findings.warning("slots.6", "empty; the package carries no screen saver engine");
+    findings.error("slots.6", "empty; the installer needs the screen saver engine (the .scr file)");
+  }
+  if (header.entries[saverkit::kSlotDataFile].isEmpty()) {
+    findings.error("slots.8", std::string("empty; the installer reads the saver record from the data file and "
+                                          "stops without it") +
+                                  (mode == RuleMode::kBuild ? " (give \"data\": {\"folder\": ...} or slots.8.file)" : ""));
   }
   checkDistinctTargets(header, findings);
   return findings;

@@ -96,6 +96,13 @@ void printFindings(const Findings& findings, std::ostream& out) {
   }
 }
 
+void printDiagnostics(const Findings& findings, std::ostream& err) {
+  for (const Finding& finding : findings.all()) {
+    err << (finding.severity == Finding::Severity::kError ? "saverpack: error: " : "saverpack: warning: ")
+        << finding.text() << "\n";
+  }
+}
+
 void printPackage(const PackageReport& report, const std::string& fileName, std::ostream& out) {
   out << "Installer:    " << fileName << " (" << report.fileSize << " bytes)\n";
   if (report.readable) {

@@ -15,7 +15,10 @@ void printDataFile(const DataFileReport& report, const std::string& fileName, st
 void printPackageJson(const PackageReport& report, const std::string& fileName, std::ostream& out);
 void printDataFileJson(const DataFileReport& report, const std::string& fileName, std::ostream& out);
 
-// One line per finding: "error: where: message" or "warning: ...".
+// One line per finding: "error: where: message" or "warning: ...", for reports on stdout.
 void printFindings(const Findings& findings, std::ostream& out);
+
+// The same as diagnostics on stderr: "saverpack: error: where: message".
+void printDiagnostics(const Findings& findings, std::ostream& err);
 
 }  // namespace saverpack

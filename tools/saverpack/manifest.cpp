@@ -3,6 +3,8 @@
 #include "manifest.h"
 
 #include <nlohmann/json.hpp>
+#include <set>
+#include <vector>
 
 #include "header_rules.h"
 #include "tool_error.h"
@@ -205,7 +207,7 @@ void ManifestReader::readImplodeRules(const Json& value, const std::string& wher
   } else if (value.is_object()) {
     for (const auto& rule : value.items()) {
       if (const auto choice = choiceOf(rule.value(), where + "." + rule.key())) {
-        data.rules.push_back({rule.key(), *choice});
+        data.rules.push_back({rule.key(), *choice, where + "." + rule.key()});
       }
     }
   } else {
@@ -260,20 +262,76 @@ BuildSpec ManifestReader::read(const Json& root) {
   return request;
 }
 
+// The JSON library keeps only the last of two equal keys, so a manifest that sets a field twice
+// would silently lose the first value; the parse callback sees every key and can tell.
+class DuplicateKeyFinder {
+ public:
+  explicit DuplicateKeyFinder(Findings& findings) : findings_(findings) {}
+
+  bool operator()(int, nlohmann::json::parse_event_t event, Json& parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    switch (event) {
+      case Event::object_start:
+      case Event::array_start:
+        frames_.push_back({event == Event::object_start, childPath(), {}, {}, 0});
+        break;
+      case Event::object_end:
+      case Event::array_end:
+        frames_.pop_back();
+        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+        break;
+      case Event::key: {
+        Frame& frame = frames_.back();
+        frame.lastKey = parsed.get<std::string>();
+        if (!frame.keys.insert(frame.lastKey).second) {
+          findings_.error(field(frame.path, frame.lastKey.c_str()),
+                          "given twice; JSON keeps only the last, so remove one");
+        }
+        break;
+      }
+      case Event::value:
+        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+        break;
+    }
+    return true;
+  }
+
+ private:
+  struct Frame {
+    bool object;
+    std::string path;
+    std::set<std::string> keys;
+    std::string lastKey;
+    std::size_t index;
+  };
+
+  std::string childPath() const {
+    if (frames_.empty()) return {};
+    const Frame& parent = frames_.back();
+    return field(parent.path, (parent.object ? parent.lastKey : std::to_string(parent.index)).c_str());
+  }
+
+  Findings& findings_;
+  std::vector<Frame> frames_;
+};
+
 }  // namespace
 
 BuildSpec parseManifest(const std::string& text, const fs::path& baseFolder) {
   Json root;
+  Findings duplicates;
   try {
-    root = Json::parse(text);
+    root = Json::parse(text, DuplicateKeyFinder(duplicates));
   } catch (const nlohmann::json::parse_error& error) {
     throw invalidInput(std::string("manifest: not valid JSON: ") + error.what());
   }
   ManifestReader reader(baseFolder);
   BuildSpec request = reader.read(root);
-  if (reader.findings().hasErrors()) {
+  Findings all = duplicates;
+  all.append(reader.findings());
+  if (all.hasErrors()) {
     std::string message;
-    for (const Finding& finding : reader.findings().all()) {
+    for (const Finding& finding : all.all()) {
       message += (message.empty() ? "" : "\n") + finding.text();
     }
     throw invalidInput(message);

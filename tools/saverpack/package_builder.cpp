@@ -5,6 +5,8 @@
 
 #include "codec_bridge.h"
 #include "common/text_helpers.h"
+#include "content_checks.h"
+#include "output_guard.h"
 #include "package/data_file_format.h"
 #include "header_rules.h"
 #include "tool_error.h"
@@ -26,12 +28,13 @@ constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
   throw invalidInput(message);
 }
 
-Bytes loadStub(const std::filesystem::path& stub) {
+Bytes loadStub(const BuildSpec& request) {
+  const std::filesystem::path& stub = request.stub;
   std::error_code error;
   if (!std::filesystem::is_regular_file(stub, error)) {
-    throw invalidInput("stub: no such file " + quoteText(pathToUtf8(stub)) +
-                       " (pass --stub or put saverstub.exe next to saverpack)");
+    throw invalidInput("stub: no such file " + quoteText(pathToUtf8(stub)));
   }
+  InputGuard(request.output).check(stub, "the stub");
   Bytes bytes = readWholeFile(stub);
   if (static_cast<std::int64_t>(bytes.size()) != saverkit::kInstallerSizeInBytes) {
     throw invalidInput("stub: " + quoteText(pathToUtf8(stub)) + " has " + std::to_string(bytes.size()) +
@@ -41,8 +44,9 @@ Bytes loadStub(const std::filesystem::path& stub) {
 }
 
 // Reads every slot's file up front so missing files are all reported together.
-std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(const BuildSpec& request) {
-  Findings findings;
+// Problems go into `findings`; the caller throws once it has everything.
+std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(const BuildSpec& request,
+                                                                           Findings& findings) {
   std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> contents;
   for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
     if (!request.slots[slot]) continue;
@@ -52,18 +56,26 @@ std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(cons
       continue;
     }
     std::error_code error;
+    const std::string& written = request.slots[slot]->fileAsWritten;
+    const std::string shown = written.empty() ? pathToUtf8(file) : written;
     if (!std::filesystem::is_regular_file(file, error)) {
-      const std::string& shown = request.slots[slot]->fileAsWritten;
-      findings.error(slotField(slot, "file"), "no such file " + quoteText(shown.empty() ? pathToUtf8(file) : shown));
+      findings.error(slotField(slot, "file"), "no such file " + quoteText(shown));
       continue;
     }
-    if (std::filesystem::file_size(file, error) > std::uintmax_t(kMaxOffset)) {
-      findings.error(slotField(slot, "file"), quoteText(pathToUtf8(file)) + " is larger than 2 GiB");
+    InputGuard(request.output).check(file, "slot " + std::to_string(slot) + "'s file (" + slotField(slot, "file") + ")");
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (size > std::uintmax_t(kMaxOffset)) {
+      findings.error(slotField(slot, "file"), quoteText(shown) + " is larger than 2 GiB");
+      continue;
+    }
+    if (size == 0) {
+      // The installer refuses a slot of no bytes and stops the install there.
+      findings.error(slotField(slot, "file"), quoteText(shown) + " is empty; the installer cannot write an empty slot");
       continue;
     }
     contents[slot] = readWholeFile(file);
+    checkSlotContents(slot, shown, *contents[slot], request.header.presentationMode, findings);
   }
-  if (findings.hasErrors()) throwFindings(findings);
   return contents;
 }
 
@@ -120,9 +132,14 @@ void resolveInstallerMovie(BuildSpec& request) {
 
 // Appends the slot's bytes (imploded if asked) and records where they went.
 void appendSlot(Bytes& installer, std::size_t slot, const Bytes& contents, PackageEntry& entry,
-                ProgressMeter& progress) {
+                ProgressMeter& progress, Findings& findings) {
   const Bytes stored = entry.imploded ? implodeBytes(contents, &progress) : Bytes();
   if (!entry.imploded) progress.advance(contents.size());
+  if (entry.imploded && stored.size() > contents.size()) {
+    findings.warning(slotField(slot, "implode"), "imploding makes the file larger (" + std::to_string(contents.size()) +
+                                                     " to " + std::to_string(stored.size()) +
+                                                     " bytes); store it instead (\"implode\": false)");
+  }
   const Bytes& bytes = entry.imploded ? stored : contents;
   const auto start = static_cast<std::int64_t>(installer.size());
   if (start + static_cast<std::int64_t>(bytes.size()) - 1 > kMaxOffset) {
@@ -149,7 +166,9 @@ BuildSpec resolveDefaults(const BuildSpec& original) {
   }
   auto& library = request.slots[saverkit::kSlotImplodeLibrary];
   if (!library) library = SlotSpec{};
-  if (library->file.empty()) library->file = request.stub.parent_path() / "impborl.dll";
+  if (library->file.empty()) {
+    library->file = request.defaultLibrary.empty() ? request.stub.parent_path() / "impborl.dll" : request.defaultLibrary;
+  }
   if (library->name.empty()) library->name = std::string(saverkit::kImplodeLibraryName);
   for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
     auto& entry = request.slots[slot];
@@ -180,16 +199,29 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
   const BuildSpec request = resolveDefaults(original);
   BuildResult result;
   result.header = prospectiveHeader(request);
-  Findings rules = checkHeaderRules(result.header, RuleMode::kBuild);
-  if (rules.hasErrors()) throwFindings(rules);
-  result.findings.append(rules);
-
-  Bytes installer = loadStub(request.stub);
-  auto contents = loadSlotFiles(request);
+  // The header's rules and the slot files are judged together, so one run reports both.
+  result.findings = checkHeaderRules(result.header, RuleMode::kBuild);
+  auto contents = loadSlotFiles(request, result.findings);
+  if (result.findings.hasErrors()) throwFindings(result.findings);
+  Bytes installer = loadStub(request);
   if (request.data) {
-    BuiltDataFile data = buildDataFile(*request.data, showProgress);
-    result.findings.append(data.findings);
-    contents[saverkit::kSlotDataFile] = std::move(data.bytes);
+    DataFileSpec data = *request.data;
+    data.output = request.output;
+    data.followLinks = request.followLinks;
+    BuiltDataFile built = buildDataFile(data, showProgress);
+    result.findings.append(built.findings);
+    result.items = planItems(built.items);
+    contents[saverkit::kSlotDataFile] = std::move(built.bytes);
+  } else if (const auto& given = contents[saverkit::kSlotDataFile]) {
+    // A data file given ready-made is read as the installer will read it.
+    const DataFileReport report = readDataFile(given->data(), given->size(), {});
+    if (report.findings.hasErrors()) {
+      const std::string shown = request.slots[saverkit::kSlotDataFile]->fileAsWritten;
+      throw invalidInput(slotField(saverkit::kSlotDataFile, "file") + ": " + quoteText(shown) +
+                         " is not a valid screen saver data file (" + report.findings.all().front().text() +
+                         "); run saverpack verify on it");
+    }
+    result.items = planItems(report);
   }
   std::uint64_t total = 0;
   for (const auto& slot : contents) total += slot ? slot->size() : 0;
@@ -198,7 +230,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
   installer.resize(installer.size() + saverkit::kPackageHeaderSize, 0);
   for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
     if (!request.slots[slot] || !contents[slot]) continue;
-    appendSlot(installer, slot, *contents[slot], result.header.entries[slot], progress);
+    appendSlot(installer, slot, *contents[slot], result.header.entries[slot], progress, result.findings);
   }
   progress.finish();
   const auto header = saverkit::encodePackageHeader(result.header);

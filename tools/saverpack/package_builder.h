@@ -12,6 +12,7 @@
 #include "data_file_builder.h"
 #include "file_io.h"
 #include "findings.h"
+#include "install_plan.h"
 #include "package/package_format.h"
 
 namespace saverpack {
@@ -34,12 +35,16 @@ struct BuildSpec {
   std::array<std::optional<SlotSpec>, saverkit::kPackageSlotCount> slots;
   std::optional<DataFileSpec> data;  // slot 8 built from a folder
   std::filesystem::path stub;
+  std::filesystem::path defaultLibrary;  // slot 1 when the manifest names no file; else beside the stub
+  std::filesystem::path output;          // refused as an input; empty when unknown
+  bool followLinks = false;              // for the data folder
 };
 
 struct BuildResult {
   Bytes installer;
   saverkit::PackageHeader header;
-  Findings findings;  // warnings; errors are thrown
+  std::vector<PlanItem> items;  // the data file's items, for the install plan
+  Findings findings;            // warnings; errors are thrown
 };
 
 // Throws ToolError(kInvalid) listing every problem, or kIo when a file cannot be read.

@@ -32,9 +32,9 @@ const std::vector<BadManifest>& badManifests() {
       {"missing file", [](Json& m, SaverpackTest&) { m["slots"]["6"]["file"] = "x.scr"; },
        "slots.6.file: no such file \"x.scr\""},
       {"reserved saver name", [](Json& m, SaverpackTest&) { m["saverName"] = "CON"; },
-       "saverName: \"CON\" is not a valid bare Windows file name"},
+       "saverName: \"CON\" is a reserved device name on Windows"},
       {"saver name with a separator", [](Json& m, SaverpackTest&) { m["saverName"] = "a\\b"; },
-       "saverName: \"a\\b\" is not a valid bare Windows file name"},
+       "saverName: \"a\\b\" contains \"\\\"; Windows allows none of"},
       {"saver name with a colon", [](Json& m, SaverpackTest&) { m["saverName"] = "a:b"; }, "saverName:"},
       {"saver name too long", [](Json& m, SaverpackTest&) { m["saverName"] = std::string(65, 'n'); },
        "saverName: \"nnnn"},
@@ -44,7 +44,7 @@ const std::vector<BadManifest>& badManifests() {
       {"missing saver name", [](Json& m, SaverpackTest&) { m.erase("saverName"); }, "saverName: missing"},
       {"slot name with a backslash",
        [](Json& m, SaverpackTest&) { setSlot(m, "7", {{"file", "intro.swf"}, {"name", "a\\b.swf"}}); },
-       "slots.7.name: \"a\\b.swf\" is not a safe bare file name"},
+       "slots.7.name: \"a\\b.swf\" contains \"\\\""},
       {"slot name with a slash",
        [](Json& m, SaverpackTest&) { setSlot(m, "7", {{"file", "intro.swf"}, {"name", "a/b"}}); },
        "slots.7.name: \"a/b\""},
@@ -145,7 +145,7 @@ const std::vector<BadManifest>& badManifests() {
        "slots.3.name: \"intro.swf\" must be \"installer.swf\" for a saver of kind 3"},
       {"content name Windows refuses",
        [](Json&, SaverpackTest& t) { t.write("content/what?.txt", std::string("x")); },
-       "data.folder: \"what?.txt\" is not a valid Windows path"},
+       "data.folder: \"what?.txt\" contains \"?\""},
       {"content names differing in case only",
        [](Json&, SaverpackTest& t) { t.write("content/Ocean.TXT", std::string("x")); },
        "are the same file on Windows"},
@@ -157,6 +157,33 @@ const std::vector<BadManifest>& badManifests() {
       {"bad stub",
        [](Json&, SaverpackTest& t) { t.write("saverstub.exe", Bytes(1000)); },
        "stub: \""},
+      // The installer stops on these, so the builder refuses them.
+      {"no engine", [](Json& m, SaverpackTest&) { m["slots"].erase("6"); },
+       "slots.6: empty; the installer needs the screen saver engine"},
+      {"no data file", [](Json& m, SaverpackTest&) { m.erase("data"); }, "slots.8: empty; the installer reads"},
+      {"ready-made data file that is none",
+       [](Json& m, SaverpackTest& t) {
+         t.write("saver.dat", noise(2000, 7));
+         m.erase("data");
+         setSlot(m, "8", {{"file", "saver.dat"}});
+       },
+       "slots.8.file: \"saver.dat\" is not a valid screen saver data file"},
+      {"empty slot file", [](Json&, SaverpackTest& t) { t.write("readme.htm", Bytes()); },
+       "slots.5.file: \"readme.htm\" is empty"},
+      {"binary licence", [](Json&, SaverpackTest& t) { t.write("LICENSE.txt", Bytes{'a', 0, 'b'}); },
+       "slots.4.file: \"LICENSE.txt\" is not text (byte 0x00 at offset 1)"},
+      {"licence with an escape character", [](Json&, SaverpackTest& t) { t.write("LICENSE.txt", std::string("ok\x1b[1m")); },
+       "byte 0x1B at offset 2"},
+      {"UTF-16 read-me", [](Json&, SaverpackTest& t) { t.write("readme.htm", Bytes{0xFF, 0xFE, '<', 0, 'p', 0}); },
+       "slots.5.file: \"readme.htm\" is not text (byte 0x00 at offset 3); it looks like UTF-16"},
+      {"picture that is no picture", [](Json& m, SaverpackTest&) { m["presentationMode"] = "bitmap"; },
+       "slots.3.file: \"intro.swf\" is neither a BMP nor a JPEG picture"},
+      {"link to a file in the content folder",
+       [](Json&, SaverpackTest& t) { fs::create_symlink(t.path("LICENSE.txt"), t.path("content/link.txt")); },
+       "data.folder: \"link.txt\" is a link; links are not packed unless you pass --follow-links"},
+      {"link to a folder in the content folder",
+       [](Json&, SaverpackTest& t) { fs::create_directory_symlink(t.path("content/media"), t.path("content/more")); },
+       "data.folder: \"more\" is a link to a folder"},
   };
   return cases;
 }
@@ -187,6 +214,18 @@ TEST_F(BuildValidationTest, ReportsEveryProblemAtOnce) {
   for (const char* field : {"options.flashVersionIndex", "slots.4.implode"}) {
     EXPECT_NE(result.err.find(field), std::string::npos) << field << "\n" << result.err;
   }
+}
+
+TEST_F(BuildValidationTest, RefusesKeysGivenTwiceNamingEachPlace) {
+  // The JSON library would keep the last value silently; each repeat is an error of its own.
+  write("twice.json", std::string(R"({"saverName": "A", "saverName": "B", "presentationMode": "quiet",
+      "slots": {"6": {"file": "engine.scr", "implode": true, "implode": false}}, "data": {"folder": "content"}})"));
+  const CliResult result = run({"build", path("twice.json").u8string(), "-o", path("I.exe").u8string()});
+  EXPECT_EQ(result.code, 1);
+  for (const char* field : {"saverName: given twice", "slots.6.implode: given twice"}) {
+    EXPECT_NE(result.err.find(field), std::string::npos) << field << "\n" << result.err;
+  }
+  EXPECT_FALSE(fs::exists(path("I.exe")));
 }
 
 TEST_F(BuildValidationTest, RefusesMalformedJson) {

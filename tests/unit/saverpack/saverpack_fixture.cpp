@@ -85,11 +85,13 @@ fs::path SaverpackTest::writeManifest(const Json& manifest, const std::string& n
   return write(name, manifest.dump(2));
 }
 
-CliResult SaverpackTest::run(const std::vector<std::string>& args) const {
+CliResult SaverpackTest::run(const std::vector<std::string>& args) const { return runFrom(dir_, args); }
+
+CliResult SaverpackTest::runFrom(const fs::path& programFolder, const std::vector<std::string>& args) const {
   std::ostringstream out;
   std::ostringstream err;
   CliResult result;
-  result.code = runSaverpack(args, dir_, out, err);
+  result.code = runSaverpack(args, programFolder, out, err);
   result.out = out.str();
   result.err = err.str();
   return result;

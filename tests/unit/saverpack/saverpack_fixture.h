@@ -37,6 +37,8 @@ class SaverpackTest : public ::testing::Test {
   std::filesystem::path writeManifest(const Json& manifest, const std::string& name = "manifest.json") const;
 
   CliResult run(const std::vector<std::string>& args) const;
+  // The same as if saverpack itself lived in `programFolder`.
+  CliResult runFrom(const std::filesystem::path& programFolder, const std::vector<std::string>& args) const;
   // Builds the standard package (or the given manifest) and returns the installer's bytes.
   Bytes build(const Json& manifest);
 

@@ -1,0 +1,325 @@
+// What protects an author: outputs that would destroy inputs are refused, warnings point at
+// likely mistakes and --strict makes them fail a build, links are followed only on request,
+// the stub is found where an installed saverpack keeps it, and every message says why.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "content_checks.h"
+#include "package/package_format.h"
+#include "saverpack_fixture.h"
+
+namespace saverpack::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AuthoringTest : public SaverpackTest {
+ protected:
+  void SetUp() override {
+    SaverpackTest::SetUp();
+    writeFixtureFiles();
+  }
+
+  std::map<std::string, Bytes> snapshot() const {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+      if (entry.is_regular_file()) files[entry.path().u8string()] = readWholeFile(entry.path());
+    }
+    return files;
+  }
+
+  std::string file(const char* relative) const { return path(relative).u8string(); }
+};
+
+// A BMP file header and info header; the pixels are never read by the checks.
+Bytes bmpHeader(std::int32_t width, std::int32_t height) {
+  Bytes bytes(54, 0);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  bytes[14] = 40;
+  for (int i = 0; i < 4; ++i) {
+    bytes[18 + i] = std::uint8_t(std::uint32_t(width) >> (8 * i));
+    bytes[22 + i] = std::uint8_t(std::uint32_t(height) >> (8 * i));
+  }
+  return bytes;
+}
+
+// A JPEG's markers up to its frame header: an APP0 segment, a Huffman table and `frame`.
+Bytes jpegHeader(std::uint8_t frame, int width, int height) {
+  Bytes bytes = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
+                 0xFF, 0xC4, 0, 4, 0, 0};
+  const Bytes sof = {0xFF, frame, 0, 11, 8, std::uint8_t(height >> 8), std::uint8_t(height),
+                     std::uint8_t(width >> 8), std::uint8_t(width), 1, 1, 0x11, 0};
+  bytes.insert(bytes.end(), sof.begin(), sof.end());
+  return bytes;
+}
+
+TEST_F(AuthoringTest, RefusesOutputsThatWouldDestroyAnInputAndChangesNothing) {
+  fs::create_hard_link(path("engine.scr"), path("engine-link.scr"));
+  write("record.bin", Bytes(1240));
+  write("full/old.txt", std::string("keep me"));
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"the manifest", {"build", manifest, "-o", manifest}, "is the manifest; writing there would destroy"},
+      {"a slot file", {"build", manifest, "-o", file("engine.scr")}, "is slot 6's file (slots.6.file)"},
+      {"a slot file by another name", {"build", manifest, "-o", file("engine-link.scr")}, "is slot 6's file"},
+      {"the stub", {"build", manifest, "-o", file("saverstub.exe")}, "is the stub"},
+      {"the implode library", {"build", manifest, "-o", file("impborl.dll")}, "is slot 1's file"},
+      {"a content file", {"build", manifest, "-o", file("content/ocean.txt")}, "is inside the content folder"},
+      {"a new file in the content folder", {"build", manifest, "-o", file("content/media/Setup.exe")},
+       "the next build would pack it"},
+      {"datafile into its folder", {"datafile", file("content"), "-o", file("content/x.dat")},
+       "is inside the content folder (datafile.folder)"},
+      {"datafile onto its record", {"datafile", file("content"), "--record", file("record.bin"), "-o", file("record.bin")},
+       "is the record file (datafile.recordFile)"},
+      {"extract into a full folder", {"extract", file("saverstub.exe"), file("full")}, "is not empty; extracting could"},
+      {"init into a full folder", {"init", file("full")}, "is not empty; init would replace"},
+  };
+  const auto before = snapshot();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CliResult result = run(c.args);
+    EXPECT_EQ(result.code, 2);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.rfind("saverpack: error: ", 0), 0u) << result.err;
+  }
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(AuthoringTest, ForceWritesIntoAFolderThatIsNotEmpty) {
+  build(standardManifest(false));
+  write("full/old.txt", std::string("keep me"));
+  const CliResult result = run({"extract", file("Installer.exe"), file("full"), "--force"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(readWholeFile(path("full/old.txt")), bytesOf("keep me"));
+  EXPECT_TRUE(fs::exists(path("full/Ocean Waves.scr")));
+}
+
+TEST_F(AuthoringTest, WriteFailuresNameTheRealFileAndTheReason) {
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  fs::create_directories(path("a folder"));
+  struct Case {
+    const char* what;
+    std::string output;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing folder", file("nowhere/Setup.exe"), "is not an existing folder"},
+      {"a folder", file("a folder"), "it is a folder"},
+      {"a file as the folder", file("engine.scr/Setup.exe"), "is a file, not a folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CliResult result = run({"build", manifest, "-o", c.output});
+    EXPECT_EQ(result.code, 3);
+    EXPECT_NE(result.err.find("cannot write \"" + c.output + "\": "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("saverpack-partial"), std::string::npos) << result.err;
+  }
+}
+
+TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
+  fs::remove(path("content/media/deep/empty.dat"));  // the fixture's only warning
+  ASSERT_EQ(run({"build", writeManifest(standardManifest(false)).u8string(), "-o", file("Setup.exe"), "--strict"}).code,
+            0);
+
+  struct Case {
+    const char* what;
+    std::function<void(Json&, SaverpackTest&)> change;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"rule matching nothing", [](Json& m, SaverpackTest&) { m["data"]["implode"] = {{"*.jpeg", "never"}, {"*", "auto"}}; },
+       "data.implode.*.jpeg: \"*.jpeg\" matches no file in the content folder"},
+      {"rule behind a wider one", [](Json& m, SaverpackTest&) { m["data"]["implode"] = {{"*", "auto"}, {"*.txt", "never"}}; },
+       "data.implode.*.txt: \"*.txt\" matches 1 file, but earlier rules decide all of them"},
+      {"empty content folder",
+       [](Json& m, SaverpackTest& t) {
+         fs::create_directories(t.path("nothing"));
+         m["data"]["folder"] = "nothing";
+       },
+       "data.folder: the folder holds no files; the data file will have no items"},
+      {"imploded slot that grows",
+       [](Json& m, SaverpackTest&) { m["slots"]["7"] = {{"file", "intro.swf"}, {"name", "x.swf"}, {"implode", true}}; },
+       "slots.7.implode: imploding makes the file larger (700 to "},
+      {"imploded item that grows", [](Json& m, SaverpackTest&) { m["data"]["implode"] = {{"*.bin", "always"}, {"*", "auto"}}; },
+       "data.implode.*.bin: \"media\\wave.bin\" grows when imploded (333 to "},
+      {"BMP of another size",
+       [](Json& m, SaverpackTest& t) {
+         t.write("pic.bmp", bmpHeader(640, 480));
+         m["presentationMode"] = "bitmap";
+         m["slots"]["3"]["file"] = "pic.bmp";
+       },
+       "slots.3.file: \"pic.bmp\" is a BMP of 640 x 480 pixels; the presentation area is 482 x 272"},
+      {"JPEG of another size",
+       [](Json& m, SaverpackTest& t) {
+         t.write("pic.jpg", jpegHeader(0xC0, 100, 50));
+         m["presentationMode"] = "jpeg";
+         m["slots"]["3"]["file"] = "pic.jpg";
+       },
+       "slots.3.file: \"pic.jpg\" is a JPEG of 100 x 50 pixels"},
+      {"saver name Windows shortens", [](Json& m, SaverpackTest&) { m["saverName"] = "Ocean Waves."; },
+       "saverName: \"Ocean Waves.\" ends in a full stop, which Windows drops: it is stored as \"Ocean Waves\""},
+      {"licence with a UTF-8 mark", [](Json&, SaverpackTest& t) { t.write("LICENSE.txt", std::string("\xEF\xBB\xBFText")); },
+       "slots.4.file: \"LICENSE.txt\" starts with a UTF-8 byte order mark"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    fs::remove(path("content/media/deep/empty.dat"));
+    const std::string output = file("Setup.exe");
+    Json manifest = standardManifest(false);
+    c.change(manifest, *this);
+    const std::string written = writeManifest(manifest).u8string();
+    const CliResult strict = run({"build", written, "-o", output, "--strict"});
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_NE(strict.err.find(std::string("saverpack: error: ") + c.message), std::string::npos) << strict.err;
+    EXPECT_NE(strict.err.find("--strict: 1 warning counted as an error"), std::string::npos) << strict.err;
+    EXPECT_FALSE(fs::exists(output));
+    const CliResult relaxed = run({"build", written, "-o", output});
+    EXPECT_EQ(relaxed.code, 0) << relaxed.err;
+    EXPECT_NE(relaxed.err.find(std::string("saverpack: warning: ") + c.message), std::string::npos) << relaxed.err;
+  }
+}
+
+TEST_F(AuthoringTest, FollowsLinksOnlyWhenAskedAndNeverInCircles) {
+  fs::create_symlink(path("LICENSE.txt"), path("content/linked.txt"));
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  EXPECT_EQ(run({"build", manifest, "-o", file("Setup.exe")}).code, 1);
+  const CliResult followed = run({"build", manifest, "-o", file("Setup.exe"), "--follow-links"});
+  ASSERT_EQ(followed.code, 0) << followed.err;
+  ASSERT_EQ(run({"extract", file("Setup.exe"), file("out"), "--items"}).code, 0);
+  EXPECT_EQ(readWholeFile(path("out/items/linked.txt")), readWholeFile(path("LICENSE.txt")));
+
+  fs::create_directory_symlink(path("content"), path("content/media/again"));
+  const CliResult loop = run({"build", manifest, "-o", file("Loop.exe"), "--follow-links"});
+  EXPECT_EQ(loop.code, 1);
+  EXPECT_NE(loop.err.find("\"media\\again\" leads back to a folder that holds it"), std::string::npos) << loop.err;
+}
+
+TEST_F(AuthoringTest, FindsTheStubBesideItselfOrInItsInstallLayout) {
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  const fs::path bin = path("prefix/bin");
+  fs::create_directories(bin);
+  const CliResult missing = runFrom(bin, {"build", manifest, "-o", file("Setup.exe")});
+  EXPECT_EQ(missing.code, 1);
+  for (const fs::path& looked : {bin / "saverstub.exe", path("prefix/share/saverkit/saverstub.exe")}) {
+    EXPECT_NE(missing.err.find("\"" + looked.u8string() + "\""), std::string::npos) << missing.err;
+  }
+  EXPECT_NE(missing.err.find("--stub"), std::string::npos);
+
+  for (const char* folder : {"prefix/share/saverkit", "prefix/bin"}) {
+    SCOPED_TRACE(folder);
+    fs::remove_all(path("prefix/share"));
+    fs::create_directories(path(folder));
+    fs::copy_file(path("saverstub.exe"), path(folder) / "saverstub.exe", fs::copy_options::overwrite_existing);
+    const CliResult noLibrary = runFrom(bin, {"build", manifest, "-o", file("Setup.exe")});
+    EXPECT_EQ(noLibrary.code, 1);
+    EXPECT_NE(noLibrary.err.find("slots.1.file: impborl.dll not found"), std::string::npos) << noLibrary.err;
+    fs::copy_file(path("impborl.dll"), path(folder) / "impborl.dll", fs::copy_options::overwrite_existing);
+    const CliResult found = runFrom(bin, {"build", manifest, "-o", file("Setup.exe")});
+    EXPECT_EQ(found.code, 0) << found.err;
+    fs::remove(path(folder) / "saverstub.exe");
+    fs::remove(path(folder) / "impborl.dll");
+  }
+}
+
+TEST(PictureSize, ReadsBmpHeadersAndJpegFrames) {
+  const struct {
+    const char* what;
+    Bytes bytes;
+    int width;  // 0: no size
+    int height;
+  } cases[] = {
+      {"BMP", bmpHeader(482, 272), 482, 272},
+      {"top-down BMP", bmpHeader(482, -272), 482, 272},
+      {"OS/2 BMP", [] {
+         Bytes b(26, 0);
+         b[0] = 'B', b[1] = 'M', b[14] = 12, b[18] = 0xE2, b[19] = 1, b[20] = 0x10, b[21] = 1;
+         return b;
+       }(), 482, 272},
+      {"baseline JPEG", jpegHeader(0xC0, 482, 272), 482, 272},
+      {"progressive JPEG", jpegHeader(0xC2, 1024, 768), 1024, 768},
+      {"JPEG with no frame", Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 1, 2, 3}, 0, 0},
+      {"JPEG cut short", [] {
+         Bytes b = jpegHeader(0xC0, 482, 272);
+         b.resize(30);
+         return b;
+       }(), 0, 0},
+      {"PNG", Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto size = pictureSize(c.bytes);
+    ASSERT_EQ(size.has_value(), c.width != 0);
+    if (size) {
+      EXPECT_EQ(size->width, c.width);
+      EXPECT_EQ(size->height, c.height);
+    }
+  }
+}
+
+TEST_F(AuthoringTest, HelpAndVersionListEveryCommandAndOption) {
+  const CliResult overview = run({"--help"});
+  ASSERT_EQ(overview.code, 0);
+  for (const char* command : {"init", "build", "datafile", "inspect", "verify", "extract"}) {
+    SCOPED_TRACE(command);
+    const std::string help = run({command, "--help"}).out;
+    EXPECT_NE(overview.out.find(std::string("  ") + command + " "), std::string::npos);
+    EXPECT_NE(help.find("-h, --help"), std::string::npos) << help;
+    // Every option a command's help describes is also in the overview.
+    for (std::size_t at = help.find("  --"); at != std::string::npos; at = help.find("  --", at + 1)) {
+      const std::string option = help.substr(at + 2, help.find_first_of(" =,\n", at + 2) - at - 2);
+      EXPECT_NE(overview.out.find(option), std::string::npos) << option;
+    }
+  }
+  const CliResult version = run({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.rfind("saverpack ", 0), 0u);
+  EXPECT_NE(version.out.find("init, build, datafile, inspect, verify, extract"), std::string::npos);
+}
+
+TEST_F(AuthoringTest, SaysWhenAFileIsNeitherAnInstallerNorADataFile) {
+  write("random.bin", noise(5000, 11));
+  for (const char* command : {"inspect", "verify"}) {
+    SCOPED_TRACE(command);
+    const CliResult result = run({command, file("random.bin")});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("is neither an installer (which starts with \"MZ\") nor a screen saver data file"),
+              std::string::npos)
+        << result.err;
+    for (const char c : result.err) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << int(c);
+  }
+}
+
+TEST_F(AuthoringTest, CountsAreSpelledWithTheRightPlural) {
+  const Bytes installer = build(standardManifest(false));
+  const struct {
+    int errors;
+    const char* summary;
+  } cases[] = {{1, "verification failed (1 error)"}, {2, "verification failed (2 errors)"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.summary);
+    auto header = *saverkit::decodePackageHeader(installer.data() + 690176, 3152);
+    header.flashVersionIndex = 5;
+    if (c.errors == 2) header.presentationMode = 6;
+    Bytes damaged = installer;
+    const auto bytes = saverkit::encodePackageHeader(header);
+    std::copy(bytes.begin(), bytes.end(), damaged.begin() + 690176);
+    write("damaged.exe", damaged);
+    const CliResult result = run({"verify", file("damaged.exe")});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find(c.summary), std::string::npos) << result.err;
+  }
+}
+
+}  // namespace
+}  // namespace saverpack::test

@@ -1,0 +1,206 @@
+// The sample project; see the header.
+#include "sample_project.h"
+
+#include <cctype>
+
+#include "common/file_names.h"
+#include "content_checks.h"
+#include "header_rules.h"
+#include "messages.h"
+#include "output_guard.h"
+#include "package/package_format.h"
+#include "tool_error.h"
+
+namespace saverpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Colour {
+  int r, g, b;
+};
+
+Colour blend(Colour from, Colour to, int step, int steps) {
+  return {from.r + (to.r - from.r) * step / steps, from.g + (to.g - from.g) * step / steps,
+          from.b + (to.b - from.b) * step / steps};
+}
+
+bool insideEllipse(int x, int y, int cx, int cy, int rx, int ry) {
+  const long dx = x - cx;
+  const long dy = y - cy;
+  return dx * dx * ry * ry + dy * dy * rx * rx <= long(rx) * rx * ry * ry;
+}
+
+// Integer arithmetic only, so every build of saverpack draws exactly the same bytes.
+Colour pixelAt(int x, int y) {
+  constexpr int kHorizon = 112;
+  if (insideEllipse(x, y, 372, 58, 30, 30)) return {255, 214, 92};  // the sun
+  if (y < kHorizon) return blend({168, 214, 250}, {112, 178, 236}, y, kHorizon);
+  // A fish: an oval body, a triangular tail and an eye.
+  if (insideEllipse(x, y, 180, 190, 44, 20)) return insideEllipse(x, y, 206, 186, 4, 4) ? Colour{20, 20, 40} : Colour{255, 138, 48};
+  if (x >= 110 && x <= 140 && y - 190 <= 140 - x && 190 - y <= 140 - x) return {240, 110, 36};
+  Colour sea = blend({36, 128, 196}, {6, 32, 84}, y - kHorizon, kPresentationHeight - kHorizon);
+  // Light bands just below the surface.
+  if (y < kHorizon + 40 && ((x + 2 * y) / 18) % 5 == 0) sea = blend(sea, {255, 255, 255}, 1, 5);
+  return sea;
+}
+
+void put16(Bytes& b, std::size_t at, std::uint32_t v) {
+  b[at] = std::uint8_t(v);
+  b[at + 1] = std::uint8_t(v >> 8);
+}
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  put16(b, at, v & 0xFFFF);
+  put16(b, at + 2, v >> 16);
+}
+
+const char* const kLicence =
+    "@NAME@ - Licence\r\n"
+    "\r\n"
+    "This is a sample licence. Replace this file with the licence of your screen saver.\r\n"
+    "The installer shows it in its window before it installs anything.\r\n"
+    "\r\n"
+    "Save the licence as plain text in the ANSI code page (such as Windows-1252), or as RTF.\r\n";
+
+const char* const kReadMe =
+    "Thank you for installing @NAME@.\r\n"
+    "\r\n"
+    "This read-me is opened after the install. Replace it with your own.\r\n"
+    "\r\n"
+    "About this sample project\r\n"
+    "\r\n"
+    "  engine.scr is a placeholder, not a working screen saver: replace it with\r\n"
+    "  your real .scr file before you give the installer to anyone.\r\n"
+    "\r\n"
+    "  picture.bmp is shown in the installer window; the area is 482 x 272 pixels.\r\n"
+    "  The files below content\\ are installed into the product folder,\r\n"
+    "  C:\\ProgramData\\Vantrel\\@NAME@\\ on current Windows.\r\n";
+
+const char* const kEngineLine =
+    "PLACEHOLDER: this file stands in for the screen saver engine (a .scr program). "
+    "Replace engine.scr with the real one before you ship the installer.\r\n";
+
+const char* const kManifest =
+    "{\n"
+    "  \"saverName\": \"@NAME@\",\n"
+    "  \"presentationMode\": \"bitmap\",\n"
+    "  \"options\": {\"askOpenControlPanel\": true},\n"
+    "  \"slots\": {\n"
+    "    \"3\": {\"file\": \"picture.bmp\"},\n"
+    "    \"4\": {\"file\": \"License.txt\"},\n"
+    "    \"5\": {\"file\": \"ReadMe.txt\"},\n"
+    "    \"6\": {\"file\": \"engine.scr\", \"implode\": true}\n"
+    "  },\n"
+    "  \"data\": {\n"
+    "    \"folder\": \"content\",\n"
+    "    \"implode\": {\"*.ini\": \"never\", \"*\": \"auto\"}\n"
+    "  }\n"
+    "}\n";
+
+std::string withName(const char* text, const std::string& name) {
+  std::string out = text;
+  for (std::size_t at = out.find("@NAME@"); at != std::string::npos; at = out.find("@NAME@", at + name.size())) {
+    out.replace(at, 6, name);
+  }
+  return out;
+}
+
+std::string repeated(const std::string& line, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += line;
+  return out;
+}
+
+std::string sceneText(const char* scene, int fish) {
+  std::string out = std::string("[scene]\r\nname=") + scene + "\r\n";
+  for (int i = 1; i <= fish; ++i) {
+    out += "fish" + std::to_string(i) + "=speed " + std::to_string(2 + i % 5) + ", depth " +
+           std::to_string(40 + 17 * i % 200) + ", colour orange\r\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string saverNameForFolder(const fs::path& folder) {
+  std::string base = folder.lexically_normal().filename().u8string();
+  if (base.empty() || base == "." || base == "..") base = fs::absolute(folder).lexically_normal().parent_path().filename().u8string();
+  std::string name;
+  bool wordStart = true;
+  for (const char c : base) {
+    const char letter = c == '-' || c == '_' ? ' ' : c;
+    name += wordStart && std::islower(static_cast<unsigned char>(letter)) ? char(std::toupper(letter)) : letter;
+    wordStart = letter == ' ';
+  }
+  if (name.size() > saverkit::kSaverNameFieldSize || !isPrintableAscii(name) || !saverkit::isSafeBareName(name) ||
+      saverkit::storedFileName(name) != name) {
+    return "My Screen Saver";
+  }
+  return name;
+}
+
+Bytes samplePicture() {
+  constexpr std::uint32_t kStride = (kPresentationWidth * 3 + 3) & ~3u;
+  constexpr std::uint32_t kPixels = kStride * kPresentationHeight;
+  Bytes bmp(54 + kPixels, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(bmp, 2, std::uint32_t(bmp.size()));
+  put32(bmp, 10, 54);
+  put32(bmp, 14, 40);
+  put32(bmp, 18, kPresentationWidth);
+  put32(bmp, 22, kPresentationHeight);
+  put16(bmp, 26, 1);
+  put16(bmp, 28, 24);
+  put32(bmp, 34, kPixels);
+  put32(bmp, 38, 2835);  // 72 dots per inch
+  put32(bmp, 42, 2835);
+  for (int y = 0; y < kPresentationHeight; ++y) {
+    // Rows are stored bottom row first.
+    std::size_t at = 54 + std::size_t(kPresentationHeight - 1 - y) * kStride;
+    for (int x = 0; x < kPresentationWidth; ++x) {
+      const Colour c = pixelAt(x, y);
+      bmp[at++] = std::uint8_t(c.b);
+      bmp[at++] = std::uint8_t(c.g);
+      bmp[at++] = std::uint8_t(c.r);
+    }
+  }
+  return bmp;
+}
+
+SampleProject writeSampleProject(const fs::path& folder, const std::string& saverName, bool force) {
+  if (saverName.size() > saverkit::kSaverNameFieldSize) {
+    throw usageError("--name: " + quoteText(saverName) + " is longer than 64 characters");
+  }
+  if (!isPrintableAscii(saverName)) throw usageError("--name: " + quoteText(saverName) + " must be printable ASCII");
+  if (const std::string reason = unsafeNameReason(saverName); !reason.empty()) throw usageError("--name: " + reason);
+  std::error_code error;
+  if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
+    throw usageError(quoteText(pathToUtf8(folder)) + " is a file, not a folder");
+  }
+  if (!force && !isMissingOrEmptyFolder(folder)) {
+    throw usageError(quoteText(pathToUtf8(folder)) + " is not empty; init would replace sample files there. "
+                     "Pass --force, or choose a new folder");
+  }
+  SampleProject project{saverName, {}};
+  const auto write = [&](const std::string& relative, const Bytes& bytes) {
+    const fs::path file = folder / fs::u8path(relative);
+    fs::create_directories(file.parent_path(), error);
+    if (error) throw ioError("cannot create folder " + quoteText(pathToUtf8(file.parent_path())) + ": " + error.message());
+    writeFileReplacing(file, bytes);
+    project.written.push_back(relative);
+  };
+  const auto text = [](const std::string& value) { return Bytes(value.begin(), value.end()); };
+  write("manifest.json", text(withName(kManifest, saverName)));
+  write("picture.bmp", samplePicture());
+  write("License.txt", text(withName(kLicence, saverName)));
+  write("ReadMe.txt", text(withName(kReadMe, saverName)));
+  write("engine.scr", text(repeated(kEngineLine, 24)));
+  write("content/settings.ini", text("[display]\r\nspeed=3\r\nbubbles=yes\r\n"));
+  write("content/scenes/reef.scene", text(sceneText("reef", 40)));
+  write("content/scenes/deep/angler.scene", text(sceneText("deep water", 12)));
+  write("content/sounds/credits.txt", text("Sounds: none yet. Put the saver's sound files in this folder.\r\n"));
+  return project;
+}
+
+}  // namespace saverpack
