@@ -46,8 +46,10 @@ const char* const kOverview =
     "  inspect FILE [--json | --plan] [--as installer|datafile]\n"
     "      show an installer's header and slots, or a data file; --plan shows what an\n"
     "      installer writes where on the user's machine\n"
-    "  verify FILE [--as installer|datafile]\n"
-    "      check an installer or data file without installing it\n"
+    "  verify FILE [--as installer|datafile] [--require-signature] [--ca FILE]\n"
+    "      check an installer or data file without installing it, and its signature\n"
+    "  sign INSTALLER --cert CERT [--key KEY] [--pass-file FILE] [--timestamp URL] [-o OUT]\n"
+    "      sign an installer (Authenticode, through osslsigncode)\n"
     "  extract FILE DIR [--items] [--force] [--as installer|datafile]\n"
     "      unpack the files of an installer or data file into DIR\n"
     "\n"
@@ -134,15 +136,44 @@ const std::vector<Command>& commands() {
        "  --as KIND     how to read FILE: installer or datafile (default: an installer when it\n"
        "                starts with a Windows program header, \"MZ\", otherwise a data file)\n"
        "  -h, --help    this help\n"},
-      {"verify", 1, {{"--as", nullptr, true}}, {}, {}, runVerify,
-       "Usage: saverpack verify FILE [--as installer|datafile]\n"
+      {"verify", 1, {{"--as", nullptr, true}, {"--require-signature", nullptr, false}, {"--ca", nullptr, true}}, {}, {},
+       runVerify,
+       "Usage: saverpack verify FILE [--as installer|datafile] [--require-signature] [--ca FILE]\n"
        "\n"
        "Checks every slot (bounds, names, destinations, the implode library, imploded bytes\n"
        "against their sizes) and every data file item, without installing anything. Prints\n"
        "each problem with the slot or item it concerns and exits 1 if any is an error.\n"
+       "An installer's signature is shown: not signed, signed by whom (the file matches its\n"
+       "signature), or does not verify (changed after signing: always an error). Checking a\n"
+       "signature needs osslsigncode.\n"
        "\n"
-       "  --as KIND     how to read FILE: installer or datafile (default: by its first bytes)\n"
-       "  -h, --help    this help\n"},
+       "  --as KIND             how to read FILE: installer or datafile (default: by its first\n"
+       "                        bytes)\n"
+       "  --require-signature   fail (exit 1) unless the installer is signed and matches its\n"
+       "                        signature; for release scripts\n"
+       "  --ca FILE             also check the signing certificate's chain against these CA\n"
+       "                        certificates (PEM); with --require-signature an untrusted chain\n"
+       "                        fails too\n"
+       "  -h, --help            this help\n"},
+      {"sign", 1,
+       {{"--cert", nullptr, true}, {"--key", nullptr, true}, {"--pass-file", nullptr, true},
+        {"--timestamp", nullptr, true}, {"--output", "-o", true}},
+       {}, {"--cert"}, runSign,
+       "Usage: saverpack sign INSTALLER --cert CERT [--key KEY] [--pass-file FILE]\n"
+       "                      [--timestamp URL] [-o OUT]\n"
+       "\n"
+       "Signs an installer with Authenticode, through Debian's osslsigncode (apt-get install\n"
+       "osslsigncode). The signature goes after the package, so the installer works exactly\n"
+       "as before. The installer is verified first; the signed file is written through a\n"
+       "temporary file and replaces OUT only when signing succeeded.\n"
+       "\n"
+       "  --cert CERT        the signing certificate: PEM, or a PKCS#12 bundle (.p12, .pfx)\n"
+       "                     holding certificate and key\n"
+       "  --key KEY          the private key (PEM); not needed with a PKCS#12 bundle\n"
+       "  --pass-file FILE   a file holding the key's or bundle's password\n"
+       "  --timestamp URL    a time-stamping server, so the signature outlives the certificate\n"
+       "  -o, --output OUT   the signed installer (default: INSTALLER itself)\n"
+       "  -h, --help         this help\n"},
       {"extract", 2, {{"--items", nullptr, false}, {"--force", nullptr, false}, {"--as", nullptr, true}}, {}, {},
        runExtract,
        "Usage: saverpack extract FILE DIR [--items] [--force] [--as installer|datafile]\n"

@@ -14,6 +14,7 @@
 #include "package_builder.h"
 #include "package_reader.h"
 #include "sample_project.h"
+#include "signature.h"
 #include "tool_files.h"
 #include "common/text_helpers.h"
 
@@ -134,6 +135,38 @@ ExitCode runDataFile(const CommandContext& context) {
   return ExitCode::kOk;
 }
 
+// Where the package's last slot ends: a signature must lie beyond it.
+std::uint64_t packageEnd(const PackageReport& report) {
+  std::uint64_t end = std::uint64_t(saverkit::kInstallerSizeInBytes) + saverkit::kPackageHeaderSize;
+  for (const SlotReport& slot : report.slots) {
+    if (slot.entry.endOffset >= 0) end = std::max<std::uint64_t>(end, std::uint64_t(slot.entry.endOffset) + 1);
+  }
+  return end;
+}
+
+ExitCode runSign(const CommandContext& context) {
+  const std::string input = context.args.positional[0];
+  SigningRequest request;
+  request.input = input;
+  request.output = context.args.value("--output").value_or(input);
+  request.certificate = context.args.value("--cert").value_or("");
+  request.key = context.args.value("--key").value_or("");
+  request.passFile = context.args.value("--pass-file").value_or("");
+  request.timestampUrl = context.args.value("--timestamp").value_or("");
+  const Bytes file = readWholeFile(pathFromUtf8(input));
+  if (!looksLikeInstaller(file)) throw invalidInput(quoteText(input) + " is not an installer");
+  const PackageReport report = readPackage(file, {});
+  if (report.findings.hasErrors()) {
+    printDiagnostics(report.findings, context.err);
+    throw invalidInput(quoteText(input) + " fails verification; a broken installer is not signed");
+  }
+  signInstaller(request);
+  const Bytes signedFile = readWholeFile(pathFromUtf8(request.output));
+  context.out << "signed " << request.output << ": "
+              << describe(inspectSignature(request.output, signedFile, packageEnd(report), "")) << "\n";
+  return ExitCode::kOk;
+}
+
 ExitCode runInspect(const CommandContext& context) {
   const std::string name = context.args.positional[0];
   const bool json = context.args.has("--json");
@@ -154,6 +187,7 @@ ExitCode runInspect(const CommandContext& context) {
   if (installer) {
     const PackageReport report = readPackage(file, {});
     json ? printPackageJson(report, name, context.out) : printPackage(report, name, context.out);
+    if (!json) context.out << "Signature: " << describe(inspectSignature(name, file, packageEnd(report), "")) << "\n";
     return report.readable ? ExitCode::kOk : ExitCode::kInvalid;
   }
   const DataFileReport report = readDataFile(file.data(), file.size(), {});
@@ -166,11 +200,26 @@ ExitCode runVerify(const CommandContext& context) {
   const Bytes file = readWholeFile(pathFromUtf8(name));
   Findings findings;
   std::string summary;
+  const bool requireSignature = context.args.has("--require-signature");
   if (treatAsInstaller(context, name, file)) {
     const PackageReport report = readPackage(file, {});
     findings = report.findings;
     summary = plural(std::int64_t(report.slots.size()), "slot");
     if (report.data) summary += ", data file with " + plural(std::int64_t(report.data->items.size()), "item");
+    const SignatureReport signature =
+        inspectSignature(name, file, packageEnd(report), context.args.value("--ca").value_or(""));
+    context.out << name << ": signature: " << describe(signature) << "\n";
+    const bool good = signature.state == SignatureReport::State::kGood &&
+                      (!context.args.has("--ca") || signature.chainTrusted);
+    if (signature.state == SignatureReport::State::kBroken || (requireSignature && !good)) {
+      context.err << "saverpack: error: " << name << ": "
+                  << (signature.state == SignatureReport::State::kUnsigned ? "not signed, and --require-signature was given"
+                                                                          : "the signature " + describe(signature))
+                  << "\n";
+      return ExitCode::kInvalid;
+    }
+  } else if (requireSignature) {
+    throw invalidInput(quoteText(name) + " is a data file; only installers carry a signature");
   } else {
     const DataFileReport report = readDataFile(file.data(), file.size(), {});
     findings = report.findings;

@@ -23,5 +23,6 @@ ExitCode runInspect(const CommandContext& context);
 ExitCode runVerify(const CommandContext& context);
 ExitCode runExtract(const CommandContext& context);
 ExitCode runInit(const CommandContext& context);
+ExitCode runSign(const CommandContext& context);
 
 }  // namespace saverpack
