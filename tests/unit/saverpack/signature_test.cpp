@@ -1,0 +1,56 @@
+// Finding an installer's certificate table, and refusing one that does not lie after the
+// package (a signature never covers part of the package it follows).
+#include <gtest/gtest.h>
+
+#include "signature.h"
+
+namespace saverpack {
+namespace {
+
+// A minimal PE32 header whose security directory says where the certificate table is.
+Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fileSize) {
+  Bytes file(fileSize, 0);
+  file[0] = 'M';
+  file[1] = 'Z';
+  file[0x3C] = 0x40;
+  file[0x40] = 'P';
+  file[0x41] = 'E';
+  const std::size_t optional = 0x40 + 24;
+  file[optional] = 0x0B;
+  file[optional + 1] = 0x01;
+  file[optional + 92] = 16;  // sixteen data directories
+  const std::size_t security = optional + 96 + 4 * 8;
+  for (int i = 0; i < 4; ++i) {
+    file[security + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+    file[security + 4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+  }
+  return file;
+}
+
+TEST(Signature, TheTableComesFromTheProgramHeader) {
+  const auto table = findCertificateTable(programWithTable(4000, 96, 4096));
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->offset, 4000u);
+  EXPECT_EQ(table->size, 96u);
+  EXPECT_FALSE(findCertificateTable(programWithTable(0, 0, 4096)));  // unsigned
+  Bytes notAProgram = programWithTable(4000, 96, 4096);
+  notAProgram[0x40] = 'X';
+  EXPECT_FALSE(findCertificateTable(notAProgram));
+  EXPECT_FALSE(findCertificateTable(Bytes(100, 0)));
+}
+
+TEST(Signature, ATableThatIsNotAfterThePackageIsBroken) {
+  // The package ends at 4000: a table from 3000 on would overlap it, one short of the end
+  // would leave bytes nobody signed.
+  for (const auto& [offset, size] : {std::pair<std::uint32_t, std::uint32_t>{3000, 1096}, {4000, 90}}) {
+    SCOPED_TRACE(offset);
+    const SignatureReport report = inspectSignature("x.exe", programWithTable(offset, size, 4096), 4000, "");
+    EXPECT_EQ(report.state, SignatureReport::State::kBroken);
+    EXPECT_NE(describe(report).find("does not lie after the package"), std::string::npos);
+  }
+  EXPECT_EQ(inspectSignature("x.exe", programWithTable(0, 0, 4096), 4000, "").state,
+            SignatureReport::State::kUnsigned);
+}
+
+}  // namespace
+}  // namespace saverpack
