@@ -21,13 +21,6 @@ void showReadError(InstallerContext& context, Status code) {
                             texts.text(TextId::kProblemReadingDataFile) + texts.systemErrorText(code));
 }
 
-std::string itemPath(const DirectoryRecord& record) {
-  std::string path = record.path;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
 
 Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std::string& target,
                        std::int64_t length, bool& created) {
@@ -113,8 +106,7 @@ Status openDataFile(InstallerContext& context, const std::string& path, bool sho
   if (state.file) error = readExactly(*state.file, context.saverRecord.bytes.data(), kSaverRecordSize);
   state.directory.assign(kMaxDataFileItems + 1, DirectoryRecord{});
   const std::int32_t count = context.saverRecord.itemCount();
-  if (error == 0 && (count < 0 || count > kMaxDataFileItems ||
-                     directoryEnd(count) > static_cast<std::int64_t>(state.file->size()))) {
+  if (error == 0 && !directoryFits(count, static_cast<std::int64_t>(state.file->size()))) {
     error = status::kDataFileDamaged;
   }
   std::array<std::uint8_t, kDirectoryRecordSize> bytes{};
@@ -125,10 +117,7 @@ Status openDataFile(InstallerContext& context, const std::string& path, bool sho
   if (error != 0) {
     state.file.reset();
     isOpen = false;
-    if (showErrors) {
-      showErrorBox(context, context.platform.texts.text(TextId::kProblemOpeningDataFile) + path +
-                                "\r\n\r\n" + decimal(error));
-    }
+    if (showErrors) showDataFileOpenProblem(context, path, error);
     return error;
   }
   state.open = true;
@@ -136,18 +125,21 @@ Status openDataFile(InstallerContext& context, const std::string& path, bool sho
   return status::kSuccess;
 }
 
+void showDataFileOpenProblem(InstallerContext& context, const std::string& path, Status code) {
+  showErrorBox(context, context.platform.texts.text(TextId::kProblemOpeningDataFile) + path + "\r\n\r\n" +
+                            decimal(code));
+}
+
 Status extractDataItem(InstallerContext& context, const std::string& folder, int item) {
   DataFileState& state = context.dataFile;
   if (item < 1 || item > context.saverRecord.itemCount()) return status::kItemBeyondCount;
   if (!state.open || !state.file) return status::kDataFileNotOpen;
   const DirectoryRecord& record = state.directory[static_cast<std::size_t>(item)];
-  const std::string path = itemPath(record);
+  const std::string path = itemRelativePath(record);
   if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
   ReadableFile& data = *state.file;
   const std::int64_t fileSize = static_cast<std::int64_t>(data.size());
-  if (record.itemOffset < 0 || record.itemOffset + std::int64_t{kItemHeaderSize} > fileSize) {
-    return status::kDataFileDamaged;
-  }
+  if (!itemHeaderFits(record.itemOffset, fileSize)) return status::kDataFileDamaged;
   std::array<std::uint8_t, kItemHeaderSize> bytes{};
   Status result = data.seek(static_cast<std::uint64_t>(record.itemOffset));
   if (result == 0) result = readExactly(data, bytes.data(), bytes.size());
@@ -156,11 +148,8 @@ Status extractDataItem(InstallerContext& context, const std::string& folder, int
     return result;
   }
   const ItemHeader header = *decodeItemHeader(bytes.data(), bytes.size());
+  if (const Status fits = itemDataStatus(record.itemOffset, header, fileSize)) return fits;
   if (header.expandedSize == 0) return status::kSuccess;
-  if (header.dataLength() <= 0) return status::kNoMemory;
-  if (record.itemOffset + std::int64_t{kItemHeaderSize} + header.dataLength() > fileSize) {
-    return status::kDataFileDamaged;
-  }
   const std::string target = folder + path;
   forceFolders(context.platform.files, folderOf(target));
   bool created = false;
@@ -190,11 +179,11 @@ Status expandDataFile(InstallerContext& context) {
   if (context.saverRecord.saverKind() == kSaverKindInstallerMovie && count >= 1) {
     directory[1].itemKind = kItemKindMovieCopy;
   }
-  const std::string firstItemPath = count >= 1 ? itemPath(directory[1]) : std::string();
+  const std::string firstItemPath = count >= 1 ? itemRelativePath(directory[1]) : std::string();
   for (int item = 1; item <= count && result == status::kSuccess; ++item) {
     const DirectoryRecord& record = directory[static_cast<std::size_t>(item)];
     if (record.path.empty()) continue;
-    result = record.isMovieCopy() ? copyMovieItem(context, item, firstItemPath, itemPath(record))
+    result = record.isMovieCopy() ? copyMovieItem(context, item, firstItemPath, itemRelativePath(record))
                                   : extractDataItem(context, context.productFolder, item);
   }
   if (result == status::kSuccess) {

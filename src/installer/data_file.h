@@ -31,6 +31,9 @@ Status extractDataItem(InstallerContext& context, const std::string& folder, int
 
 Status closeDataFile(InstallerContext& context);
 
+// The box for a data file that cannot be opened or whose directory does not fit it.
+void showDataFileOpenProblem(InstallerContext& context, const std::string& path, Status code);
+
 // The expansion step: every item into the product folder, the kind-3 movie items copied.
 Status expandDataFile(InstallerContext& context);
 

@@ -6,6 +6,7 @@
 
 #include "common/file_names.h"
 #include "common/text_helpers.h"
+#include "installer/data_file.h"
 #include "installer/window_operations.h"
 #include "package/data_file_format.h"
 #include "installer/slot_extraction.h"
@@ -41,9 +42,8 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
   if (result == 0) result = readExactly(package, record.bytes.data(), kSaverRecordSize);
   if (result != 0) return result;
   const std::int32_t count = record.itemCount();
-  if (count < 0 || count > kMaxDataFileItems || directoryEnd(count) > length) {
-    showErrorBox(context, context.platform.texts.text(TextId::kProblemOpeningDataFile) +
-                              context.dataFilePath + "\r\n\r\n" + decimal(status::kDataFileDamaged));
+  if (!directoryFits(count, length)) {
+    showDataFileOpenProblem(context, context.dataFilePath, status::kDataFileDamaged);
     return status::kDataFileDamaged;
   }
   std::vector<std::uint8_t> directory(static_cast<std::size_t>(count) * kDirectoryRecordSize);
@@ -53,20 +53,17 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
     const DirectoryRecord entryRecord =
         *decodeDirectoryRecord(&directory[static_cast<std::size_t>(item - 1) * kDirectoryRecordSize], kDirectoryRecordSize);
     if (entryRecord.path.empty()) continue;
-    std::string path = entryRecord.path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
+    if (!isSafeRelativePath(itemRelativePath(entryRecord), context.codePage)) return status::kUnsafeItemPath;
     if (entryRecord.isMovieCopy() || (item == 1 && firstIsMovie)) continue;
     const std::int64_t offset = entryRecord.itemOffset;
-    if (offset < 0 || offset + std::int64_t{kItemHeaderSize} > length) return status::kDataFileDamaged;
+    if (!itemHeaderFits(offset, length)) return status::kDataFileDamaged;
     std::array<std::uint8_t, kItemHeaderSize> bytes{};
     result = package.seek(static_cast<std::uint64_t>(start + offset));
     if (result == 0) result = readExactly(package, bytes.data(), bytes.size());
     if (result != 0) return result;
-    const ItemHeader header = *decodeItemHeader(bytes.data(), bytes.size());
-    if (header.expandedSize == 0) continue;
-    if (header.dataLength() <= 0) return status::kNoMemory;
-    if (offset + std::int64_t{kItemHeaderSize} + header.dataLength() > length) return status::kDataFileDamaged;
+    if (const Status fits = itemDataStatus(offset, *decodeItemHeader(bytes.data(), bytes.size()), length)) {
+      return fits;
+    }
   }
   return status::kSuccess;
 }
@@ -75,14 +72,10 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
 
 Status checkPackageBeforeInstall(InstallerContext& context) {
   Status error = 0;
-  auto package = context.platform.files.openForReading(context.workCopyPath, error);
-  if (!package) {
-    showInstallError(context, error, context.workCopyPath);
-    return error;
-  }
+  auto package = openPackageFile(context, context.workCopyPath, error);
+  if (!package) return error;
   const std::int64_t fileSize = static_cast<std::int64_t>(package->size());
-  const int first = context.state.hasReadMe ? static_cast<int>(kSlotReadMe) : static_cast<int>(kSlotEngine);
-  for (int slot = first; slot < static_cast<int>(kPackageSlotCount); ++slot) {
+  for (int slot = firstProductSlot(context); slot < static_cast<int>(kPackageSlotCount); ++slot) {
     const PackageEntry& entry = context.header.entries[static_cast<std::size_t>(slot)];
     if (entry.isEmpty()) {
       if (isOptionalProductSlot(slot)) continue;

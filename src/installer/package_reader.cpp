@@ -34,11 +34,8 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
 
 Status readPackageHeader(InstallerContext& context) {
   Status error = 0;
-  auto file = context.platform.files.openForReading(context.workCopyPath, error);
-  if (!file) {
-    showInstallError(context, error, context.workCopyPath);
-    return error;
-  }
+  auto file = openPackageFile(context, context.workCopyPath, error);
+  if (!file) return error;
   trace::leave("bytes to read: ", static_cast<std::int64_t>(kPackageHeaderSize));
   trace::leave("INSTALLER_SIZE_IN_BYTES2: ", kInstallerSizeInBytes);
   std::array<std::uint8_t, kPackageHeaderSize> bytes{};

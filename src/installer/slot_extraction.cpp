@@ -159,17 +159,22 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
 
 bool isOptionalProductSlot(int slot) { return slot == 7 || slot == 9 || slot == 10; }
 
+std::unique_ptr<ReadableFile> openPackageFile(InstallerContext& context, const std::string& path, Status& error) {
+  auto file = context.platform.files.openForReading(path, error);
+  if (!file) showInstallError(context, error, path);
+  return file;
+}
+
+int firstProductSlot(const InstallerContext& context) {
+  return context.state.hasReadMe ? static_cast<int>(kSlotReadMe) : static_cast<int>(kSlotEngine);
+}
+
 Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath) {
   Status error = 0;
-  auto packageFile = context.platform.files.openForReading(workCopyPath, error);
-  if (!packageFile) {
-    showInstallError(context, error, workCopyPath);
-    return error;
-  }
+  auto packageFile = openPackageFile(context, workCopyPath, error);
+  if (!packageFile) return error;
   Status result = status::kSuccess;
-  const int first = context.state.hasReadMe ? static_cast<int>(kSlotReadMe)
-                                            : static_cast<int>(kSlotEngine);
-  for (int slot = first; slot < static_cast<int>(kPackageSlotCount); ++slot) {
+  for (int slot = firstProductSlot(context); slot < static_cast<int>(kPackageSlotCount); ++slot) {
     if (result != status::kSuccess || context.state.cancelRequested) break;
     // Slots 7, 9 and 10 carry further files a saver may not have; an empty one is absent, not
     // an error. It still takes its progress step so the bar comes out the same.

@@ -40,6 +40,14 @@ void releaseCodec(InstallerContext& context);
 void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,
                        Status result);
 
+// A package file (the working copy), open for reading; a failure is shown with its path and
+// nothing is returned.
+std::unique_ptr<ReadableFile> openPackageFile(InstallerContext& context, const std::string& path, Status& error);
+
+// The first slot an install writes: the read-me (5) when the package carries one, else the
+// engine (6); every slot up to 10 follows.
+int firstProductSlot(const InstallerContext& context);
+
 // Slots 7, 9 and 10: further product files, which a package may leave empty.
 bool isOptionalProductSlot(int slot);
 

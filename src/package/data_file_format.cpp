@@ -2,6 +2,8 @@
 // header are written as zeros so that files we build are reproducible.
 #include "package/data_file_format.h"
 
+#include "common/status.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -59,6 +61,29 @@ std::optional<DirectoryRecord> decodeDirectoryRecord(const std::uint8_t* data, s
   record.path.assign(path, strnlen(path, kItemPathFieldSize));
   record.itemOffset = readInt32Le(data + kDirectoryItemOffsetOffset);
   return record;
+}
+
+bool directoryFits(std::int32_t itemCount, std::int64_t size) {
+  return itemCount >= 0 && itemCount <= kMaxDataFileItems && directoryEnd(itemCount) <= size;
+}
+
+bool itemHeaderFits(std::int64_t itemOffset, std::int64_t size) {
+  return itemOffset >= 0 && itemOffset + std::int64_t{kItemHeaderSize} <= size;
+}
+
+std::int32_t itemDataStatus(std::int64_t itemOffset, const ItemHeader& header, std::int64_t size) {
+  if (header.expandedSize == 0) return status::kSuccess;
+  if (header.dataLength() <= 0) return status::kNoMemory;
+  if (itemOffset + std::int64_t{kItemHeaderSize} + header.dataLength() > size) return status::kDataFileDamaged;
+  return status::kSuccess;
+}
+
+std::string itemRelativePath(const DirectoryRecord& record) {
+  std::string path = record.path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
 }
 
 std::optional<ItemHeader> decodeItemHeader(const std::uint8_t* data, std::size_t size) {

@@ -64,6 +64,16 @@ inline constexpr std::int64_t directoryEnd(std::int64_t count) {
   return directoryRecordOffset(count + 1);
 }
 
+// The rules a data file of `size` bytes must keep, in one place for the reader that expands it
+// and the check that runs before an install: a directory of 0..1010 records inside the file,
+// item headers inside it, and item data (-7 for a length of zero or less, -605 beyond the end;
+// an item of expanded size 0 has no data and passes).
+bool directoryFits(std::int32_t itemCount, std::int64_t size);
+bool itemHeaderFits(std::int64_t itemOffset, std::int64_t size);
+std::int32_t itemDataStatus(std::int64_t itemOffset, const ItemHeader& header, std::int64_t size);
+// The item's path with "\" separators, as the product folder's paths are built.
+std::string itemRelativePath(const DirectoryRecord& record);
+
 // Each decoder returns nothing when given fewer bytes than its record needs.
 std::optional<SaverRecord> decodeSaverRecord(const std::uint8_t* data, std::size_t size);
 std::optional<DirectoryRecord> decodeDirectoryRecord(const std::uint8_t* data, std::size_t size);

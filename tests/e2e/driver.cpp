@@ -28,6 +28,8 @@
 // as "dialog-cancel title=\"<t>\"". After the steps the driver waits for
 // the program to end and prints its exit code; on a timeout it kills the program.
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -107,25 +109,29 @@ struct Search {
   std::string windowClass;
   bool visibleOnly;
   HWND found;
+  std::set<DWORD> processes;
 };
 
-// The program's windows include those of the processes it started (a launcher's installer).
-bool isProgramProcess(DWORD processId) {
-  if (processId == childProcessId) return true;
+// The program's windows include those of the processes it started (a launcher's installer):
+// one look at the process table per search gives the program and all its descendants.
+std::set<DWORD> programProcesses() {
+  std::set<DWORD> found{childProcessId};
+  std::map<DWORD, DWORD> parents;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  bool found = false;
-  for (int depth = 0; depth < 8 && !found && processId != 0; ++depth) {
+  if (snapshot != INVALID_HANDLE_VALUE) {
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    DWORD parent = 0;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-      if (entry.th32ProcessID == processId) parent = entry.th32ParentProcessID;
+      parents[entry.th32ProcessID] = entry.th32ParentProcessID;
     }
-    found = parent != 0 && parent == childProcessId;
-    processId = parent;
+    CloseHandle(snapshot);
   }
-  CloseHandle(snapshot);
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& [process, parent] : parents) {
+      if (found.count(parent) && found.insert(process).second) grew = true;
+    }
+  }
   return found;
 }
 
@@ -133,7 +139,7 @@ BOOL CALLBACK findProgramWindow(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  if (!isProgramProcess(processId)) return TRUE;
+  if (!search->processes.count(processId)) return TRUE;
   if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
   if (className(window) != search->windowClass) return TRUE;
   search->found = window;
@@ -141,7 +147,7 @@ BOOL CALLBACK findProgramWindow(HWND window, LPARAM parameter) {
 }
 
 HWND findWindowOfClass(const std::string& windowClass, bool visibleOnly) {
-  Search search{windowClass, visibleOnly, nullptr};
+  Search search{windowClass, visibleOnly, nullptr, programProcesses()};
   EnumWindows(findProgramWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

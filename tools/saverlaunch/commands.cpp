@@ -92,22 +92,28 @@ Outcome openScreenSaverControlPanel(bool allowed) {
   const std::wstring line = quoteArgument(program) + L" " + page;
   if (!allowed) return outcome(Action::Skipped, toUtf8(line) + " (--no-control-panel)");
 
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   // Not waited for: the panel stays open as long as the user likes, after the launcher is gone.
-  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return failed(toUtf8(line), GetLastError());
-  }
-  CloseHandle(process.hThread);
+  if (!startProgram(program, line, process)) return failed(toUtf8(line), GetLastError());
   CloseHandle(process.hProcess);
   return outcome(Action::Opened, toUtf8(line) + " (process " + std::to_string(process.dwProcessId) + ")");
 }
 
 }  // namespace
+
+bool startProgram(const std::wstring& program, const std::wstring& commandLine, PROCESS_INFORMATION& process) {
+  // CreateProcess may write into the command line, so it gets a copy of its own.
+  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  return true;
+}
 
 Outcome carryOut(const std::string& text, const Choices& choices) {
   if (text == "read installer heard file") {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <windows.h>
+
 namespace saverlaunch {
 
 enum class Action { Noted, Activated, Skipped, Refused, Opened, Failed, Ignored };
@@ -21,5 +23,9 @@ struct Outcome {
 
 // `text` is the command up to its first NUL, in the ANSI code page as the installer sent it.
 Outcome carryOut(const std::string& text, const Choices& choices);
+
+// Starts `program` with the whole `commandLine` (its own name first), not waiting for it; the
+// thread handle is closed, the process handle is the caller's. False with GetLastError set.
+bool startProgram(const std::wstring& program, const std::wstring& commandLine, PROCESS_INFORMATION& process);
 
 }  // namespace saverlaunch

@@ -166,19 +166,13 @@ int runInstaller(const Options& options, Journal& journal) {
   }
   journal.started(toUtf8(installer), shown);
 
-  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-  mutableLine.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(installer.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!startProgram(installer, commandLine, process)) {
     journal.error("cannot start " + toUtf8(installer) + ": " + systemMessage(GetLastError()));
     journal.finished(kInstallerNotStarted);
     DestroyWindow(window);
     return kInstallerNotStarted;
   }
-  CloseHandle(process.hThread);
   journal.line("started " + toUtf8(commandLine) + " (process " + std::to_string(process.dwProcessId) +
                "); waiting for it to end");
 
