@@ -172,7 +172,9 @@ void runSteps(Sequence& run, FlashPanel& moviePanel) {
     context.state.hasReadMe = context.header.hasReadMe;
     if (context.state.hasReadMe) run.status = extractReadMe(context);
   }
-  if (run.good()) checkPlayer(run);
+  // A picture saver that says it needs no player installs where none exists, as on every
+  // Windows since the player was withdrawn.
+  if (run.good() && packageNeedsFlashPlayer(context.header)) checkPlayer(run);
   if (run.good() && !run.quiet()) {
     const std::string title = makeWindowTitle(context.platform.texts, context.saverName);
     context.platform.view.setInstallerCaption(title);

@@ -56,6 +56,29 @@ void encodeEntry(const PackageEntry& entry, std::size_t slot, std::uint8_t* byte
   writeInt32Le(bytes + kEntryExpandedSizeOffset, entry.expandedSize);
 }
 
+bool isNoPlayerMarker(const std::uint8_t* bytes) {
+  if (bytes[kEntryNameOffset] != kNoPlayerMarkerName.size() ||
+      std::memcmp(bytes + kEntryNameOffset + 1, kNoPlayerMarkerName.data(), kNoPlayerMarkerName.size()) != 0 ||
+      readInt32Le(bytes + kEntryReservedOffset) != kNoPlayerMarkerTag) {
+    return false;
+  }
+  // Everything else in the slot is zero: the rest of the name field, offsets, destination,
+  // flags, padding and expanded size.
+  for (std::size_t at = 1 + kNoPlayerMarkerName.size(); at < kPackageEntrySize; ++at) {
+    const bool inTag = at >= kEntryReservedOffset && at < kEntryReservedOffset + 4;
+    if (!inTag && bytes[at] != 0) return false;
+  }
+  return true;
+}
+
+void encodeNoPlayerMarker(const PackageEntry& slot0, std::uint8_t* bytes) {
+  if (!slot0.isEmpty()) throw std::invalid_argument("slot 0 cannot both hold a file and the no-player marker");
+  std::memset(bytes, 0, kPackageEntrySize);
+  bytes[kEntryNameOffset] = static_cast<std::uint8_t>(kNoPlayerMarkerName.size());
+  std::memcpy(bytes + kEntryNameOffset + 1, kNoPlayerMarkerName.data(), kNoPlayerMarkerName.size());
+  writeInt32Le(bytes + kEntryReservedOffset, kNoPlayerMarkerTag);
+}
+
 bool isPlayerInstallerName(std::string_view name) {
   return name == kPlayerInstallerName10 || name == kPlayerInstallerName9;
 }
@@ -89,6 +112,12 @@ bool isFlashPresentation(std::uint8_t mode) {
   return mode == kPresentationFlash || mode == kPresentationFlashAlt;
 }
 
+bool packageNeedsFlashPlayer(const PackageHeader& header) {
+  const std::uint8_t mode = header.presentationMode;
+  const bool pictureOrQuiet = mode == kPresentationBitmap || mode == kPresentationJpeg || mode == kPresentationQuiet;
+  return !(header.needsNoFlashPlayer && pictureOrQuiet);
+}
+
 const char* targetFolderName(TargetFolder folder) {
   switch (folder) {
     case TargetFolder::kNone: return "none";
@@ -115,6 +144,10 @@ std::optional<PackageHeader> decodePackageHeader(const std::uint8_t* data, std::
   for (std::size_t slot = 0; slot < kPackageSlotCount; ++slot) {
     header.entries[slot] = decodeEntry(data + kPackageEntriesOffset + slot * kPackageEntrySize);
   }
+  if (isNoPlayerMarker(data + kPackageEntriesOffset)) {
+    header.needsNoFlashPlayer = true;
+    header.entries[0] = PackageEntry{};
+  }
   return header;
 }
 
@@ -134,6 +167,7 @@ std::array<std::uint8_t, kPackageHeaderSize> encodePackageHeader(const PackageHe
     encodeEntry(header.entries[slot], slot,
                 bytes.data() + kPackageEntriesOffset + slot * kPackageEntrySize);
   }
+  if (header.needsNoFlashPlayer) encodeNoPlayerMarker(header.entries[0], bytes.data() + kPackageEntriesOffset);
   return bytes;
 }
 

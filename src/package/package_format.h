@@ -100,7 +100,23 @@ struct PackageHeader {
   bool askOpenControlPanel = false;
   std::string saverName;  // at most 64 single-byte characters
   std::array<PackageEntry, kPackageSlotCount> entries;
+  // Saverkit's own extension: the package says that its presentation and saver need no Flash
+  // Player. It travels in slot 0, which the installer never extracts (see kNoPlayerMarkerName),
+  // so installers that do not know it read the package exactly as before.
+  bool needsNoFlashPlayer = false;
 };
+
+// The "no player" marker fills slot 0 with exactly these values and nothing else: the name
+// below, zero offsets, destination, flags and expanded size, and kNoPlayerMarkerTag in the
+// reserved field. Every one of them must match, so a slot 0 written for any other purpose, or
+// left with stray bytes, never counts as the marker.
+inline constexpr std::string_view kNoPlayerMarkerName = "Saverkit.NoFlashPlayer";
+inline constexpr std::int32_t kNoPlayerMarkerTag = 0x504E4B53;  // "SKNP" in file order
+
+// Whether the installer must look for the Flash Player at startup: always, unless the package
+// carries the marker and shows a picture or nothing (a movie needs the player whatever the
+// package says).
+bool packageNeedsFlashPlayer(const PackageHeader& header);
 
 // Returns nothing when fewer than kPackageHeaderSize bytes are given. Any byte pattern of the
 // right size decodes; judging the values is the caller's business.

@@ -2,6 +2,8 @@
 // target a slot is written to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -254,6 +256,70 @@ TEST(LittleEndian, ReadsAndWritesSignedValues) {
   }
   const std::uint8_t bytes[4] = {0x04, 0x03, 0x02, 0x81};
   EXPECT_EQ(readInt32Le(bytes), static_cast<std::int32_t>(0x81020304u - 0x100000000LL));
+}
+
+// Saverkit's "no player" marker in slot 0: its exact bytes, a round trip, and look-alikes that
+// a package written without it might hold.
+TEST(NoPlayerMarker, IsWrittenAsItsExactBytesAndReadBack) {
+  PackageHeader header;
+  header.presentationMode = kPresentationJpeg;
+  header.needsNoFlashPlayer = true;
+  const auto bytes = encodePackageHeader(header);
+  std::array<std::uint8_t, kPackageEntrySize> expected{};
+  const char name[] = "Saverkit.NoFlashPlayer";
+  expected[0] = 22;
+  std::memcpy(&expected[1], name, 22);
+  expected[272] = 'S'; expected[273] = 'K'; expected[274] = 'N'; expected[275] = 'P';
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 72, expected.data(), expected.size()));
+  const auto decoded = decodePackageHeader(bytes.data(), bytes.size());
+  ASSERT_TRUE(decoded);
+  EXPECT_TRUE(decoded->needsNoFlashPlayer);
+  EXPECT_TRUE(decoded->entries[0].isEmpty());  // the marker is not a file
+  EXPECT_FALSE(packageNeedsFlashPlayer(*decoded));
+
+  header.needsNoFlashPlayer = false;
+  const auto plain = encodePackageHeader(header);
+  EXPECT_FALSE(decodePackageHeader(plain.data(), plain.size())->needsNoFlashPlayer);
+  EXPECT_TRUE(std::all_of(plain.begin() + 72, plain.begin() + 352, [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST(NoPlayerMarker, LookAlikesDoNotCount) {
+  PackageHeader header;
+  header.needsNoFlashPlayer = true;
+  const auto good = encodePackageHeader(header);
+  struct Change { const char* label; std::size_t at; std::uint8_t value; };
+  const Change changes[] = {
+      {"name one letter off", 72 + 1, 's'},
+      {"name length one short", 72, 21},
+      {"tag missing", 72 + 272, 0},
+      {"a byte after the name", 72 + 30, 1},
+      {"a start offset", 72 + 256, 1},
+      {"a destination", 72 + 264, 1},
+      {"imploded set", 72 + 268, 1},
+      {"an expanded size", 72 + 279, 1},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.label);
+    auto bytes = good;
+    bytes[change.at] = change.value;
+    const auto decoded = decodePackageHeader(bytes.data(), bytes.size());
+    EXPECT_FALSE(decoded->needsNoFlashPlayer);
+    EXPECT_FALSE(decoded->entries[0].isEmpty());  // slot 0 reads as whatever it holds
+  }
+  // The marker with a slot 0 file of its own cannot be written.
+  header.entries[0].name = "other.bin";
+  EXPECT_THROW(encodePackageHeader(header), std::invalid_argument);
+}
+
+TEST(NoPlayerMarker, OnlyPictureAndQuietPresentationsGoWithoutThePlayer) {
+  for (int mode = 0; mode < 256; ++mode) {
+    SCOPED_TRACE(mode);
+    PackageHeader header;
+    header.presentationMode = static_cast<std::uint8_t>(mode);
+    EXPECT_TRUE(packageNeedsFlashPlayer(header));
+    header.needsNoFlashPlayer = true;
+    EXPECT_EQ(packageNeedsFlashPlayer(header), !(mode == 1 || mode == 4 || mode == 8));
+  }
 }
 
 }  // namespace

@@ -137,6 +137,39 @@ TEST(StartupSequence, NoPlayerAndNoneCarriedAsksTheUserToGetOne) {
   EXPECT_EQ(world.fakes.clock.now, 10000u);
 }
 
+// With the marker, a picture or quiet package installs on a machine without the player: no
+// detection, no wait, no box, no carried installer. A movie still asks for the player.
+TEST(StartupSequence, TheNoPlayerMarkerPassesOverThePlayerStepsForPicturesOnly) {
+  struct Row { const char* label; std::uint8_t mode; bool marker; bool asksForPlayer; };
+  const Row rows[] = {
+      {"bitmap with the marker", 1, true, false},
+      {"jpeg with the marker", 8, true, false},
+      {"quiet with the marker", 4, true, false},
+      {"bitmap without it", 1, false, true},
+      {"quiet without it", 4, false, true},
+      {"movie with the marker", 2, true, true},
+      {"alternative movie with the marker", 3, true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    InstallerWorld world;
+    world.removePlayer();
+    world.fakes.player.lastAnswer = {};
+    world.image.header.presentationMode = row.mode;
+    world.image.header.needsNoFlashPlayer = row.marker;
+    if (row.mode != 4) world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+    world.run();
+    const bool asked = !world.fakes.view.dialogs.empty() &&
+        world.fakes.view.dialogs.back().text.rfind("This screen saver requires the latest Adobe Flash Player", 0) == 0;
+    EXPECT_EQ(asked, row.asksForPlayer);
+    EXPECT_EQ(world.fakes.clock.sleeps != 0, row.asksForPlayer);
+    if (!row.asksForPlayer) EXPECT_TRUE(world.fakes.view.dialogs.empty());
+    if (row.mode == 4 && !row.asksForPlayer) {
+      EXPECT_EQ(world.launcherTexts().at(1), withNul(withNul("makeActiveSaver-Ocean.scr")));
+    }
+  }
+}
+
 TEST(StartupSequence, PlayerDecisionTable) {
   struct Row {
     const char* label;
