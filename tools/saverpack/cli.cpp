@@ -8,6 +8,7 @@
 #endif
 
 #include "commands.h"
+#include "preview.h"
 
 #ifndef SAVERPACK_VERSION
 #define SAVERPACK_VERSION "unknown"
@@ -35,8 +36,8 @@ const char* const kOverview =
     "\n"
     "Commands:\n"
     "  init DIR [--name NAME] [--force]\n"
-    "      write a sample project that builds as is: manifest, picture, licence, read-me,\n"
-    "      a stand-in engine and a small content folder\n"
+    "      write a sample picture saver that builds as is: manifest, picture, licence,\n"
+    "      read-me and pictures for the reference slideshow engine\n"
     "  build MANIFEST -o INSTALLER [--stub STUB] [--list | -v] [--strict] [--follow-links]\n"
     "        [--no-progress]\n"
     "      build an installer from a JSON manifest; --list shows what goes where\n"
@@ -52,23 +53,25 @@ const char* const kOverview =
     "      sign an installer (Authenticode, through osslsigncode)\n"
     "  extract FILE DIR [--items] [--force] [--as installer|datafile]\n"
     "      unpack the files of an installer or data file into DIR\n"
+    "  preview MANIFEST|INSTALLER -o WINDOW.png [--stub STUB] [--timeout SECONDS]\n"
+    "      save the installer window as a picture, run under Wine on a private display\n"
     "\n"
     "Every command takes -h or --help for what its options do. saverpack --version prints the\n"
     "version.\n"
     "\n"
     "Exit codes: 0 success; 1 invalid input, failed verification, or a warning under --strict;\n"
     "2 usage error, including an output refused to protect existing files; 3 a file could not\n"
-    "be read or written.\n";
+    "be read or written, or a program the command needs (osslsigncode, Wine) is missing.\n";
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
       {"init", 1, {{"--name", nullptr, true}, {"--force", nullptr, false}}, {}, {}, runInit,
        "Usage: saverpack init DIR [--name NAME] [--force]\n"
        "\n"
-       "Writes a complete sample project into DIR that builds as it is: manifest.json, a\n"
-       "482 x 272 picture (picture.bmp), License.txt, ReadMe.txt, a stand-in engine\n"
-       "(engine.scr, a placeholder to replace with the real .scr) and a content folder with a\n"
-       "few files in subfolders.\n"
+       "Writes a complete picture saver into DIR that builds as it is and works on today's\n"
+       "Windows: manifest.json (the reference slideshow engine, no Flash Player needed), a\n"
+       "482 x 272 picture for the installer window (picture.bmp), License.txt, ReadMe.txt and\n"
+       "a content folder with the pictures the saver shows.\n"
        "\n"
        "  --name NAME   the saver name (default: made from DIR's name, \"ocean-sample\" gives\n"
        "                \"Ocean Sample\")\n"
@@ -187,6 +190,32 @@ const std::vector<Command>& commands() {
        "                replaced)\n"
        "  --as KIND     how to read FILE: installer or datafile (default: by its first bytes)\n"
        "  -h, --help    this help\n"},
+      {"preview", 1, {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--timeout", nullptr, true}}, {},
+       {"--output"}, runPreview,
+       "Usage: saverpack preview MANIFEST|INSTALLER -o WINDOW.png [--stub STUB] [--timeout SECONDS]\n"
+       "\n"
+       "Shows what users will see: runs the installer under Wine on a private X display and\n"
+       "saves its window, exactly the window's size, as a PNG picture. A MANIFEST is built\n"
+       "first, as build would, into a temporary folder. The installer is then closed without\n"
+       "installing anything, and the display, the Wine prefix and every file it used are\n"
+       "removed: your own Wine prefix is never touched. When the package needs a Flash Player,\n"
+       "the stand-in player (standin_player_installer10.exe) is installed silently first.\n"
+       "\n"
+       "Needs Linux with Wine, Xvfb, xwininfo and ImageMagick's import (on Debian: dpkg\n"
+       "--add-architecture i386; apt-get install wine wine32:i386 xvfb x11-utils imagemagick).\n"
+       "The first preview makes a Wine prefix to copy from, kept in $XDG_CACHE_HOME/saverkit\n"
+       "(~/.cache/saverkit); that takes about 20 seconds, later previews about 10.\n"
+       "\n"
+       "  -o, --output WINDOW.png  the picture to write (replaced only when it is taken)\n"
+       "  --stub STUB              the stub to build a MANIFEST with (as for build); the\n"
+       "                           stand-in player is looked for beside it first, then beside\n"
+       "                           saverpack and in ../share/saverkit/ from its folder\n"
+       "  --timeout SECONDS        how long to wait for the window (default 60)\n"
+       "  -h, --help               this help\n"
+       "\n"
+       "Exit codes: 1 when the installer shows no window (the message says what it showed\n"
+       "instead, from its log); 3 when a program it needs is missing or a file cannot be\n"
+       "read or written.\n"},
   };
   return kCommands;
 }

@@ -34,6 +34,7 @@ std::size_t countOf(const Findings& findings, Finding::Severity severity) {
 bool stopForWarnings(const CommandContext& context, const Findings& findings) {
   const bool strict = context.args.has("--strict");
   for (const Finding& finding : findings.all()) {
+    if (finding.severity == Finding::Severity::kNote) context.err << "saverpack: note: " << finding.text() << "\n";
     if (finding.severity != Finding::Severity::kWarning) continue;
     context.err << (strict ? "saverpack: error: " : "saverpack: warning: ") << finding.text() << "\n";
   }
@@ -81,6 +82,9 @@ ExitCode runBuild(const CommandContext& context) {
   const auto& library = request.slots[saverkit::kSlotImplodeLibrary];
   if (!library || library->file.empty()) {
     request.defaultLibrary = findImplodeLibrary(request.stub, context.programFolder);
+  }
+  if (request.referenceEngine) {
+    request.slots[saverkit::kSlotEngine]->file = findReferenceEngine(request.stub, context.programFolder);
   }
   request.output = output;
   request.followLinks = context.args.has("--follow-links");
@@ -209,6 +213,7 @@ ExitCode runVerify(const CommandContext& context) {
     const SignatureReport signature =
         inspectSignature(name, file, packageEnd(report), context.args.value("--ca").value_or(""));
     context.out << name << ": signature: " << describe(signature) << "\n";
+    if (report.readable) context.out << name << ": Flash Player: " << flashPlayerText(report.header) << "\n";
     const bool good = signature.state == SignatureReport::State::kGood &&
                       (!context.args.has("--ca") || signature.chainTrusted);
     if (signature.state == SignatureReport::State::kBroken || (requireSignature && !good)) {
@@ -270,9 +275,10 @@ ExitCode runInit(const CommandContext& context) {
   const std::string shown = pathToUtf8(folder);
   context.out << "wrote a sample project for " << quoteText(project.saverName) << " in " << shown << ":\n";
   for (const std::string& written : project.written) context.out << "  " << written << "\n";
-  context.out << "\nengine.scr is a placeholder: replace it with your screen saver's .scr. Then build with\n"
+  context.out << "\nA picture saver for today's Windows: the slideshow engine shows the pictures in content/,\n"
+              << "and the installer needs no Flash Player. Put your own pictures in content/, then build with\n"
               << "  saverpack build \"" << pathToUtf8(folder / "manifest.json") << "\" -o \"" << project.saverName
-              << " Setup.exe\" --list\n";
+              << " Setup.exe\" --strict --list\n";
   return ExitCode::kOk;
 }
 

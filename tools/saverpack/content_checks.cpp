@@ -2,10 +2,12 @@
 #include "content_checks.h"
 
 #include <cstdio>
+#include <cctype>
 #include <cstring>
 
 #include "header_rules.h"
 #include "package/package_format.h"
+#include "text_conversion.h"
 
 namespace saverpack {
 namespace {
@@ -83,11 +85,20 @@ void checkText(std::size_t slot, const std::string& shown, const Bytes& contents
     findings.error(where, why);
     return;
   }
-  if (licence && startsWith(contents, "\xEF\xBB\xBF")) {
-    findings.warning(where, quoteText(shown) + " starts with a UTF-8 byte order mark, which the licence "
-                                               "box shows as three odd characters; save it in the ANSI "
-                                               "code page");
-  }
+}
+
+// An HTML read-me that declares UTF-8 is read as UTF-8 by the browser that opens it.
+bool declaresUtf8(const Bytes& contents) {
+  std::string text(contents.begin(), contents.end());
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text.find("charset=utf-8") != std::string::npos || text.find("charset=\"utf-8") != std::string::npos;
+}
+
+// A Windows program starts with "MZ" and points at its "PE" header from offset 0x3C.
+bool isWindowsProgram(const Bytes& b) {
+  if (b.size() < 0x40 || !startsWith(b, "MZ")) return false;
+  const std::uint32_t at = le32(b, 0x3C);
+  return at <= b.size() - 4 && b[at] == 'P' && b[at + 1] == 'E' && b[at + 2] == 0 && b[at + 3] == 0;
 }
 
 void checkPicture(const std::string& shown, const Bytes& contents, Findings& findings) {
@@ -120,8 +131,37 @@ std::optional<std::size_t> firstNonTextByte(const Bytes& bytes) {
   return std::nullopt;
 }
 
+void normaliseText(std::size_t slot, const std::string& shown, Bytes& contents, Findings& findings) {
+  if (slot != saverkit::kSlotLicense && slot != saverkit::kSlotReadMe) return;
+  if (startsWith(contents, "{\\rtf")) return;
+  const std::string where = slotField(slot, "file");
+  if (isConvertibleUtf8(contents) && !(slot == saverkit::kSlotReadMe && declaresUtf8(contents))) {
+    Conversion conversion = utf8ToWindows1252(contents);
+    if (conversion.misfit) {
+      findings.error(where, quoteText(shown) + " is UTF-8, and " + *conversion.misfit + " has no place in " +
+                                kTargetCodePage + ", the single-byte code page the installer shows it in; "
+                                "replace that character, or give the text as RTF");
+      return;
+    }
+    contents = std::move(conversion.text);
+    findings.note(where, quoteText(shown) + " converted from UTF-8 to " + kTargetCodePage + " (" +
+                             std::to_string(conversion.converted) + " characters outside ASCII)");
+  }
+  if (slot == saverkit::kSlotLicense) {
+    if (auto crlf = withCrLfLineEnds(contents)) {
+      contents = std::move(*crlf);
+      findings.note(where, quoteText(shown) + " line ends converted from LF to CR LF, as the licence box expects");
+    }
+  }
+}
+
 void checkSlotContents(std::size_t slot, const std::string& shown, const Bytes& contents,
                        std::uint8_t presentationMode, Findings& findings) {
+  if (slot == saverkit::kSlotEngine && !isWindowsProgram(contents)) {
+    findings.warning(slotField(slot, "file"), quoteText(shown) + " is not a Windows program (it has no MZ and PE "
+                                                                 "headers), so Windows cannot run it as the screen "
+                                                                 "saver; use your .scr, or \"engine\": \"slideshow\"");
+  }
   if (slot == saverkit::kSlotLicense || slot == saverkit::kSlotReadMe) {
     checkText(slot, shown, contents, findings);
   } else if (slot == saverkit::kSlotPresentation && (presentationMode == saverkit::kPresentationBitmap ||

@@ -29,6 +29,10 @@ std::optional<PictureSize> pictureSize(const Bytes& bytes);
 // and control characters other than tab, line feed, form feed and carriage return).
 std::optional<std::size_t> firstNonTextByte(const Bytes& bytes);
 
+// Converts a UTF-8 licence or read-me to the installer's code page and a licence's LF line ends
+// to CR LF, with a note for each; an error when a character has no place in the code page.
+void normaliseText(std::size_t slot, const std::string& shown, Bytes& contents, Findings& findings);
+
 // Adds errors and warnings for the slot's file. `shown` is the file as the manifest names it.
 void checkSlotContents(std::size_t slot, const std::string& shown, const Bytes& contents,
                        std::uint8_t presentationMode, Findings& findings);

@@ -187,17 +187,54 @@ class FolderWalk {
   std::vector<SourceFile> files_;
 };
 
+// Where a path stops being ASCII: the first folder whose own name is not (everything below it
+// goes with it), or else the folder of a file whose name is not. One report per such place.
+std::string nonAsciiPlace(const std::string& path, bool& folderName) {
+  std::size_t start = 0;
+  for (std::size_t end = path.find('\\'); end != std::string::npos; end = path.find('\\', start)) {
+    if (!isPrintableAscii(path.substr(start, end - start))) {
+      folderName = true;
+      return path.substr(0, end + 1);
+    }
+    start = end + 1;
+  }
+  folderName = false;
+  return start == 0 ? std::string(".\\") : path.substr(0, start);
+}
+
+void reportNonAsciiNames(const std::string& where, const std::vector<std::string>& paths, Findings& findings) {
+  std::map<std::string, std::pair<std::size_t, std::string>> places;  // place -> count, first path
+  std::map<std::string, bool> isFolderName;
+  for (const std::string& path : paths) {
+    if (isPrintableAscii(path)) continue;
+    bool folderName = false;
+    const std::string place = nonAsciiPlace(path, folderName);
+    auto& [count, first] = places[place];
+    if (count++ == 0) first = path;
+    isFolderName[place] = folderName;
+  }
+  for (const auto& [place, seen] : places) {
+    const std::string files = seen.first == 1 ? "1 file" : std::to_string(seen.first) + " files";
+    const std::string what = isFolderName[place]
+        ? "the folder " + quoteText(place) + " has a name that is not printable ASCII (" + files + " in it); rename the folder"
+        : quoteText(place) + " holds " + files + " whose names are not printable ASCII (the first: " +
+              quoteText(seen.second) + "); rename them";
+    findings.error(where, what + " with ASCII letters, digits and punctuation only: the installer reads paths in "
+                                 "the system's single-byte code page, which differs from machine to machine");
+  }
+}
+
 void checkItemPaths(const DataFileSpec& request, const std::vector<std::string>& paths,
                     Findings& findings) {
   std::map<std::string, std::string> seen;
+  reportNonAsciiNames(request.where + ".folder", paths, findings);
   for (const std::string& path : paths) {
     const std::string where = request.where + ".folder";
     if (path.size() > saverkit::kMaxItemPathLength) {
       findings.error(where, quoteText(path) + " is longer than 255 characters, the longest item path "
                                               "the data file holds");
     } else if (!isPrintableAscii(path)) {
-      findings.error(where, quoteText(path) + " must be printable ASCII: the installer reads paths in the "
-                                              "system's single-byte code page");
+      continue;  // reported once for its folder
     } else if (!saverkit::isSafeRelativePath(path)) {
       findings.error(where, unsafePathReason(path));
     } else if (const auto [it, inserted] = seen.emplace(windowsKey(path), path); !inserted) {

@@ -9,12 +9,17 @@
 namespace saverpack {
 
 struct Finding {
-  enum class Severity { kError, kWarning };
+  // A note says what saverpack changed for the author (a text converted, say); it never fails
+  // a build, not even under --strict.
+  enum class Severity { kError, kWarning, kNote };
   Severity severity = Severity::kError;
   std::string where;
   std::string message;
 
   std::string text() const { return where.empty() ? message : where + ": " + message; }
+  const char* severityName() const {
+    return severity == Severity::kError ? "error" : severity == Severity::kWarning ? "warning" : "note";
+  }
 };
 
 class Findings {
@@ -24,6 +29,9 @@ class Findings {
   }
   void warning(std::string where, std::string message) {
     items_.push_back({Finding::Severity::kWarning, std::move(where), std::move(message)});
+  }
+  void note(std::string where, std::string message) {
+    items_.push_back({Finding::Severity::kNote, std::move(where), std::move(message)});
   }
   void append(const Findings& other) { items_.insert(items_.end(), other.items_.begin(), other.items_.end()); }
 

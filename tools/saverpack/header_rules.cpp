@@ -80,6 +80,39 @@ void checkOptions(const PackageHeader& header, Findings& findings) {
   }
 }
 
+// Saverkit's "no player" marker only helps a picture or quiet saver that carries no player.
+void checkPlayerMarker(const PackageHeader& header, RuleMode mode, Findings& findings) {
+  if (!header.needsNoFlashPlayer) return;
+  const auto report = [&](const std::string& text) {
+    mode == RuleMode::kBuild ? findings.error("needsFlashPlayer", text) : findings.warning("needsFlashPlayer", text);
+  };
+  if (saverkit::isFlashPresentation(header.presentationMode)) {
+    report("false does not go with a movie presentation: the Flash Player plays the movie, so the installer "
+           "looks for it all the same; show a bitmap or jpeg picture instead");
+  }
+  if (header.carriesFlashInstaller) {
+    report("false, yet slot 2 carries a player installer that the installer would then never run; remove one "
+           "of the two");
+  }
+}
+
+// The uninstall command runs the saver's own "/u", and the reference engine removes the product
+// folder and itself from the system folders. Anything else written outside the product folder
+// stays behind after an uninstall.
+void checkUninstallLeftovers(const PackageHeader& header, Findings& findings) {
+  for (std::size_t slot = saverkit::kSlotReadMe; slot < saverkit::kPackageSlotCount; ++slot) {
+    const PackageEntry& entry = header.entries[slot];
+    if (entry.isEmpty() || slot == saverkit::kSlotEngine) continue;
+    const TargetFolder folder = saverkit::targetFolder(entry);
+    if (folder != TargetFolder::kSystem && folder != TargetFolder::kShared) continue;
+    findings.warning(slotField(slot, "destination"),
+                     quoteText(saverkit::targetFileName(entry)) + " goes to the " + saverkit::targetFolderName(folder) +
+                         " folder, which the saver's /u does not clean (the reference engine removes only the "
+                         "product folder and its own .scr), so it stays after an uninstall; use the product "
+                         "folder unless another program needs it there");
+  }
+}
+
 void checkImplodeLibrary(const PackageEntry& entry, Findings& findings) {
   if (entry.isEmpty()) {
     findings.error("slots.1", "empty; the installer needs the implode library first");
@@ -184,10 +217,22 @@ std::string quoteText(const std::string& text) {
   return out + "\"";
 }
 
+std::string flashPlayerText(const PackageHeader& header) {
+  if (!header.needsNoFlashPlayer) {
+    return "needed (the installer looks for it and stops with -402 where none is installed)";
+  }
+  if (saverkit::packageNeedsFlashPlayer(header)) {
+    return "needed (the no-player marker is ignored: a movie presentation is played by the player)";
+  }
+  return "not needed (Saverkit's no-player marker in slot 0: installs where no player exists)";
+}
+
 Findings checkHeaderRules(const PackageHeader& header, RuleMode mode) {
   Findings findings;
   checkSaverName(header, findings);
   checkOptions(header, findings);
+  checkPlayerMarker(header, mode, findings);
+  checkUninstallLeftovers(header, findings);
   if (!header.entries[0].isEmpty()) {
     findings.warning("slots.0", "slot 0 is never read by the installer");
   }

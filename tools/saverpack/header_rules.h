@@ -16,6 +16,9 @@ enum class RuleMode {
   kVerify,  // refuse only what would fail or misbehave; note the rest as warnings
 };
 
+// Whether the installer looks for the Flash Player, and why, in a few words for listings.
+std::string flashPlayerText(const saverkit::PackageHeader& header);
+
 // Checks the header's fields and slot names and destinations; bytes are checked elsewhere.
 Findings checkHeaderRules(const saverkit::PackageHeader& header, RuleMode mode);
 

@@ -196,6 +196,7 @@ std::string planTarget(const saverkit::PackageHeader& header, std::size_t slot) 
 void printPlan(const InstallPlan& plan, std::ostream& out) {
   out << "Install plan for " << quoteText(plan.header.saverName) << "\n\n";
   printFolders(plan, out);
+  out << "\nFlash Player\n  " << flashPlayerText(plan.header) << "\n";
   std::int64_t size = 0;
   std::int64_t packed = 0;
   printSlots(plan, out, size, packed);

@@ -41,7 +41,7 @@ std::string dumpJson(const Json& json) {
 Json findingsJson(const Findings& findings) {
   Json list = Json::array();
   for (const Finding& finding : findings.all()) {
-    list.push_back({{"severity", finding.severity == Finding::Severity::kError ? "error" : "warning"},
+    list.push_back({{"severity", finding.severityName()},
                     {"where", finding.where},
                     {"message", finding.message}});
   }
@@ -91,15 +91,14 @@ void printItems(const DataFileReport& report, std::ostream& out) {
 
 void printFindings(const Findings& findings, std::ostream& out) {
   for (const Finding& finding : findings.all()) {
-    out << (finding.severity == Finding::Severity::kError ? "error: " : "warning: ") << finding.text()
+    out << finding.severityName() << ": " << finding.text()
         << "\n";
   }
 }
 
 void printDiagnostics(const Findings& findings, std::ostream& err) {
   for (const Finding& finding : findings.all()) {
-    err << (finding.severity == Finding::Severity::kError ? "saverpack: error: " : "saverpack: warning: ")
-        << finding.text() << "\n";
+    err << "saverpack: " << finding.severityName() << ": " << finding.text() << "\n";
   }
 }
 
@@ -113,7 +112,8 @@ void printPackage(const PackageReport& report, const std::string& fileName, std:
         << "Licence: " << yesNo(header.hasLicense) << "   Read-me: " << yesNo(header.hasReadMe)
         << "   Ask to open Control Panel: " << yesNo(header.askOpenControlPanel) << "\n"
         << "Player installer: " << yesNo(header.carriesFlashInstaller) << " (version index "
-        << int(header.flashVersionIndex) << ": " << playerText(header.flashVersionIndex) << ")\n\n"
+        << int(header.flashVersionIndex) << ": " << playerText(header.flashVersionIndex) << ")\n"
+        << "Flash Player: " << flashPlayerText(header) << "\n\n"
         << "slot  dest  folder    start       end         expanded    imploded  name -> target\n";
     for (const SlotReport& slot : report.slots) {
       const PackageEntry& entry = slot.entry;
@@ -155,6 +155,8 @@ void printPackageJson(const PackageReport& report, const std::string& fileName, 
                       {"carriesFlashInstaller", header.carriesFlashInstaller},
                       {"flashVersionIndex", header.flashVersionIndex},
                       {"askOpenControlPanel", header.askOpenControlPanel},
+                      {"noPlayerMarker", header.needsNoFlashPlayer},
+                      {"needsFlashPlayer", saverkit::packageNeedsFlashPlayer(header)},
                       {"saverName", header.saverName}};
     Json slots = Json::array();
     for (const SlotReport& slot : report.slots) {

@@ -2,10 +2,12 @@
 // apply first match first.
 #include "manifest.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <vector>
 
+#include "common/text_helpers.h"
 #include "header_rules.h"
 #include "tool_error.h"
 
@@ -34,6 +36,7 @@ class ManifestReader {
   std::optional<SlotSpec> readSlot(const Json& value, const std::string& where);
   std::optional<std::int32_t> readDestination(const Json& value, const std::string& where);
   void readData(const Json& root, BuildSpec& request);
+  void readEngine(const Json& root, BuildSpec& request);
   void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
 
   fs::path base_;
@@ -44,12 +47,44 @@ std::string field(const std::string& where, const char* key) {
   return where.empty() ? key : where + "." + key;
 }
 
+// Letters to change, add or remove to turn one key into the other, ignoring letter case, so a
+// misspelt key can be matched to the one the author meant.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = saverkit::toLowerAscii(a.substr(i - 1, 1)) == saverkit::toLowerAscii(b.substr(j - 1, 1));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
 void ManifestReader::expectKeys(const Json& object, const std::string& where,
                                 std::initializer_list<const char*> keys) {
   for (const auto& item : object.items()) {
+    const std::string& given = item.key();
     bool known = false;
-    for (const char* key : keys) known = known || item.key() == key;
-    if (!known) findings_.error(field(where, item.key().c_str()), "unknown key");
+    const char* nearest = nullptr;
+    std::size_t best = 0;
+    for (const char* key : keys) {
+      known = known || given == key;
+      const std::size_t distance = editDistance(given, key);
+      if (nearest == nullptr || distance < best) {
+        nearest = key;
+        best = distance;
+      }
+    }
+    if (known) continue;
+    // A third of the key's letters is as far as a slip of the fingers goes.
+    const bool close = nearest != nullptr && best <= std::max<std::size_t>(1, std::string(nearest).size() / 3);
+    findings_.error(field(where, given.c_str()),
+                    close ? "unknown key; did you mean " + std::string(nearest) + "?" : "unknown key");
   }
 }
 
@@ -190,7 +225,8 @@ void ManifestReader::readSlots(const Json& root, BuildSpec& request) {
     }
     request.slots[slot] = readSlot(item.value(), where);
     if (request.slots[slot] && request.slots[slot]->file.empty() && slot != saverkit::kSlotImplodeLibrary &&
-        slot != saverkit::kSlotPresentation && !(slot == saverkit::kSlotDataFile && root.contains("data"))) {
+        slot != saverkit::kSlotPresentation && !(slot == saverkit::kSlotDataFile && root.contains("data")) &&
+        !(slot == saverkit::kSlotEngine && root.contains("engine"))) {
       findings_.error(field(where, "file"), "missing");
     }
   }
@@ -246,17 +282,39 @@ void ManifestReader::readData(const Json& root, BuildSpec& request) {
   if (!request.slots[saverkit::kSlotDataFile]) request.slots[saverkit::kSlotDataFile] = SlotSpec{};
 }
 
+// "engine": "slideshow" takes the reference engine from saverpack's install layout as slot 6;
+// the command that builds finds the file.
+void ManifestReader::readEngine(const Json& root, BuildSpec& request) {
+  const auto engine = string(root, "engine", "");
+  if (!engine) return;
+  if (*engine != kReferenceEngine) {
+    findings_.error("engine", quoteText(*engine) + " is not an engine saverpack carries; the one it has is \"" +
+                                  std::string(kReferenceEngine) + "\" (or leave \"engine\" out and name your .scr in slots.6)");
+    return;
+  }
+  auto& slot = request.slots[saverkit::kSlotEngine];
+  if (slot && !slot->file.empty()) {
+    findings_.error("engine", "and slots.6.file both name the engine; keep one");
+    return;
+  }
+  if (!slot) slot = SlotSpec{};
+  slot->fileAsWritten = std::string(kReferenceEngine) + " (the reference engine)";
+  request.referenceEngine = true;
+}
+
 BuildSpec ManifestReader::read(const Json& root) {
   BuildSpec request;
   if (!root.is_object()) {
     findings_.error("", "the manifest must be a JSON object");
     return request;
   }
-  expectKeys(root, "", {"saverName", "presentationMode", "options", "slots", "data"});
+  expectKeys(root, "", {"saverName", "presentationMode", "needsFlashPlayer", "engine", "options", "slots", "data"});
   if (const auto name = string(root, "saverName", "")) request.header.saverName = *name;
   else if (!root.contains("saverName")) findings_.error("saverName", "missing");
   readPresentation(root, request);
+  request.header.needsNoFlashPlayer = !boolean(root, "needsFlashPlayer", "").value_or(true);
   readSlots(root, request);
+  readEngine(root, request);
   readData(root, request);
   readOptions(root, request);
   return request;

@@ -74,6 +74,7 @@ std::array<std::optional<Bytes>, saverkit::kPackageSlotCount> loadSlotFiles(cons
       continue;
     }
     contents[slot] = readWholeFile(file);
+    normaliseText(slot, shown, *contents[slot], findings);
     checkSlotContents(slot, shown, *contents[slot], request.header.presentationMode, findings);
   }
   return contents;

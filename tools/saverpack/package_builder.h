@@ -38,7 +38,12 @@ struct BuildSpec {
   std::filesystem::path defaultLibrary;  // slot 1 when the manifest names no file; else beside the stub
   std::filesystem::path output;          // refused as an input; empty when unknown
   bool followLinks = false;              // for the data folder
+  // Slot 6 is the reference engine from saverpack's install layout; the caller fills in its
+  // file (findReferenceEngine) before building.
+  bool referenceEngine = false;
 };
+
+inline constexpr const char* kReferenceEngine = "slideshow";
 
 struct BuildResult {
   Bytes installer;

@@ -31,15 +31,32 @@ bool insideEllipse(int x, int y, int cx, int cy, int rx, int ry) {
   return dx * dx * ry * ry + dy * dy * rx * rx <= long(rx) * rx * ry * ry;
 }
 
+// The look of one sample picture: the sky from top to horizon, the sea from horizon to bottom,
+// the sun and where the fish swims.
+struct Scene {
+  Colour skyTop, skyHorizon, sun, seaTop, seaBottom, fish, tail;
+  int sunX, fishX;
+};
+
+const Scene kInstallerScene = {{168, 214, 250}, {112, 178, 236}, {255, 214, 92}, {36, 128, 196}, {6, 32, 84},
+                               {255, 138, 48}, {240, 110, 36}, 372, 180};
+// The pictures of the sample saver's show: morning, noon and evening over the same sea.
+const Scene kShowScenes[] = {
+    {{250, 196, 160}, {255, 232, 200}, {255, 246, 220}, {70, 150, 190}, {10, 50, 90}, {255, 120, 60}, {230, 90, 40}, 90, 300},
+    {{60, 140, 230}, {150, 205, 250}, {255, 250, 210}, {20, 140, 200}, {4, 40, 90}, {250, 200, 40}, {230, 170, 20}, 240, 160},
+    {{40, 30, 90}, {230, 110, 70}, {255, 170, 60}, {60, 60, 120}, {10, 10, 40}, {200, 80, 160}, {170, 60, 140}, 400, 240},
+};
+
 // Integer arithmetic only, so every build of saverpack draws exactly the same bytes.
-Colour pixelAt(int x, int y) {
+Colour pixelAt(const Scene& scene, int x, int y) {
   constexpr int kHorizon = 112;
-  if (insideEllipse(x, y, 372, 58, 30, 30)) return {255, 214, 92};  // the sun
-  if (y < kHorizon) return blend({168, 214, 250}, {112, 178, 236}, y, kHorizon);
+  if (insideEllipse(x, y, scene.sunX, 58, 30, 30)) return scene.sun;
+  if (y < kHorizon) return blend(scene.skyTop, scene.skyHorizon, y, kHorizon);
   // A fish: an oval body, a triangular tail and an eye.
-  if (insideEllipse(x, y, 180, 190, 44, 20)) return insideEllipse(x, y, 206, 186, 4, 4) ? Colour{20, 20, 40} : Colour{255, 138, 48};
-  if (x >= 110 && x <= 140 && y - 190 <= 140 - x && 190 - y <= 140 - x) return {240, 110, 36};
-  Colour sea = blend({36, 128, 196}, {6, 32, 84}, y - kHorizon, kPresentationHeight - kHorizon);
+  const int fx = scene.fishX;
+  if (insideEllipse(x, y, fx, 190, 44, 20)) return insideEllipse(x, y, fx + 26, 186, 4, 4) ? Colour{20, 20, 40} : scene.fish;
+  if (x >= fx - 70 && x <= fx - 40 && y - 190 <= fx - 40 - x && 190 - y <= fx - 40 - x) return scene.tail;
+  Colour sea = blend(scene.seaTop, scene.seaBottom, y - kHorizon, kPresentationHeight - kHorizon);
   // Light bands just below the surface.
   if (y < kHorizon + 40 && ((x + 2 * y) / 18) % 5 == 0) sea = blend(sea, {255, 255, 255}, 1, 5);
   return sea;
@@ -69,31 +86,30 @@ const char* const kReadMe =
     "\r\n"
     "About this sample project\r\n"
     "\r\n"
-    "  engine.scr is a placeholder, not a working screen saver: replace it with\r\n"
-    "  your real .scr file before you give the installer to anyone.\r\n"
+    "  The screen saver is Saverkit's slideshow engine: it shows the pictures\r\n"
+    "  below content\\ one after another. Put your own pictures there (BMP, JPEG,\r\n"
+    "  PNG or GIF); they are installed into the product folder,\r\n"
+    "  C:\\ProgramData\\Vantrel\\@NAME@\\ on current Windows.\r\n"
     "\r\n"
     "  picture.bmp is shown in the installer window; the area is 482 x 272 pixels.\r\n"
-    "  The files below content\\ are installed into the product folder,\r\n"
-    "  C:\\ProgramData\\Vantrel\\@NAME@\\ on current Windows.\r\n";
-
-const char* const kEngineLine =
-    "PLACEHOLDER: this file stands in for the screen saver engine (a .scr program). "
-    "Replace engine.scr with the real one before you ship the installer.\r\n";
+    "  The installer needs no Flash Player, so it works on today's Windows.\r\n";
 
 const char* const kManifest =
     "{\n"
     "  \"saverName\": \"@NAME@\",\n"
     "  \"presentationMode\": \"bitmap\",\n"
+    "  \"needsFlashPlayer\": false,\n"
+    "  \"engine\": \"slideshow\",\n"
     "  \"options\": {\"askOpenControlPanel\": true},\n"
     "  \"slots\": {\n"
     "    \"3\": {\"file\": \"picture.bmp\"},\n"
     "    \"4\": {\"file\": \"License.txt\"},\n"
     "    \"5\": {\"file\": \"ReadMe.txt\"},\n"
-    "    \"6\": {\"file\": \"engine.scr\", \"implode\": true}\n"
+    "    \"6\": {\"implode\": true}\n"
     "  },\n"
     "  \"data\": {\n"
     "    \"folder\": \"content\",\n"
-    "    \"implode\": {\"*.ini\": \"never\", \"*\": \"auto\"}\n"
+    "    \"implode\": \"auto\"\n"
     "  }\n"
     "}\n";
 
@@ -105,19 +121,33 @@ std::string withName(const char* text, const std::string& name) {
   return out;
 }
 
-std::string repeated(const std::string& line, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += line;
-  return out;
-}
-
-std::string sceneText(const char* scene, int fish) {
-  std::string out = std::string("[scene]\r\nname=") + scene + "\r\n";
-  for (int i = 1; i <= fish; ++i) {
-    out += "fish" + std::to_string(i) + "=speed " + std::to_string(2 + i % 5) + ", depth " +
-           std::to_string(40 + 17 * i % 200) + ", colour orange\r\n";
+Bytes scenePicture(const Scene& scene) {
+  constexpr std::uint32_t kStride = (kPresentationWidth * 3 + 3) & ~3u;
+  constexpr std::uint32_t kPixels = kStride * kPresentationHeight;
+  Bytes bmp(54 + kPixels, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(bmp, 2, std::uint32_t(bmp.size()));
+  put32(bmp, 10, 54);
+  put32(bmp, 14, 40);
+  put32(bmp, 18, kPresentationWidth);
+  put32(bmp, 22, kPresentationHeight);
+  put16(bmp, 26, 1);
+  put16(bmp, 28, 24);
+  put32(bmp, 34, kPixels);
+  put32(bmp, 38, 2835);  // 72 dots per inch
+  put32(bmp, 42, 2835);
+  for (int y = 0; y < kPresentationHeight; ++y) {
+    // Rows are stored bottom row first.
+    std::size_t at = 54 + std::size_t(kPresentationHeight - 1 - y) * kStride;
+    for (int x = 0; x < kPresentationWidth; ++x) {
+      const Colour c = pixelAt(scene, x, y);
+      bmp[at++] = std::uint8_t(c.b);
+      bmp[at++] = std::uint8_t(c.g);
+      bmp[at++] = std::uint8_t(c.r);
+    }
   }
-  return out;
+  return bmp;
 }
 
 }  // namespace
@@ -139,34 +169,7 @@ std::string saverNameForFolder(const fs::path& folder) {
   return name;
 }
 
-Bytes samplePicture() {
-  constexpr std::uint32_t kStride = (kPresentationWidth * 3 + 3) & ~3u;
-  constexpr std::uint32_t kPixels = kStride * kPresentationHeight;
-  Bytes bmp(54 + kPixels, 0);
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  put32(bmp, 2, std::uint32_t(bmp.size()));
-  put32(bmp, 10, 54);
-  put32(bmp, 14, 40);
-  put32(bmp, 18, kPresentationWidth);
-  put32(bmp, 22, kPresentationHeight);
-  put16(bmp, 26, 1);
-  put16(bmp, 28, 24);
-  put32(bmp, 34, kPixels);
-  put32(bmp, 38, 2835);  // 72 dots per inch
-  put32(bmp, 42, 2835);
-  for (int y = 0; y < kPresentationHeight; ++y) {
-    // Rows are stored bottom row first.
-    std::size_t at = 54 + std::size_t(kPresentationHeight - 1 - y) * kStride;
-    for (int x = 0; x < kPresentationWidth; ++x) {
-      const Colour c = pixelAt(x, y);
-      bmp[at++] = std::uint8_t(c.b);
-      bmp[at++] = std::uint8_t(c.g);
-      bmp[at++] = std::uint8_t(c.r);
-    }
-  }
-  return bmp;
-}
+Bytes samplePicture() { return scenePicture(kInstallerScene); }
 
 SampleProject writeSampleProject(const fs::path& folder, const std::string& saverName, bool force) {
   if (saverName.size() > saverkit::kSaverNameFieldSize) {
@@ -195,11 +198,10 @@ SampleProject writeSampleProject(const fs::path& folder, const std::string& save
   write("picture.bmp", samplePicture());
   write("License.txt", text(withName(kLicence, saverName)));
   write("ReadMe.txt", text(withName(kReadMe, saverName)));
-  write("engine.scr", text(repeated(kEngineLine, 24)));
-  write("content/settings.ini", text("[display]\r\nspeed=3\r\nbubbles=yes\r\n"));
-  write("content/scenes/reef.scene", text(sceneText("reef", 40)));
-  write("content/scenes/deep/angler.scene", text(sceneText("deep water", 12)));
-  write("content/sounds/credits.txt", text("Sounds: none yet. Put the saver's sound files in this folder.\r\n"));
+  // Subfolders are shown too, so the sample keeps one picture in a folder of its own.
+  write("content/1-morning.bmp", scenePicture(kShowScenes[0]));
+  write("content/2-noon.bmp", scenePicture(kShowScenes[1]));
+  write("content/evening/3-evening.bmp", scenePicture(kShowScenes[2]));
   return project;
 }
 

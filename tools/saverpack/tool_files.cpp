@@ -46,16 +46,40 @@ fs::path findStub(const fs::path& programFolder) {
   return found;
 }
 
-fs::path findImplodeLibrary(const fs::path& stub, const fs::path& programFolder) {
-  std::vector<fs::path> places = {stub.parent_path() / kLibraryFileName};
+fs::path findBesideStub(const fs::path& stub, const fs::path& programFolder, const char* fileName,
+                        const std::string& where, const std::string& remedy) {
+  std::vector<fs::path> places = {stub.parent_path() / fileName};
   for (const fs::path& folder : toolFolders(programFolder)) {
-    const fs::path place = folder / kLibraryFileName;
+    const fs::path place = folder / fileName;
     if (place.lexically_normal() != places.front().lexically_normal()) places.push_back(place);
   }
   const fs::path found = firstExisting(places);
   if (found.empty()) {
-    throw invalidInput("slots.1.file: " + std::string(kLibraryFileName) + " not found; looked for " +
-                       placesText(places) + ". Put it beside the stub, or name it in slots.1.file");
+    throw invalidInput(where + ": " + fileName + " not found; looked for " + placesText(places) + ". " + remedy);
+  }
+  return found;
+}
+
+fs::path findImplodeLibrary(const fs::path& stub, const fs::path& programFolder) {
+  return findBesideStub(stub, programFolder, kLibraryFileName, "slots.1.file",
+                        "Put it beside the stub, or name it in slots.1.file");
+}
+
+fs::path findReferenceEngine(const fs::path& stub, const fs::path& programFolder) {
+  return findBesideStub(stub, programFolder, kEngineFileName, "engine",
+                        "Install saverpack with it (cmake --install puts it beside the stub), or name your "
+                        "own .scr in slots.6.file instead");
+}
+
+fs::path findPlayerStandIn(const fs::path& stub, const fs::path& programFolder) {
+  std::vector<fs::path> places;
+  if (!stub.empty()) places.push_back(stub.parent_path() / kPlayerStandInFileName);
+  for (const fs::path& folder : toolFolders(programFolder)) places.push_back(folder / kPlayerStandInFileName);
+  const fs::path found = firstExisting(places);
+  if (found.empty()) {
+    throw invalidInput("the package needs a Flash Player, which Wine lacks, and the stand-in player's installer " +
+                       std::string(kPlayerStandInFileName) + " was not found; looked for " + placesText(places) +
+                       ". It is built by the win32 build and installed with saverpack (SAVERKIT_STUB_DIR)");
   }
   return found;
 }

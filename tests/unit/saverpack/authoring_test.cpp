@@ -167,8 +167,14 @@ TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
        "slots.3.file: \"pic.jpg\" is a JPEG of 100 x 50 pixels"},
       {"saver name Windows shortens", [](Json& m, SaverpackTest&) { m["saverName"] = "Ocean Waves."; },
        "saverName: \"Ocean Waves.\" ends in a full stop, which Windows drops: it is stored as \"Ocean Waves\""},
-      {"licence with a UTF-8 mark", [](Json&, SaverpackTest& t) { t.write("LICENSE.txt", std::string("\xEF\xBB\xBFText")); },
-       "slots.4.file: \"LICENSE.txt\" starts with a UTF-8 byte order mark"},
+      {"engine that is not a program", [](Json&, SaverpackTest& t) { t.write("engine.scr", std::string("placeholder")); },
+       "slots.6.file: \"engine.scr\" is not a Windows program"},
+      {"a file the saver's /u leaves behind",
+       [](Json& m, SaverpackTest&) { m["slots"]["7"] = {{"file", "intro.swf"}, {"name", "helper.ocx"}, {"destination", "system"}}; },
+       "slots.7.destination: \"helper.ocx\" goes to the system folder, which the saver's /u does not clean"},
+      {"a shared library /u leaves behind",
+       [](Json& m, SaverpackTest&) { m["slots"]["9"] = {{"file", "intro.swf"}, {"name", "helper.ocx"}, {"destination", "shared"}}; },
+       "slots.9.destination: \"helper.dll\" goes to the shared folder"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -319,6 +325,107 @@ TEST_F(AuthoringTest, CountsAreSpelledWithTheRightPlural) {
     EXPECT_EQ(result.code, 1);
     EXPECT_NE(result.err.find(c.summary), std::string::npos) << result.err;
   }
+}
+
+// Licences and read-mes as Linux editors save them: UTF-8, with or without a byte order mark,
+// and LF line ends. What fits the installer's code page is converted and said; what does not is
+// refused with the character named.
+TEST_F(AuthoringTest, TextInUtf8IsConvertedOrRefusedWithTheCharacter) {
+  fs::remove(path("content/media/deep/empty.dat"));  // the fixture's only warning
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  const auto build = [&] { return run({"build", manifest, "-o", file("Setup.exe"), "--no-progress", "--strict"}); };
+  const auto installed = [&](const char* name) {
+    EXPECT_EQ(run({"extract", file("Setup.exe"), file("out"), "--force"}).code, 0);
+    return readWholeFile(path(std::string("out/") + name));
+  };
+
+  write("LICENSE.txt", std::string("bor\xC3\xA9" "ales \xC2\xA9 2026\n\xE2\x82\xAC 5\n"));
+  CliResult result = build();
+  ASSERT_EQ(result.code, 0) << result.err;  // notes never fail --strict
+  EXPECT_NE(result.err.find("saverpack: note: slots.4.file: \"LICENSE.txt\" converted from UTF-8 to Windows-1252 (3 "
+                            "characters outside ASCII)"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("line ends converted from LF to CR LF"), std::string::npos) << result.err;
+  EXPECT_EQ(installed("LICENSE.txt"), bytesOf("bor\xE9" "ales \xA9 2026\r\n\x80 5\r\n"));
+
+  write("LICENSE.txt", std::string("\xEF\xBB\xBFplain\r\n"));  // a byte order mark alone goes
+  ASSERT_EQ(build().code, 0);
+  EXPECT_EQ(installed("LICENSE.txt"), bytesOf("plain\r\n"));
+
+  write("LICENSE.txt", std::string("caf\xC3\xA9\r\nZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\n"));
+  fs::remove(path("Setup.exe"));
+  result = build();
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("\"LICENSE.txt\" is UTF-8, and \"\xC5\xBC\" (U+017C, line 2) has no place in Windows-1252"),
+            std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(path("Setup.exe")));
+
+  // Windows-1252 text that is not valid UTF-8 is taken as it is; an HTML read-me that says it is
+  // UTF-8 is read as UTF-8 by the browser, so it stays too.
+  write("LICENSE.txt", std::string("caf\xE9\r\n"));
+  write("readme.htm", std::string("<meta charset=\"UTF-8\"><p>caf\xC3\xA9</p>"));
+  ASSERT_EQ(build().code, 0);
+  EXPECT_EQ(installed("LICENSE.txt"), bytesOf("caf\xE9\r\n"));
+  EXPECT_EQ(installed("readme.htm"), bytesOf("<meta charset=\"UTF-8\"><p>caf\xC3\xA9</p>"));
+}
+
+TEST_F(AuthoringTest, TheNoPlayerMarkerIsWrittenShownAndRefusedWhereItCannotHold) {
+  Json manifest = standardManifest(false);
+  manifest["presentationMode"] = "bitmap";
+  write("pic.bmp", bmpHeader(482, 272));
+  manifest["slots"]["3"]["file"] = "pic.bmp";
+  manifest["needsFlashPlayer"] = false;
+  const Bytes installer = build(manifest);
+  ASSERT_FALSE(installer.empty());
+  const auto header = saverkit::decodePackageHeader(installer.data() + 690176, 3152);
+  EXPECT_TRUE(header->needsNoFlashPlayer);
+  const CliResult inspected = run({"inspect", file("Installer.exe")});
+  EXPECT_NE(inspected.out.find("Flash Player: not needed (Saverkit's no-player marker in slot 0"), std::string::npos);
+  EXPECT_EQ(inspected.out.find("slots.0"), std::string::npos) << inspected.out;  // not taken for a stray slot
+  EXPECT_NE(run({"inspect", "--plan", file("Installer.exe")}).out.find("Flash Player\n  not needed"), std::string::npos);
+
+  const struct { const char* what; std::function<void(Json&)> change; const char* message; } refused[] = {
+      {"a movie", [](Json& m) { m["presentationMode"] = "flash"; m["slots"]["3"]["file"] = "intro.swf"; },
+       "needsFlashPlayer: false does not go with a movie presentation"},
+      {"a carried player", [](Json& m) { m["slots"]["2"] = {{"file", "intro.swf"}, {"name", "install_flash_player_active_x.exe"}}; },
+       "needsFlashPlayer: false, yet slot 2 carries a player installer"},
+      {"not a Boolean", [](Json& m) { m["needsFlashPlayer"] = "no"; }, "needsFlashPlayer: must be true or false"},
+      {"a misspelt key", [](Json& m) { m.erase("needsFlashPlayer"); m["needFlashPlayer"] = false; },
+       "needFlashPlayer: unknown key; did you mean needsFlashPlayer?"},
+      {"another engine", [](Json& m) { m["engine"] = "marquee"; }, "engine: \"marquee\" is not an engine saverpack carries"},
+      {"two engines", [](Json& m) { m["engine"] = "slideshow"; }, "engine: and slots.6.file both name the engine"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    Json changed = manifest;
+    c.change(changed);
+    const CliResult result = run({"build", writeManifest(changed).u8string(), "-o", file("Other.exe")});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  // A key far from every known one gets no guess.
+  manifest["colourScheme"] = "blue";
+  EXPECT_EQ(run({"build", writeManifest(manifest).u8string(), "-o", file("Other.exe")}).err.find("did you mean"),
+            std::string::npos);
+}
+
+// One report for each folder that holds names the installer cannot read, not one per file.
+TEST_F(AuthoringTest, NonAsciiContentNamesAreReportedOncePerFolder) {
+  write("content/\xC3\xA9t\xC3\xA9/a.bin", "a");
+  write("content/\xC3\xA9t\xC3\xA9/deep/b.bin", "b");
+  write("content/media/caf\xC3\xA9.bin", "c");
+  write("content/media/na\xC3\xAFve.bin", "d");
+  const CliResult result = run({"build", writeManifest(standardManifest(false)).u8string(), "-o", file("Setup.exe")});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("the folder \"\xC3\xA9t\xC3\xA9\\\" has a name that is not printable ASCII (2 files in it)"),
+            std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("\"media\\\" holds 2 files whose names are not printable ASCII"), std::string::npos)
+      << result.err;
+  std::size_t reports = 0;
+  for (std::size_t at = result.err.find("not printable ASCII"); at != std::string::npos;
+       at = result.err.find("not printable ASCII", at + 1)) {
+    ++reports;
+  }
+  EXPECT_EQ(reports, 2u) << result.err;
 }
 
 }  // namespace

@@ -53,9 +53,11 @@ void SaverpackTest::writeFixtureFiles() const {
   stub[1] = 'Z';
   write("saverstub.exe", stub);
   write("impborl.dll", noise(900, 1));
-  std::string engine;
+  // Just enough of a Windows program's headers to pass for one.
+  std::string engine = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0PE\0\0", 8);
   for (int i = 0; i < 300; ++i) engine += "engine code " + std::to_string(i) + "\n";
   write("engine.scr", engine);
+  write("slideshow.scr", engine + "slideshow");  // the reference engine, found beside the stub
   write("intro.swf", noise(700, 2));
   std::string licence;
   for (int i = 0; i < 100; ++i) licence += "You may use this screen saver. ";
