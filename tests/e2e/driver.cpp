@@ -23,9 +23,22 @@
 //   shot:FILE.png          have the test script take a screenshot into FILE (a Windows path)
 //   sleep:MS               keep handling launcher messages for MS milliseconds
 //   no-box:MS              fail when a message box appears within MS milliseconds
+//   key:VK                 press and release that virtual key (decimal) as real input
+//   mouse:DX,DY            move the mouse pointer by that many pixels as real input
+//   set-text:ID=TEXT       set the text of control ID in the program's dialog (class #32770)
+//   close-preview          destroy the preview window (see "{preview}")
+//   preview-children       report the preview window's children: "preview-child class="<c>"
+//                          size=WxH mine=<1 when the program's process owns it>"
+//   text:ID                report control ID's text in the program's dialog, asked for with
+//                          WM_GETTEXT (another process's edit text is not its window caption):
+//                          "text id=<n> text="<t>""
+//   message-box:BUTTON     as box:, but only a message box (one with a text control 0xFFFF), never
+//                          another dialog of class #32770 that is open at the same time
 // Options: --timeout=MS for each wait (default 15000); --dialog=TITLE opens, before the program
 // starts, a top-level window with that title and a Cancel button (id 2), whose click is reported
-// as "dialog-cancel title=\"<t>\"". After the steps the driver waits for
+// as "dialog-cancel title=\"<t>\"". "{preview}" in the program's arguments opens a borderless
+// window of the driver's with a 320 x 240 client area at (100, 100), for a screen saver's preview,
+// and stands for its handle in decimal. After the steps the driver waits for
 // the program to end and prints its exit code; on a timeout it kills the program.
 #include <cstdio>
 #include <map>
@@ -40,6 +53,7 @@
 namespace {
 
 DWORD childProcessId = 0;
+HWND previewWindow = nullptr;
 DWORD stepTimeout = 15000;
 const UINT kLauncherClosed = 0x0501;
 
@@ -110,6 +124,7 @@ struct Search {
   bool visibleOnly;
   HWND found;
   std::set<DWORD> processes;
+  bool messageBoxOnly = false;
 };
 
 // The program's windows include those of the processes it started (a launcher's installer):
@@ -142,6 +157,7 @@ BOOL CALLBACK findProgramWindow(HWND window, LPARAM parameter) {
   if (!search->processes.count(processId)) return TRUE;
   if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
   if (className(window) != search->windowClass) return TRUE;
+  if (search->messageBoxOnly && !GetDlgItem(window, 0xFFFF)) return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -152,10 +168,12 @@ HWND findWindowOfClass(const std::string& windowClass, bool visibleOnly) {
   return search.found;
 }
 
-HWND waitForWindow(const std::string& windowClass, DWORD timeout) {
+HWND waitForWindow(const std::string& windowClass, DWORD timeout, bool messageBoxOnly = false) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeout) {
-    if (HWND window = findWindowOfClass(windowClass, true)) return window;
+    Search search{windowClass, true, nullptr, programProcesses(), messageBoxOnly};
+    EnumWindows(findProgramWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
     pumpFor(25);
   }
   return nullptr;
@@ -182,8 +200,8 @@ ChildSearch children(HWND parent, const std::string& caption) {
   return search;
 }
 
-bool doBox(const std::string& button) {
-  HWND box = waitForWindow("#32770", stepTimeout);
+bool doBox(const std::string& button, bool messageBoxOnly = false) {
+  HWND box = waitForWindow("#32770", stepTimeout, messageBoxOnly);
   if (!box) return false;
   pumpFor(100);
   const ChildSearch found = children(box, button);
@@ -263,6 +281,7 @@ bool runStep(const std::string& step) {
     return false;
   }
   if (verb == "box") return doBox(value);
+  if (verb == "message-box") return doBox(value, true);
   if (verb == "see-box") {
     HWND box = waitForWindow("#32770", stepTimeout);
     if (box) pumpFor(200);
@@ -313,6 +332,65 @@ bool runStep(const std::string& step) {
     if (box) report("box title=\"" + escape(windowText(box)) + "\" text=\"" + escape(windowText(GetDlgItem(box, 0xFFFF))) + "\" unexpected");
     return box == nullptr;
   }
+  if (verb == "key") {
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = static_cast<WORD>(std::stoul(value));
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    const bool sent = SendInput(2, inputs, sizeof(INPUT)) == 2;
+    pumpFor(100);
+    return sent;
+  }
+  if (verb == "mouse") {
+    const std::size_t comma = value.find(',');
+    if (comma == std::string::npos) return false;
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = std::stol(value.substr(0, comma));
+    input.mi.dy = std::stol(value.substr(comma + 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    const bool sent = SendInput(1, &input, sizeof(INPUT)) == 1;
+    pumpFor(100);
+    return sent;
+  }
+  if (verb == "set-text") {
+    const std::size_t equals = value.find('=');
+    HWND dialog = waitForWindow("#32770", stepTimeout);
+    if (!dialog || equals == std::string::npos) return false;
+    HWND control = GetDlgItem(dialog, std::stoi(value.substr(0, equals)));
+    const std::string text = value.substr(equals + 1);
+    return control && SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  if (verb == "preview-children") {
+    if (!previewWindow) return false;
+    const std::set<DWORD> processes = programProcesses();
+    for (HWND child : children(previewWindow, "").all) {
+      RECT bounds;
+      GetClientRect(child, &bounds);
+      DWORD owner = 0;
+      GetWindowThreadProcessId(child, &owner);
+      report("preview-child class=\"" + escape(className(child)) + "\" size=" + std::to_string(bounds.right) + "x" +
+             std::to_string(bounds.bottom) + " mine=" + (processes.count(owner) ? "1" : "0"));
+    }
+    return true;
+  }
+  if (verb == "text") {
+    HWND dialog = waitForWindow("#32770", stepTimeout);
+    HWND control = dialog ? GetDlgItem(dialog, std::stoi(value)) : nullptr;
+    if (!control) return false;
+    char buffer[4096] = {};
+    const LRESULT length = SendMessageA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    report("text id=" + value + " text=\"" + escape(buffer, static_cast<std::size_t>(length > 0 ? length : 0)) + "\"");
+    return true;
+  }
+  if (verb == "close-preview") {
+    if (!previewWindow) return false;
+    DestroyWindow(previewWindow);
+    previewWindow = nullptr;
+    pumpFor(100);
+    return true;
+  }
   report("fail unknown step " + step);
   return false;
 }
@@ -359,6 +437,20 @@ int main(int argc, char** argv) {
     if (placeholder != std::string::npos) {
       argument.replace(placeholder, 10, "/l=" + std::to_string(reinterpret_cast<std::uintptr_t>(launcher)));
     }
+    const std::size_t preview = argument.find("{preview}");
+    if (preview != std::string::npos) {
+      if (!previewWindow) {
+        // Mid grey of its own, so a screenshot tells the host from what the saver draws.
+        WNDCLASSA previewClass = windowClass;
+        previewClass.lpszClassName = "SaverkitTestPreview";
+        previewClass.hbrBackground = CreateSolidBrush(RGB(128, 128, 128));
+        RegisterClassA(&previewClass);
+        previewWindow = CreateWindowExA(0, previewClass.lpszClassName, "Saverkit test preview",
+                                        WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 320, 240, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr);
+      }
+      argument.replace(preview, 9, std::to_string(reinterpret_cast<std::uintptr_t>(previewWindow)));
+    }
     commandLine += (commandLine.empty() ? "" : " ") + quoteArgument(argument);
   }
   STARTUPINFOA startup{};
@@ -400,6 +492,7 @@ int main(int argc, char** argv) {
   report("exit " + std::to_string(static_cast<long>(static_cast<LONG>(exitCode))));
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  if (previewWindow) DestroyWindow(previewWindow);
   DestroyWindow(launcher);
   return result;
 }

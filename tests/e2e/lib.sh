@@ -156,3 +156,36 @@ pixels_of() {
   convert "$1" -fill black +opaque "#$2" -fill white -opaque "#$2" -colorspace gray -format '%[fx:round(mean*w*h)]' info:
 }
 panel_folders() { ls -d "$prefix_c"/users/*/AppData/Local/Vantrel/FlashPanel* 2>/dev/null; }
+
+# --- the slideshow engine ---
+# picture_saver DIR NAME RRGGBB: a saver whose engine (slot 6) is the built slideshow.scr and
+# whose data folder holds one picture of that colour (a 320 x 240 bitmap, so the colour is
+# exact), a damaged picture and a file that is no picture; then its installer DIR/Setup.exe.
+picture_saver() {
+  local dir=$1 name=$2 colour=$3
+  make_saver "$dir" "$name" bitmap
+  rm -rf "$dir/content" && mkdir -p "$dir/content/album/older"
+  convert -size 320x240 "xc:#$colour" "BMP3:$dir/content/album/first.bmp"
+  head -c 3000 /dev/urandom > "$dir/content/album/older/damaged.jpg"
+  echo 'not a picture' > "$dir/content/album/notes.txt"
+  cp "$bin/slideshow.scr" "$dir/engine.scr"
+  build_installer "$dir" "$dir/Setup.exe"
+}
+
+# install_picture_saver DIR NAME RRGGBB: builds and quietly installs it (exit code 0 expected).
+install_picture_saver() {
+  register_player
+  clean_saver "$2"
+  picture_saver "$@" || fail "saverpack build ($2)"
+  wine "$bin/driver.exe" -- "$1/Setup.exe" /q 2>/dev/null | tr -d '\r' | grep -qx 'exit 0' || fail "install of $2"
+}
+
+# engine_of NAME: the installed engine's path as Windows programs see it (the 32-bit system folder).
+engine_of() { printf 'C:\\windows\\system32\\%s.scr' "$1"; }
+
+# region_pixels FILE WxH+X+Y RRGGBB: how many pixels of that part of a screenshot have the colour.
+region_pixels() {
+  local part; part=$(mktemp --suffix=.png)
+  convert "$1" -crop "$2" +repage "$part" && pixels_of "$part" "$3"
+  rm -f "$part"
+}

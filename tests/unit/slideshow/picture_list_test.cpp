@@ -1,0 +1,98 @@
+// Which files a show has and the order it shows them in.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "picture_list.h"
+#include "platform/fake/fake_file_system.h"
+
+namespace saverkit::slideshow {
+namespace {
+
+TEST(IsPictureFile, ByExtensionInAnyCase) {
+  for (const char* name : {"a.bmp", "B.JPG", "c.jpeg", "d.Jpe", "e.jfif", "f.png", "g.GIF", "h.dib"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(isPictureFile(name));
+  }
+  for (const char* name : {"a.swf", "saver.dat", "bmp", ".jpg", "a.jpg.txt", "a.tif", "jpg", ""}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(isPictureFile(name));
+  }
+}
+
+TEST(CollectPictures, WalksSubfoldersSortedWithoutRegardToCase) {
+  fake::FakeFileSystem files;
+  const std::string product = "C:\\ProgramData\\Vantrel\\Ocean\\";
+  files.addFile(product + "b.jpg", "x");
+  files.addFile(product + "A.bmp", "x");
+  files.addFile(product + "saver.dat", "x");
+  files.addFile(product + "scenes\\deep\\c.PNG", "x");
+  files.addFile(product + "Birds\\a.gif", "x");
+  files.addFolder(product + "empty");
+  files.addFolderLink(product + "linked");
+  files.addFile(product + "linked\\inside.jpg", "x");  // what the link shows is never walked
+
+  EXPECT_EQ(collectPictures(files, product),
+            (std::vector<std::string>{product + "A.bmp", product + "b.jpg", product + "Birds\\a.gif",
+                                      product + "scenes\\deep\\c.PNG"}));
+  // The folder given without its trailing backslash reads the same.
+  EXPECT_EQ(collectPictures(files, product.substr(0, product.size() - 1)).size(), 4u);
+  EXPECT_EQ(collectPictures(files, product, 2).size(), 2u);
+}
+
+TEST(CollectPictures, MissingEmptyAndLinkedFoldersGiveNothing) {
+  fake::FakeFileSystem files;
+  EXPECT_TRUE(collectPictures(files, "C:\\ProgramData\\Vantrel\\Gone\\").empty());
+  EXPECT_TRUE(collectPictures(files, "").empty());
+  files.addFolder("C:\\ProgramData\\Vantrel\\Empty");
+  EXPECT_TRUE(collectPictures(files, "C:\\ProgramData\\Vantrel\\Empty\\").empty());
+  files.addFolderLink("C:\\ProgramData\\Vantrel\\Linked");
+  files.addFile("C:\\ProgramData\\Vantrel\\Linked\\a.jpg", "x");
+  EXPECT_TRUE(collectPictures(files, "C:\\ProgramData\\Vantrel\\Linked\\").empty());
+}
+
+TEST(PictureOrder, InOrderWrapsAround) {
+  PictureOrder order(3, false, 1);
+  std::vector<std::size_t> shown;
+  for (int i = 0; i < 7; ++i) shown.push_back(order.next());
+  EXPECT_EQ(shown, (std::vector<std::size_t>{0, 1, 2, 0, 1, 2, 0}));
+  PictureOrder none(0, true, 1);
+  EXPECT_EQ(none.next(), 0u);
+}
+
+TEST(PictureOrder, ShuffledRoundsArePermutationsWithoutARepeatAtTheSeam) {
+  for (const std::size_t count : {1u, 2u, 3u, 7u}) {
+    for (std::uint32_t seed = 0; seed < 200; ++seed) {
+      SCOPED_TRACE("count " + std::to_string(count) + " seed " + std::to_string(seed));
+      PictureOrder order(count, true, seed);
+      std::size_t previous = count;  // none yet
+      for (int round = 0; round < 4; ++round) {
+        std::set<std::size_t> seen;
+        for (std::size_t i = 0; i < count; ++i) {
+          const std::size_t shown = order.next();
+          ASSERT_LT(shown, count);
+          if (count > 1) {
+            ASSERT_NE(shown, previous);
+          }
+          seen.insert(shown);
+          previous = shown;
+        }
+        ASSERT_EQ(seen.size(), count);
+      }
+    }
+  }
+}
+
+TEST(PictureOrder, ShuffledRoundsDiffer) {
+  PictureOrder order(8, true, 42);
+  std::set<std::vector<std::size_t>> rounds;
+  for (int round = 0; round < 5; ++round) {
+    std::vector<std::size_t> shown;
+    for (int i = 0; i < 8; ++i) shown.push_back(order.next());
+    rounds.insert(shown);
+  }
+  EXPECT_GT(rounds.size(), 1u);
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow

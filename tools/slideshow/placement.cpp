@@ -1,0 +1,40 @@
+// Picture placement; see the header.
+#include "placement.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace saverkit::slideshow {
+namespace {
+
+// value * numerator / denominator, rounded, kept within 1 .. INT32_MAX: a very long thin
+// picture filling a screen would otherwise overflow.
+std::int32_t scaled(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+  const std::int64_t result = (value * numerator + denominator / 2) / denominator;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(result, 1, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Box& target,
+                 Scaling scaling) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || target.width <= 0 || target.height <= 0) {
+    return {target.left, target.top, 0, 0};
+  }
+  // Wider than the target (relative to the heights): fit is bound by the width, fill by the height.
+  const bool wider = std::int64_t{pictureWidth} * target.height >= std::int64_t{pictureHeight} * target.width;
+  const bool byWidth = (scaling == Scaling::kFit) == wider;
+  Box box;
+  if (byWidth) {
+    box.width = target.width;
+    box.height = scaled(pictureHeight, target.width, pictureWidth);
+  } else {
+    box.height = target.height;
+    box.width = scaled(pictureWidth, target.height, pictureHeight);
+  }
+  box.left = static_cast<std::int32_t>(target.left + (std::int64_t{target.width} - box.width) / 2);
+  box.top = static_cast<std::int32_t>(target.top + (std::int64_t{target.height} - box.height) / 2);
+  return box;
+}
+
+}  // namespace saverkit::slideshow

@@ -1,0 +1,28 @@
+// Where a picture goes on a screen: scaled without distortion, centred, either fitted inside the
+// target (black bars) or filling it (cropped at the edges).
+#pragma once
+
+#include <cstdint>
+
+namespace saverkit::slideshow {
+
+enum class Scaling { kFit, kFill };
+
+struct Box {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  friend bool operator==(const Box& a, const Box& b) {
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+  }
+};
+
+// The picture's box for the target. Fit: the largest box of the picture's aspect inside the
+// target; fill: the smallest one covering it (it reaches beyond the target, which clips it).
+// Sizes are at least 1 pixel; an empty picture or target gives an empty box at the target's
+// corner.
+Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Box& target,
+                 Scaling scaling);
+
+}  // namespace saverkit::slideshow

@@ -1,0 +1,42 @@
+// The saver's places; see the header.
+#include "saver_places.h"
+
+#include "common/saverkit_error.h"
+#include "common/text_helpers.h"
+#include "system/folders.h"
+#include "system/os_detection.h"
+#include "system/product_folder.h"
+
+namespace saverkit::slideshow {
+
+std::string saverNameFromModulePath(const std::string& longModulePath) {
+  std::string name = fileNameOf(longModulePath);
+  if (endsWith(toLowerAscii(name), ".scr")) name.resize(name.size() - 4);
+  return name;
+}
+
+SaverPlaces findSaverPlaces(SystemInfo& system, const ProcessEnvironment& process,
+                            const std::string& longModulePath) {
+  SaverPlaces places;
+  places.saverName = saverNameFromModulePath(longModulePath);
+  const std::string systemFolder = system.systemDirectory();
+  if (!systemFolder.empty()) places.systemFolder = withTrailingBackslash(systemFolder);
+  bool wow64 = false;
+  try {
+    wow64 = runningUnderWow64(system);
+  } catch (const SaverkitError&) {
+    // Without an answer the native folder stays unknown; the system folder still counts.
+  }
+  const std::string systemRoot = process.environmentVariable("SystemRoot").value_or("");
+  if (wow64 && !systemRoot.empty()) places.nativeSystemFolder = withTrailingBackslash(systemRoot) + "Sysnative\\";
+  const std::string commonData = getSpecialFolder(system, csidl::kCommonAppData);
+  if (!commonData.empty()) {
+    // The name comes from a file anybody can rename: one that would leave the shared folder
+    // gets no product folder at all, so nothing is shown from there or removed there.
+    deriveProductFolder(withTrailingBackslash(commonData) + kCompanyFolderName, places.saverName,
+                        places.productFolder);
+  }
+  return places;
+}
+
+}  // namespace saverkit::slideshow

@@ -1,0 +1,26 @@
+// Where one installed saver lives, worked out from the engine's own file name: an installed
+// saver is "<system folder>\<saver name>.scr" (a copy of this engine under the saver's name) and
+// its content is the product folder "<common application data>\Vantrel\<saver name>\".
+#pragma once
+
+#include <string>
+
+#include "platform/process_environment.h"
+#include "platform/system_info.h"
+
+namespace saverkit::slideshow {
+
+struct SaverPlaces {
+  std::string saverName;
+  std::string systemFolder;        // with a trailing backslash; empty when unknown
+  std::string nativeSystemFolder;  // "<SystemRoot>\Sysnative\" under WOW64 only
+  std::string productFolder;       // empty when the name could leave the shared folder
+};
+
+// The file name of the engine's long path without a final ".scr" (any case).
+std::string saverNameFromModulePath(const std::string& longModulePath);
+
+SaverPlaces findSaverPlaces(SystemInfo& system, const ProcessEnvironment& process,
+                            const std::string& longModulePath);
+
+}  // namespace saverkit::slideshow

@@ -1,0 +1,120 @@
+// Removing a saver; see the header.
+#include "uninstall.h"
+
+#include "common/file_names.h"
+#include "common/text_helpers.h"
+#include "system/file_helpers.h"
+#include "system/registration.h"
+
+namespace saverkit::slideshow {
+namespace {
+
+constexpr RegistryRoot kUninstallRoots[] = {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser};
+
+std::string rootName(RegistryRoot root) {
+  return root == RegistryRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
+}
+
+bool sameText(const std::string& a, const std::string& b) { return toLowerAscii(a) == toLowerAscii(b); }
+
+bool folderPresent(FileSystem& files, const std::string& folder) {
+  return !folder.empty() && (files.folderExists(folder) || files.isLink(folder));
+}
+
+void removeProductFolder(FileSystem& files, const UninstallPlan& plan, UninstallOutcome& outcome) {
+  if (!folderPresent(files, plan.productFolder)) return;
+  deleteFolderTree(files, plan.productFolder);
+  if (folderPresent(files, plan.productFolder)) outcome.leftOver.push_back(plan.productFolder);
+}
+
+void removeEngineFiles(FileSystem& files, const UninstallPlan& plan, const DeleteAtRestart& deleteAtRestart,
+                       UninstallOutcome& outcome) {
+  for (const std::string& engine : plan.engineFiles) {
+    if (!files.fileExists(engine)) continue;
+    if (deleteFileOnce(files, engine) == status::kSuccess) continue;
+    // The running engine (or one another program holds) goes when Windows restarts.
+    if (deleteAtRestart && deleteAtRestart(engine)) {
+      outcome.removedAtRestart.push_back(engine);
+    } else {
+      outcome.leftOver.push_back(engine);
+    }
+  }
+}
+
+void removeUninstallEntries(Registry& registry, const UninstallPlan& plan, UninstallOutcome& outcome) {
+  if (plan.uninstallKey.empty()) return;
+  // Both roots, whatever happens under the first: the installer writes to HKCU when HKLM
+  // refuses, and an older install may have left an entry under either.
+  for (const RegistryRoot root : kUninstallRoots) {
+    if (!registry.openKey(root, plan.uninstallKey, false)) continue;
+    if (!registry.deleteKeyTree(root, plan.uninstallKey)) outcome.leftOver.push_back(rootName(root) + plan.uninstallKey);
+  }
+}
+
+void removeActiveSaverSetting(Registry& registry, SystemInfo& system, const UninstallPlan& plan,
+                              UninstallOutcome& outcome) {
+  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, false);
+  if (!desktop) return;
+  const auto setting = desktop->readString(kActiveSaverValue);
+  if (!setting || !namesThisSaver(system, plan, *setting)) return;
+  if (!desktop->deleteValue(kActiveSaverValue)) {
+    outcome.leftOver.push_back(rootName(RegistryRoot::kCurrentUser) + kDesktopKey + "\\" + kActiveSaverValue);
+  }
+}
+
+}  // namespace
+
+UninstallPlan makeUninstallPlan(const SaverPlaces& places) {
+  UninstallPlan plan;
+  plan.saverName = places.saverName;
+  // Only a name that stays one file name may lead to a deletion or a registry key.
+  if (!isSafeBareName(places.saverName)) return plan;
+  plan.productFolder = places.productFolder;
+  const std::string engine = storedFileName(places.saverName) + ".scr";
+  if (!places.systemFolder.empty()) plan.engineFiles.push_back(places.systemFolder + engine);
+  if (!places.nativeSystemFolder.empty()) plan.engineFiles.push_back(places.nativeSystemFolder + engine);
+  plan.uninstallKey = kUninstallKeyPrefix + places.saverName;
+  return plan;
+}
+
+bool somethingInstalled(FileSystem& files, Registry& registry, const UninstallPlan& plan,
+                        const std::string& runningModule) {
+  if (folderPresent(files, plan.productFolder)) return true;
+  for (const std::string& engine : plan.engineFiles) {
+    if (!sameText(engine, runningModule) && files.fileExists(engine)) return true;
+  }
+  if (plan.uninstallKey.empty()) return false;
+  for (const RegistryRoot root : kUninstallRoots) {
+    if (registry.openKey(root, plan.uninstallKey, false)) return true;
+  }
+  return false;
+}
+
+UninstallStep decideUninstall(bool installed, bool elevated, bool relaunched) {
+  if (!installed) return UninstallStep::kSayNothingInstalled;
+  if (!elevated && !relaunched) return UninstallStep::kRelaunchElevated;
+  return UninstallStep::kConfirmAndRemove;
+}
+
+bool namesThisSaver(SystemInfo& system, const UninstallPlan& plan, const std::string& setting) {
+  if (plan.engineFiles.empty() || setting.empty()) return false;
+  if (sameText(fileNameOf(setting), fileNameOf(plan.engineFiles.front()))) return true;
+  for (const std::string& engine : plan.engineFiles) {
+    const auto shortForm = system.shortPath(engine);
+    if (shortForm && sameText(*shortForm, setting)) return true;
+  }
+  return false;
+}
+
+UninstallOutcome removeSaver(FileSystem& files, Registry& registry, SystemInfo& system,
+                             const UninstallPlan& plan, const DeleteAtRestart& deleteAtRestart) {
+  UninstallOutcome outcome;
+  // The setting first: its short form can only be matched while the engine files still exist.
+  removeActiveSaverSetting(registry, system, plan, outcome);
+  removeProductFolder(files, plan, outcome);
+  removeEngineFiles(files, plan, deleteAtRestart, outcome);
+  removeUninstallEntries(registry, plan, outcome);
+  return outcome;
+}
+
+}  // namespace saverkit::slideshow

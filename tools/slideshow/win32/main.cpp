@@ -1,0 +1,76 @@
+// slideshow.scr: the reference screen saver engine. It reads which saver it is from its own file
+// name and does what the command line asks: the show (/s), the preview (/p), the settings (/c or
+// nothing) or the saver's removal (/u).
+#include <string>
+
+#include "picture_list.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_system.h"
+#include "saver_command.h"
+#include "saver_places.h"
+#include "saver_settings.h"
+#include "saver_texts.h"
+#include "settings_dialog.h"
+#include "show_window.h"
+#include "uninstall_flow.h"
+
+namespace {
+
+using namespace saverkit;
+using namespace saverkit::slideshow;
+
+// The module's path in its long form: an old system may start a saver by its 8.3 name, and the
+// saver's name is read from this path.
+std::string longModulePath() {
+  char path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  // Windows 95 has no GetLongPathNameA: looked up, not imported, so the engine still starts.
+  using GetLongPath = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+  const auto getLongPath = reinterpret_cast<GetLongPath>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetLongPathNameA")));
+  char longPath[MAX_PATH] = {};
+  if (getLongPath) {
+    const DWORD longLength = getLongPath(path, longPath, MAX_PATH);
+    if (longLength > 0 && longLength < MAX_PATH) return longPath;
+  }
+  return path;
+}
+
+HWND windowOf(WindowHandle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  saverkit::win32::restrictLibrarySearchToSystemFolder();
+  saverkit::win32::Win32ProcessEnvironment process;
+  saverkit::win32::Win32SystemInfo system;
+  saverkit::win32::Win32FileSystem files;
+  saverkit::win32::Win32Registry registry;
+  const std::string modulePath = longModulePath();
+  const SaverPlaces places = findSaverPlaces(system, process, modulePath);
+  const SaverCommand command = parseSaverCommand(process.commandLineParameters());
+
+  switch (command.mode) {
+    case SaverMode::kShow:
+    case SaverMode::kPreview: {
+      slideshow::win32::ShowRequest request;
+      request.previewParent = command.mode == SaverMode::kPreview ? windowOf(command.window) : nullptr;
+      request.saverName = places.saverName;
+      request.productFolder = places.productFolder;
+      request.pictures = collectPictures(files, places.productFolder);
+      request.settings = loadSettings(registry, places.saverName);
+      return slideshow::win32::runShow(instance, request);
+    }
+    case SaverMode::kSettings:
+      return slideshow::win32::runSettingsDialog(instance, windowOf(command.window), registry, places.saverName);
+    case SaverMode::kUninstall:
+      return slideshow::win32::runUninstall(files, registry, system, places, command, modulePath);
+    case SaverMode::kInvalid:
+      break;
+  }
+  ::MessageBoxA(nullptr, usageText().c_str(), places.saverName.c_str(), MB_OK | MB_ICONINFORMATION);
+  return 2;
+}

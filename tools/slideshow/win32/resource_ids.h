@@ -1,0 +1,9 @@
+// Identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDD_SETTINGS 100
+#define IDC_SECONDS 101
+#define IDC_SORTED 102
+#define IDC_SHUFFLED 103
+#define IDC_FIT 104
+#define IDC_FILL 105

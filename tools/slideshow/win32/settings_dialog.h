@@ -1,0 +1,15 @@
+// The settings dialog (/c, /c:<hwnd>, no argument): seconds per picture, the order and the
+// scaling, kept per user for this saver.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/win32/windows_api.h"
+
+namespace saverkit::slideshow::win32 {
+
+// Shows the dialog owned by `owner` (may be null): the exit code.
+int runSettingsDialog(HINSTANCE instance, HWND owner, Registry& registry, const std::string& saverName);
+
+}  // namespace saverkit::slideshow::win32

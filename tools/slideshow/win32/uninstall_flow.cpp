@@ -1,0 +1,125 @@
+// /u on Windows; see the header.
+#include "uninstall_flow.h"
+
+#include "platform/win32/unique_handle.h"
+
+#include <shellapi.h>
+
+#include "common/text_helpers.h"
+#include "saver_texts.h"
+#include "uninstall.h"
+
+namespace saverkit::slideshow::win32 {
+namespace {
+
+using saverkit::win32::UniqueNullHandle;
+using saverkit::win32::UniqueRegistryKey;
+
+// Before Windows Vista a token has no elevation to ask about: the rights are what they are, and
+// the removal says what it could not do.
+bool processIsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  UniqueNullHandle owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (!::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return true;
+  return elevation.TokenIsElevated != 0;
+}
+
+// Starts this engine again with raised rights. The verb is taken from the machine's own class
+// for programs (HKLM\Software\Classes\exefile), never from the ".scr" association or anything
+// the user's part of the registry adds, so the elevated process is this file and nothing else.
+// False when it could not be started; a user who declines the prompt is not a failure.
+bool relaunchElevated(const std::string& modulePath) {
+  HKEY classKey = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\exefile", 0, KEY_READ, &classKey) != ERROR_SUCCESS) {
+    return false;
+  }
+  UniqueRegistryKey owned(classKey);
+  const std::string parameters = std::string("/u ") + kRelaunchedMarker;
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hkeyClass = classKey;
+  info.lpVerb = "runas";
+  info.lpFile = modulePath.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (::ShellExecuteExA(&info)) return true;
+  return ::GetLastError() == ERROR_CANCELLED;
+}
+
+using DisableRedirection = BOOL(WINAPI*)(PVOID*);
+using RevertRedirection = BOOL(WINAPI*)(PVOID);
+
+template <typename Function>
+Function kernelFunction(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
+}
+
+// The path Windows will see when it restarts: a 32-bit process sees the 64-bit system folder as
+// "Sysnative" and its own as "system32", names that mean something else, or nothing, at boot.
+std::string pathAtRestart(const std::string& path, const SaverPlaces& places) {
+  if (places.nativeSystemFolder.empty()) return path;
+  const std::string lowered = toLowerAscii(path);
+  const std::string name = fileNameOf(path);
+  if (startsWith(lowered, toLowerAscii(places.nativeSystemFolder))) {
+    char windows[MAX_PATH] = {};
+    const UINT length = ::GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return withTrailingBackslash(windows) + "System32\\" + name;
+  }
+  if (startsWith(lowered, toLowerAscii(places.systemFolder))) {
+    char wow64[MAX_PATH] = {};
+    using GetWow64Folder = UINT(WINAPI*)(LPSTR, UINT);
+    const auto query = kernelFunction<GetWow64Folder>("GetSystemWow64DirectoryA");
+    const UINT length = query ? query(wow64, MAX_PATH) : 0;
+    if (length > 0 && length < MAX_PATH) return withTrailingBackslash(wow64) + name;
+  }
+  return path;
+}
+
+bool deleteAtRestart(const std::string& path, const SaverPlaces& places) {
+  const std::string real = pathAtRestart(path, places);
+  if (real == path) return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  // The real path is only reached with the file-system redirection of WOW64 off, for this call.
+  const auto disable = kernelFunction<DisableRedirection>("Wow64DisableWow64FsRedirection");
+  const auto revert = kernelFunction<RevertRedirection>("Wow64RevertWow64FsRedirection");
+  PVOID state = nullptr;
+  const bool disabled = disable && revert && disable(&state);
+  const bool scheduled = ::MoveFileExA(real.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  if (disabled) revert(state);
+  return scheduled;
+}
+
+}  // namespace
+
+int runUninstall(FileSystem& files, Registry& registry, SystemInfo& system, const SaverPlaces& places,
+                 const SaverCommand& command, const std::string& modulePath) {
+  const UninstallPlan plan = makeUninstallPlan(places);
+  const std::string& title = places.saverName;
+  const bool installed = somethingInstalled(files, registry, plan, modulePath);
+  switch (decideUninstall(installed, processIsElevated(), command.relaunched)) {
+    case UninstallStep::kSayNothingInstalled:
+      ::MessageBoxA(nullptr, nothingInstalledText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+      return 0;
+    case UninstallStep::kRelaunchElevated:
+      if (relaunchElevated(modulePath)) return 0;
+      ::MessageBoxA(nullptr, cannotRaiseRightsText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+      return 1;
+    case UninstallStep::kConfirmAndRemove:
+      break;
+  }
+  if (::MessageBoxA(nullptr, confirmRemovalText(places.saverName).c_str(), title.c_str(),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return 0;
+  }
+  const UninstallOutcome outcome = removeSaver(files, registry, system, plan, [&places](const std::string& path) {
+    return deleteAtRestart(path, places);
+  });
+  ::MessageBoxA(nullptr, removalOutcomeText(places.saverName, outcome.leftOver, outcome.removedAtRestart).c_str(),
+                title.c_str(), MB_OK | (outcome.leftOver.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+  return outcome.leftOver.empty() ? 0 : 1;
+}
+
+}  // namespace saverkit::slideshow::win32
