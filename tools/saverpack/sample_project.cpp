@@ -77,7 +77,7 @@ const char* const kLicence =
     "This is a sample licence. Replace this file with the licence of your screen saver.\r\n"
     "The installer shows it in its window before it installs anything.\r\n"
     "\r\n"
-    "Save the licence as plain text in the ANSI code page (such as Windows-1252), or as RTF.\r\n";
+    "Save it as plain text (saverpack converts UTF-8 to Windows-1252) or as RTF.\r\n";
 
 const char* const kReadMe =
     "Thank you for installing @NAME@.\r\n"
