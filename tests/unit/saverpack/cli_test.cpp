@@ -9,7 +9,7 @@ namespace {
 class CliTest : public SaverpackTest {};
 
 TEST_F(CliTest, EveryCommandHasHelp) {
-  for (const char* command : {"build", "datafile", "inspect", "verify", "extract"}) {
+  for (const char* command : {"build", "datafile", "inspect", "verify", "extract", "sign", "preview"}) {
     SCOPED_TRACE(command);
     const CliResult result = run({command, "--help"});
     EXPECT_EQ(result.code, 0);
@@ -35,6 +35,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
       {"datafile", "content", "-o", "x", "--saver-kind", "three"},
       {"build", "m.json", "-o", "x", "-o", "y"},
       {"build", "m.json", "--output"},
+      {"preview", "m.json"},                           // no -o
+      {"preview", "m.json", "-o", "w.png", "--timeout", "0"},
+      {"preview", "m.json", "-o", "w.png", "--timeout", "soon"},
   };
   for (const auto& line : lines) {
     std::string shown;
@@ -44,6 +47,13 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.code, 2) << result.err;
     EXPECT_FALSE(result.err.empty());
   }
+}
+
+TEST_F(CliTest, PreviewNeverWritesOverItsInput) {
+  const std::string installer = write("Setup.exe", std::string("MZ")).u8string();
+  const CliResult result = run({"preview", installer, "-o", installer});
+  EXPECT_EQ(result.code, 2) << result.err;
+  EXPECT_EQ(readWholeFile(installer), bytesOf("MZ"));
 }
 
 TEST_F(CliTest, UnreadableFilesExitWithThree) {
