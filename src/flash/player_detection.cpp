@@ -42,7 +42,7 @@ std::int32_t toInteger(const std::string& item) {
 
 Status readFlashOcxPath(Registry& registry, std::string& path) {
   path.clear();
-  if (auto key = registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, false)) {
+  if (auto key = registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kRead)) {
     path = key->readString("").value_or("");
   }
   return path.empty() ? status::kNoPlayer : status::kSuccess;
@@ -120,8 +120,7 @@ Status runFlashPlayerInstaller(InstallerContext& context, const std::string& fil
   const std::string switches = known ? "/s" : "/Q";
   const std::string path = context.folders.workingFolder + fileName;
   if (!context.platform.files.fileExists(path)) return status::kPlayerInstallerMissing;
-  const int started = context.platform.shell.startHidden(context.platform.view.installerWindowHandle(),
-                                                         path, switches);
+  const int started = context.platform.shell.startHidden(path, switches);
   context.platform.view.bringApplicationToFront();
   if (started > 32) return status::kSuccess;
   return started == 0 ? status::kNoMemory : started;

@@ -19,6 +19,11 @@ constexpr std::size_t kBlockSize = 2048;
 constexpr std::uint32_t kBackgroundColorTag = 9;
 constexpr std::uint32_t kLongLengthFollows = 63;
 
+constexpr std::size_t kHeaderSize = 8;
+constexpr const char* kBeyondDeclaredLength = "Zlib: the movie expands beyond its declared length";
+constexpr const char* kBeyondCeiling = "Zlib: the movie expands beyond 64 MiB";
+static_assert(kLargestExpandedMovie == std::uint64_t{64} << 20, "the ceiling's message names its size");
+
 [[noreturn]] void raiseReadError() { throw SaverkitError("Stream read error"); }
 
 std::unique_ptr<ReadableFile> openOrRaise(FileSystem& files, const std::string& path) {
@@ -124,8 +129,24 @@ struct InflateStream {
   z_stream stream{};
 };
 
-// Expands the segment into `target`. A stream that simply runs out ends the expansion.
-void expandSegment(ReadableFile& segment, WritableFile& target) {
+// How many bytes the expansion may write behind the header, and what is raised past them.
+struct ExpansionLimit {
+  std::uint64_t bytes = 0;
+  const char* message = "";
+};
+
+// An honest header declares the whole expanded movie, header included; the ceiling holds for a
+// header that declares more than any movie we would play.
+ExpansionLimit expansionLimitOf(const std::array<std::uint8_t, 8>& header) {
+  const std::uint64_t declared = littleEndian32(header.data() + 4);
+  if (declared > kLargestExpandedMovie) return {kLargestExpandedMovie - kHeaderSize, kBeyondCeiling};
+  return {declared < kHeaderSize ? 0 : declared - kHeaderSize, kBeyondDeclaredLength};
+}
+
+// Expands the segment into `target`, never past `limit`. A stream that simply runs out ends the
+// expansion.
+void expandSegment(ReadableFile& segment, WritableFile& target, const ExpansionLimit& limit) {
+  std::uint64_t written = 0;
   InflateStream inflater;
   z_stream& stream = inflater.stream;
   std::array<std::uint8_t, kBlockSize> input{};
@@ -143,7 +164,10 @@ void expandSegment(ReadableFile& segment, WritableFile& target) {
     if (result == Z_DATA_ERROR || result == Z_NEED_DICT || result == Z_MEM_ERROR) {
       throw SaverkitError("Zlib: data error");
     }
-    writeOrRaise(target, output.data(), output.size() - stream.avail_out);
+    const std::size_t produced = output.size() - stream.avail_out;
+    if (produced > limit.bytes - written) throw SaverkitError(limit.message);
+    writeOrRaise(target, output.data(), produced);
+    written += produced;
     if (result == Z_STREAM_END) return;
   }
 }
@@ -168,7 +192,9 @@ Status readSWFFileFormatType(FileSystem& files, MovieFileState& movie) {
 
 Status inflateSWFFileToTempFile(FileSystem& files, SystemInfo& system, MovieFileState& movie) {
   if (movie.tempFolder.empty()) {
-    const Status created = createWorkingFolder(files, system, kPanelFolderPrefix, movie.tempFolder);
+    // Made with rights for administrators only, as the working folder is; the panel removes it.
+    std::unique_ptr<HeldFolder> unheld;
+    const Status created = createWorkingFolder(files, system, kPanelFolderPrefix, movie.tempFolder, unheld);
     if (created != status::kSuccess) {
       movie.tempFolder.clear();
       return created;
@@ -183,7 +209,7 @@ Status inflateSWFFileToTempFile(FileSystem& files, SystemInfo& system, MovieFile
   // The copy reads like an uncompressed movie: "FWS", the movie's version and declared length.
   writeOrRaise(*expanded, "FWS", 3);
   writeOrRaise(*expanded, header.data() + 3, 5);
-  expandSegment(*segment, *expanded);
+  expandSegment(*segment, *expanded, expansionLimitOf(header));
   const Status closed = expanded->close();
   if (closed != status::kSuccess) throw SaverkitError("I/O error " + decimal(closed));
   return status::kSuccess;

@@ -71,9 +71,10 @@ Status copyMovieItem(InstallerContext& context, int item, const std::string& fir
 }  // namespace
 
 Status readSaverRecord(InstallerContext& context) {
-  Status error = 0;
-  auto file = context.platform.files.openForReading(context.dataFilePath, error);
-  if (file) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
+  // Read back through the handle that wrote it: never reopened by its path.
+  ScratchFile* file = context.dataFileCopy.get();
+  Status error = file ? file->seek(0) : status::kFileMissing;
+  if (error == 0) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
   if (error != 0) showInstallError(context, error, context.dataFilePath);
   return error;
 }
@@ -101,9 +102,11 @@ Status openDataFile(InstallerContext& context, const std::string& path, bool sho
     isOpen = true;
     return status::kSuccess;
   }
-  Status error = 0;
-  state.file = context.platform.files.openForReading(path, error);
-  if (state.file) error = readExactly(*state.file, context.saverRecord.bytes.data(), kSaverRecordSize);
+  // The data file the install loop wrote, through the handle that wrote it; its path only names
+  // it in messages.
+  state.file = std::move(context.dataFileCopy);
+  Status error = state.file ? state.file->seek(0) : status::kFileMissing;
+  if (error == 0) error = readExactly(*state.file, context.saverRecord.bytes.data(), kSaverRecordSize);
   state.directory.assign(kMaxDataFileItems + 1, DirectoryRecord{});
   const std::int32_t count = context.saverRecord.itemCount();
   if (error == 0 && !directoryFits(count, static_cast<std::int64_t>(state.file->size()))) {

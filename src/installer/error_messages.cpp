@@ -16,6 +16,8 @@ std::string installErrorText(const TextSource& texts, Status code, const std::st
              texts.text(TextId::kLoginAsAdministratorMessage);
     case status::kSaverNotReplaceable:
       return prefix + texts.text(TextId::kSaverNotReplaceableMessage);
+    case status::kUnsafeFolder:
+      return prefix + detail + "\r\n\r\n" + texts.text(TextId::kUnsafeFolderMessage);
     default:
       return prefix + detail + "\r\n\r\n" + texts.text(TextId::kProblemWithFile) + detail + ". ";
   }
@@ -25,6 +27,7 @@ std::optional<DialogMessage> startupFailureMessage(const TextSource& texts, Stat
   switch (code) {
     case status::kSuccess:
     case status::kOverwriteDeclined:
+    case status::kUnsafeFolder:  // its own box has said what is wrong
       return std::nullopt;
     case status::kNoPlayer:
       return DialogMessage{DialogKind::kInformation,

@@ -30,7 +30,7 @@ void rollBack(InstallerContext& context) {
 // Steps 5 to 12: everything that writes the screen saver.
 Status writeScreenSaver(InstallerContext& context) {
   Platform& platform = context.platform;
-  Status result = extractProductSlots(context, context.workCopyPath);
+  Status result = extractProductSlots(context);
   if (goOn(context, result)) result = readSaverRecord(context);
   if (goOn(context, result)) result = expandDataFile(context);
   if (goOn(context, result)) result = writeSaverRecord(context);
@@ -66,13 +66,18 @@ Status runInstall(InstallerContext& context) {
                                   !state.quiet(),
                                   platform.texts.text(TextId::kOverwriteQuestionTail), context.codePage);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;
+    if (result == status::kUnsafeFolder) showInstallError(context, result, context.folders.sharedFolder);
     platform.view.repaintPreparing();
   }
   if (goOn(context, result)) result = writeScreenSaver(context);
 
-  // Whatever happened, the data file goes: it was only ever a carrier.
+  // Whatever happened, the data file goes: it was only ever a carrier. Our own hold on it goes
+  // first, or Windows would keep it.
+  context.dataFileCopy.reset();
+  closeDataFile(context);
   if (!context.dataFilePath.empty()) deleteFileOnce(platform.files, context.dataFilePath);
-  const bool undo = machineTouched && result != status::kOverwriteDeclined;
+  // A shared folder that is not ours is left exactly as it was found.
+  const bool undo = machineTouched && result != status::kOverwriteDeclined && result != status::kUnsafeFolder;
   if (result != status::kSuccess && undo) rollBack(context);
   if (state.cancelRequested) {
     setStatusText(context, platform.texts.text(TextId::kAbortedCleaningUp));

@@ -32,6 +32,16 @@ struct InstallerContext {
   InstallerState state;
   // Set once by the startup sequence; the working folder is removed when the window closes.
   Folders folders;
+  // What the run holds open from its start to the window's close, so that the user's other
+  // programs cannot change it in between: the working folder (and so every folder above it),
+  // the working copy "temp.dat" through which the whole package is read, the implode library
+  // while it may be loaded, and the player installer until it has run.
+  std::unique_ptr<HeldFolder> workingFolderHold;
+  std::unique_ptr<ScratchFile> package;
+  std::unique_ptr<ReadableFile> heldLibrary;
+  std::unique_ptr<ReadableFile> heldPlayerInstaller;
+  // The data file as the install loop wrote it, read back through the same handle.
+  std::unique_ptr<ScratchFile> dataFileCopy;
   // The package header, read once from the working copy.
   PackageHeader header;
   std::string installerPath;

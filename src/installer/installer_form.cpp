@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "installer/control_panel_offer.h"
+#include "installer/data_file.h"
 #include "installer/error_messages.h"
 #include "installer/install_procedure.h"
 #include "installer/launcher_channel.h"
@@ -49,6 +50,13 @@ void InstallerForm::close() {
     moviePanel_.reset();
   }
   releaseCodec(context_);
+  // The run's holds end before their folder can go.
+  context_.dataFileCopy.reset();
+  closeDataFile(context_);
+  context_.heldPlayerInstaller.reset();
+  context_.heldLibrary.reset();
+  context_.package.reset();
+  context_.workingFolderHold.reset();
   // The working folder holds the working copy and everything extracted at start; failures to
   // remove it are ignored.
   if (!context_.folders.workingFolder.empty()) {

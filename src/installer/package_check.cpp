@@ -18,14 +18,7 @@ namespace {
 Status checkSlot(InstallerContext& context, const PackageEntry& entry, std::int64_t fileSize) {
   SlotTarget target;
   Status result = resolveSlotTarget(context, entry, target);
-  if (result == status::kSuccess) {
-    const std::int64_t length = storedLength(entry);
-    if (length <= 0) {
-      result = status::kNoMemory;
-    } else if (!storedBytesWithin(entry, fileSize)) {
-      result = status::kShortCopy;
-    }
-  }
+  if (result == status::kSuccess) result = storedBytesStatus(entry, fileSize);
   if (result != status::kSuccess) reportSlotFailure(context, entry, target.path, result);
   return result;
 }
@@ -71,9 +64,8 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
 }  // namespace
 
 Status checkPackageBeforeInstall(InstallerContext& context) {
-  Status error = 0;
-  auto package = openPackageFile(context, context.workCopyPath, error);
-  if (!package) return error;
+  if (!context.package) return status::kWorkingCopyFailed;
+  ReadableFile* package = context.package.get();
   const std::int64_t fileSize = static_cast<std::int64_t>(package->size());
   for (int slot = firstProductSlot(context); slot < static_cast<int>(kPackageSlotCount); ++slot) {
     const PackageEntry& entry = context.header.entries[static_cast<std::size_t>(slot)];

@@ -7,6 +7,7 @@
 #include "common/trace.h"
 #include "installer/window_operations.h"
 #include "installer/slot_extraction.h"
+#include "package/stream_copy.h"
 #include "system/file_helpers.h"
 #include "system/product_folder.h"
 
@@ -19,30 +20,35 @@ void setInstallerPaths(InstallerContext& context) {
 
 Status copyInstallerToWorkFile(InstallerContext& context) {
   FileSystem& files = context.platform.files;
+  // One package session: the installer's own file, open so that nobody can write it, is copied
+  // into a working copy that the run then holds, so that every later read (the header, every
+  // slot, the check before the install, the install itself) sees the bytes that were checked.
+  context.package.reset();
   Status result = deleteFileRetrying(files, context.workCopyPath, kWorkCopyDeleteAttempts);
-  if (result == status::kSuccess &&
-      // The old copy has just gone: copying onto nothing spares the truncation of a replace.
-      !copyFilePrepared(files, context.installerPath, context.workCopyPath, true)) {
-    result = files.lastError();
-    if (result == 0) result = status::kNothingDone;
+  std::unique_ptr<ReadableFile> installer;
+  if (result == status::kSuccess) installer = files.openForReading(context.installerPath, result);
+  if (installer) context.package = files.createScratchFile(context.workCopyPath, result);
+  if (installer && context.package) {
+    result = copyBytes(*installer, *context.package, static_cast<std::int64_t>(installer->size()), status::kShortCopy);
+    context.package->close();
   }
   if (result != status::kSuccess) {
+    context.package.reset();
     showInstallError(context, status::kWorkingCopyFailed, context.workCopyPath);
   }
   return result;
 }
 
 Status readPackageHeader(InstallerContext& context) {
-  Status error = 0;
-  auto file = openPackageFile(context, context.workCopyPath, error);
-  if (!file) return error;
+  if (!context.package) return status::kWorkingCopyFailed;
+  ReadableFile& file = *context.package;
   trace::leave("bytes to read: ", static_cast<std::int64_t>(kPackageHeaderSize));
   trace::leave("INSTALLER_SIZE_IN_BYTES2: ", kInstallerSizeInBytes);
   std::array<std::uint8_t, kPackageHeaderSize> bytes{};
   std::size_t got = 0;
   // A file shorter than the stub cannot hold a header: seeking past its end reads nothing.
-  error = file->seek(static_cast<std::uint64_t>(kInstallerSizeInBytes));
-  if (error == 0) error = file->read(bytes.data(), bytes.size(), got);
+  Status error = file.seek(static_cast<std::uint64_t>(kInstallerSizeInBytes));
+  if (error == 0) error = file.read(bytes.data(), bytes.size(), got);
   if (error != 0) {
     showInstallError(context, error, context.workCopyPath);
     return error;
@@ -57,7 +63,14 @@ Status readPackageHeader(InstallerContext& context) {
   // Names are used as Windows stores them, so that every path built from one names the file
   // that is really there.
   for (PackageEntry& entry : context.header.entries) entry.name = storedFileName(entry.name);
-  return extractSlot(context, *file, static_cast<int>(kSlotImplodeLibrary), false);
+  const Status extracted = extractSlot(context, file, static_cast<int>(kSlotImplodeLibrary), false);
+  if (extracted == status::kSuccess) {
+    // Held from now to the end of the run, loaded or not: nobody may put another library there.
+    Status ignored = 0;
+    context.heldLibrary = context.platform.files.openForReading(
+        context.folders.workingFolder + std::string(kImplodeLibraryTarget), ignored);
+  }
+  return extracted;
 }
 
 Status setProductPaths(InstallerContext& context) {
@@ -76,13 +89,8 @@ Status setProductPaths(InstallerContext& context) {
 
 Status extractStartupSlot(InstallerContext& context, int slot) {
   if (context.header.entries[static_cast<std::size_t>(slot)].isEmpty()) return status::kSlotNameEmpty;
-  Status error = 0;
-  auto file = context.platform.files.openForReading(context.workCopyPath, error);
-  if (!file) {
-    showInstallError(context, error, context.folders.workingFolder);
-    return error;
-  }
-  return extractSlot(context, *file, slot, false);
+  if (!context.package) return status::kWorkingCopyFailed;
+  return extractSlot(context, *context.package, slot, false);
 }
 
 Status extractLicense(InstallerContext& context) {

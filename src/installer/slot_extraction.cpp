@@ -17,20 +17,32 @@ namespace {
 
 bool isLibraryTarget(const std::string& path) { return endsWith(path, ".dll"); }
 
-Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
+// The data file is read back by the install, so it is written through a file the run keeps
+// and reads again through the same handle; every other slot is written and let go.
+bool keptAfterWriting(int slot) { return slot == static_cast<int>(kSlotDataFile); }
+
+Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                        const std::string& target, std::int64_t length) {
   Status error = 0;
-  auto file = context.platform.files.createFile(target, error);
-  if (!file) return error;
+  std::unique_ptr<ScratchFile> kept;
+  std::unique_ptr<WritableFile> file;
+  if (keptAfterWriting(slot)) {
+    kept = context.platform.files.createScratchFile(target, error);
+  } else {
+    file = context.platform.files.createFile(target, error);
+  }
+  WritableFile* output = kept ? static_cast<WritableFile*>(kept.get()) : file.get();
+  if (!output) return error;
   trace::enter("file created: ", target);
-  const Status copied = copyBytes(packageFile, *file, length, status::kShortCopy);
-  const Status closed = file->close();
+  const Status copied = copyBytes(packageFile, *output, length, status::kShortCopy);
+  const Status closed = output->close();
   trace::leave("sizeExtracted: ", length);
+  if (kept) context.dataFileCopy = std::move(kept);
   return copied != status::kSuccess ? copied : closed;
 }
 
 // `reported` is set when the expansion has shown its own box for the failure.
-Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
+Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                          const PackageEntry& entry, const std::string& target,
                          std::int64_t length, bool& reported) {
   if (!expansionIsPlausible(entry.expandedSize, length)) {
@@ -43,11 +55,23 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile,
   std::size_t got = 0;
   if (const Status error = packageFile.read(buffer.data(), buffer.size(), got)) return error;
   if (got < buffer.size()) return status::kShortCopy;
-  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {
+  std::unique_ptr<ScratchFile> kept;
+  if (keptAfterWriting(slot)) {
+    Status error = 0;
+    kept = platform.files.createScratchFile(target, error);
+    if (!kept) {
+      reported = true;
+      return compressor.reportWriteFailure(error);
+    }
+  }
+  const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size())
+                            : compressor.expandToFile(target, buffer.data(), buffer.size());
+  if (error != status::kSuccess) {
     reported = error > 0;
     return error;
   }
-  const auto size = platform.files.fileSize(target);
+  const auto size = kept ? std::optional<std::uint64_t>(kept->size()) : platform.files.fileSize(target);
+  if (kept) context.dataFileCopy = std::move(kept);
   if (!size) return status::kFileMissing;
   if (*size != static_cast<std::uint64_t>(entry.expandedSize)) return status::kSizeMismatch;
   return status::kSuccess;
@@ -128,23 +152,21 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
     result = status::kSlotNameEmpty;
   } else if ((result = resolveSlotTarget(context, entry, target)) == status::kSuccess) {
     const std::int64_t length = storedLength(entry);
-    // Bounds first: a slot that points outside the file must not cost the old file its place.
-    if (length > 0 && !storedBytesWithin(entry, static_cast<std::int64_t>(packageFile.size()))) {
-      result = status::kSlotOutsideFile;
-    } else if ((result = packageFile.seek(static_cast<std::uint64_t>(std::max(0, entry.startOffset)))) ==
-               status::kSuccess) {
+    // Every check first: a slot that cannot be written must not cost the old file its place.
+    if ((result = storedBytesStatus(entry, static_cast<std::int64_t>(packageFile.size()))) == status::kSuccess &&
+        (result = packageFile.seek(static_cast<std::uint64_t>(entry.startOffset))) == status::kSuccess) {
       if (showProgress) stepProgress(context);
       result = clearTheWay(files, target.path);
-      if (result == status::kSuccess && length <= 0) result = status::kNoMemory;
       if (result == status::kSuccess) {
         written = true;
-        result = entry.imploded ? writeImplodedSlot(context, packageFile, entry, target.path, length, reported)
-                                : writeStoredSlot(context, packageFile, target.path, length);
+        result = entry.imploded ? writeImplodedSlot(context, packageFile, slot, entry, target.path, length, reported)
+                                : writeStoredSlot(context, packageFile, slot, target.path, length);
       }
     }
   }
   if (result == status::kFileBusy) return status::kSuccess;  // the old file keeps its place
   if (result != status::kSuccess) {
+    if (keptAfterWriting(slot)) context.dataFileCopy.reset();
     if (written) deleteFileOnce(files, target.path);
     // One box per failure: the expansion may have shown it already.
     if (!reported) reportSlotFailure(context, entry, target.path, result);
@@ -169,10 +191,17 @@ int firstProductSlot(const InstallerContext& context) {
   return context.state.hasReadMe ? static_cast<int>(kSlotReadMe) : static_cast<int>(kSlotEngine);
 }
 
-Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath) {
-  Status error = 0;
-  auto packageFile = openPackageFile(context, workCopyPath, error);
-  if (!packageFile) return error;
+Status storedBytesStatus(const PackageEntry& entry, std::int64_t fileSize) {
+  const std::int64_t length = storedLength(entry);
+  if (length <= 0) return status::kNoMemory;
+  if (entry.startOffset < 0) return status::kSlotOutsideFile;
+  // Bytes the header promises and the file does not have: the file was cut short.
+  return storedBytesWithin(entry, fileSize) ? status::kSuccess : status::kShortCopy;
+}
+
+Status extractProductSlots(InstallerContext& context) {
+  if (!context.package) return status::kWorkingCopyFailed;
+  ReadableFile& packageFile = *context.package;
   Status result = status::kSuccess;
   for (int slot = firstProductSlot(context); slot < static_cast<int>(kPackageSlotCount); ++slot) {
     if (result != status::kSuccess || context.state.cancelRequested) break;
@@ -183,7 +212,7 @@ Status extractProductSlots(InstallerContext& context, const std::string& workCop
       stepProgress(context);
       continue;
     }
-    result = extractSlot(context, *packageFile, slot, true);
+    result = extractSlot(context, packageFile, slot, true);
   }
   return result;
 }

@@ -51,10 +51,14 @@ int firstProductSlot(const InstallerContext& context);
 // Slots 7, 9 and 10: further product files, which a package may leave empty.
 bool isOptionalProductSlot(int slot);
 
-// The install loop: slot 5 (when the package carries a read-me) or 6, up to 10, stopping at
-// the first failure or when the user cancels. Empty optional slots are passed over; an empty
-// engine, data file or read-me slot is -531.
-Status extractProductSlots(InstallerContext& context, const std::string& workCopyPath);
+// Whether the slot's stored bytes can be read: -7 for a stored length of zero or less, -602 for
+// a negative start, -30 for bytes beyond the end of the file (a file cut short), else 0.
+Status storedBytesStatus(const PackageEntry& entry, std::int64_t fileSize);
+
+// The install loop over the package session: slot 5 (when the package carries a read-me) or 6,
+// up to 10, stopping at the first failure or when the user cancels. Empty optional slots are
+// passed over; an empty engine, data file or read-me slot is -531.
+Status extractProductSlots(InstallerContext& context);
 
 // Copies the licence (when shown) and the read-me from the working folder into the product
 // folder: 0, -16 for a missing document, or the system's code of a failed copy.

@@ -40,7 +40,11 @@ void preparePackage(Sequence& run) {
   Platform& platform = context.platform;
   const std::string installerPath = platform.process.modulePath();
   run.status = initFolders(platform.files, platform.system, platform.process, installerPath,
-                           context.folders);
+                           context.folders, context.workingFolderHold);
+  if (run.status == status::kUnsafeFolder) {
+    showInstallError(context, run.status,
+                     withTrailingBackslash(getSpecialFolder(platform.system, csidl::kLocalAppData)) + kCompanyFolderName);
+  }
   removeStartupShortcut(platform.files, platform.system, installerPath,
                         [&context](const std::string& text) { showErrorBox(context, text); });
   if (!run.good()) return;
@@ -77,7 +81,16 @@ void checkPlayer(Sequence& run) {
     carriedPlayerVersion(header.flashVersionIndex, state.carriedPlayerMajor, state.carriedPlayerRelease);
   }
   run.status = verifyFlashAXInstallerCanRunOnThisMachine(context, state.carriedPlayerMajor);
-  if (run.good() && header.carriesFlashInstaller) run.status = extractFlashInstaller(context);
+  if (run.good() && header.carriesFlashInstaller) {
+    run.status = extractFlashInstaller(context);
+    // Held until the window closes, so that nobody can put another program in its place before
+    // it is started.
+    Status ignored = 0;
+    if (run.good()) {
+      context.heldPlayerInstaller = context.platform.files.openForReading(
+          context.folders.workingFolder + header.entries[kSlotFlashInstaller].name, ignored);
+    }
+  }
   if (!run.good()) return;
   run.status = decidePlayerUpdate(run.installed, header.carriesFlashInstaller, state.carriedPlayerMajor,
                                   state.carriedPlayerRelease, state.playerUpdateNeeded);

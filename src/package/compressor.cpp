@@ -57,17 +57,26 @@ Status TCompressor::expandToFile(const std::string& path, const std::uint8_t* bu
   Status error = 0;
   std::unique_ptr<WritableFile> file = services_.files.createFile(path, error);
   if (!file) return showZipError(error);
+  return expandInto(*file, buffer, length);
+}
+
+Status TCompressor::reportWriteFailure(Status code) { return showZipError(code); }
+
+Status TCompressor::expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length) {
+  if (!loaded_) return status::kLibraryNotLoaded;
+  compressing_ = false;
+  writtenCrc_ = 0xFFFFFFFFu;
   input_ = buffer;
   inputLength_ = length;
   inputPosition_ = 0;
-  output_ = file.get();
+  output_ = &file;
   writeError_ = 0;
   pending_.clear();
   explode_(readCallback, writeCallback, workArea_.data(), this);
   flushPending();
   output_ = nullptr;
   input_ = nullptr;
-  const Status closeError = file->close();
+  const Status closeError = file.close();
   writtenCrc_ = ~writtenCrc_;
   // A failed write is reported rather than left for the size check to guess at.
   if (writeError_ != 0) return showZipError(writeError_);

@@ -59,6 +59,10 @@ class TCompressor {
   // system's code of a failed creation or write, shown in a "Zip Error: " box. A stream the
   // library cannot decode ends early; the caller's size check finds that.
   Status expandToFile(const std::string& path, const std::uint8_t* buffer, std::size_t length);
+  // The same into a file the caller has made, which it then closes.
+  Status expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length);
+  // Shows the "Zip Error: " box for a file that could not be made for an expansion.
+  Status reportWriteFailure(Status code);
 
   // The CRC-32 of the bytes written by the last expansion.
   std::uint32_t writtenCrc() const { return writtenCrc_; }

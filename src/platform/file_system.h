@@ -51,6 +51,32 @@ class WritableFile {
   virtual Status close() = 0;
 };
 
+// A file the installer makes and then reads back through the same handle, for as long as it
+// holds it: nobody else may write, rename or delete it meanwhile. close() ends the writing only;
+// the file stays open for reading until the object goes.
+class ScratchFile : public ReadableFile, public WritableFile {};
+
+// A folder held open: while held, neither it nor any folder above it can be renamed, deleted or
+// replaced by a link.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+};
+
+// Who may use a folder the installer makes for itself. Both give SYSTEM and Administrators full
+// control and Administrators the ownership, and inherit nothing from above.
+enum class FolderRights {
+  kAdministratorsOnly,  // the working folder: nobody else may even look
+  kUsersMayRead,        // the shared folder: everyone may read and run what is in it
+};
+
+// What stands at a path where the installer wants a folder of its own.
+struct FolderSafety {
+  bool exists = false;
+  bool isLink = false;        // a symbolic link, junction or other reparse point
+  bool foreignOwner = false;  // owned by someone other than SYSTEM, Administrators or this user
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -72,8 +98,27 @@ class FileSystem {
   virtual std::vector<FolderEntry> listFolder(const std::string& folder) = 0;
   virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
   virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) = 0;
-  // Creates the file, replacing an existing one.
+  // Creates the file as a new one; an existing file is deleted first, never written into.
   virtual std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) = 0;
+
+  // Creates a folder with the given rights set at its creation, so that nobody else ever has a
+  // moment of write access to it. False with lastError() when it cannot be made.
+  virtual bool createProtectedFolder(const std::string& path, FolderRights rights) = 0;
+  // Sets the given rights on an existing folder of ours, replacing whatever it had.
+  virtual bool protectFolder(const std::string& path, FolderRights rights) = 0;
+  virtual FolderSafety folderSafety(const std::string& path) = 0;
+  // Nothing, with the system's code in `error`, when the folder cannot be opened.
+  virtual std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) = 0;
+  // Creates a new file (an existing one is deleted first) that others may only read.
+  virtual std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) = 0;
+
+  // Removes a folder (with or without a trailing backslash) and everything in it, relative to
+  // what it has opened, so that nothing swapped in meanwhile can lead it elsewhere: a symbolic
+  // link or junction, at the top or at any depth, goes as itself and is never entered. 0 when
+  // the folder is gone (or never was, or is a file, which stays); -1 when it stays or the text
+  // is empty; -32 when a file directly in it would not go even with normal attributes (the walk
+  // stops there; such a file deeper down stops only its own folder's walk, and the top stays: -1).
+  virtual Status removeFolderTree(const std::string& folder) = 0;
 };
 
 }  // namespace saverkit

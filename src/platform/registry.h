@@ -1,4 +1,6 @@
-// The registry, as the installer uses it: string values under keys it creates with full access.
+// The registry, as the installer uses it: string values under keys it opens for no more than the
+// caller will do with them. The installer runs with administrator rights: a key opened to be read
+// must not be a key the installer could write.
 #pragma once
 
 #include <memory>
@@ -8,6 +10,13 @@
 namespace saverkit {
 
 enum class RegistryRoot { kLocalMachine, kCurrentUser, kClassesRoot };
+
+// What the caller means to do with a key.
+enum class KeyAccess {
+  kRead,    // read values; writes through the key fail
+  kWrite,   // read, write and delete values of an existing key
+  kCreate,  // as kWrite, creating the key (non-volatile) when it is missing
+};
 
 class RegistryKey {
  public:
@@ -20,10 +29,9 @@ class RegistryKey {
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Opens the key with full access, creating it (non-volatile) when `create` is set. Nothing
-  // when it cannot be opened or created.
+  // Opens the key with the access asked for. Nothing when it cannot be opened or created.
   virtual std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const std::string& path,
-                                               bool create) = 0;
+                                               KeyAccess access) = 0;
   // Deletes the key with everything under it.
   virtual bool deleteKeyTree(RegistryRoot root, const std::string& path) = 0;
 };

@@ -1,4 +1,6 @@
-// Asking the Windows shell to open a document with its associated program.
+// Opening documents and starting programs. The installer runs with administrator rights, and the
+// user's file associations (HKCU\Software\Classes) are the user's other programs' to change: no
+// association of theirs may decide what runs with those rights.
 #pragma once
 
 #include <string>
@@ -10,12 +12,15 @@ namespace saverkit {
 class Shell {
  public:
   virtual ~Shell() = default;
-  // The default verb, no parameters, no working folder, shown normally. Failures are silent.
+  // Opens a document with its default verb, shown normally, as the signed-in user: an elevated
+  // installer asks the desktop shell to open it, and leaves it unopened when there is no desktop
+  // shell to ask. Failures are silent.
   virtual void openDocument(WindowHandle owner, const std::string& path) = 0;
-  // Starts a program hidden, without waiting: the system's result (above 32 for success, 0 for
-  // no resources, 1 to 32 for a failure code).
-  virtual int startHidden(WindowHandle owner, const std::string& path,
-                          const std::string& parameters) = 0;
+  // Starts the program at that full path hidden, without waiting and without looking at any file
+  // association. The result keeps the shell's convention, so that a failure keeps the code it had
+  // when the shell started the program: above 32 for success, 0 for no resources, 1 to 32 for a
+  // failure code.
+  virtual int startHidden(const std::string& path, const std::string& parameters) = 0;
 };
 
 }  // namespace saverkit

@@ -49,6 +49,9 @@ class SystemInfo {
   virtual std::optional<VersionRecord> readVersion() = 0;
   virtual Wow64Answer queryWow64() = 0;
   virtual std::string systemDirectory() = 0;
+  // The system's own Windows folder, as the system knows it: never from the environment, which
+  // the user's programs set.
+  virtual std::string windowsDirectory() = 0;
   virtual SpecialFolderAnswer specialFolderLocation(int folder) = 0;
   // The SHGetFolderPath route, used only as a fallback for two folders.
   virtual std::optional<std::string> folderPath(int folder) = 0;

@@ -41,36 +41,9 @@ Status deleteFileRetrying(FileSystem& files, const std::string& path, int attemp
 }
 
 Status deleteFolderTree(FileSystem& files, const std::string& folder) {
-  if (folder.empty()) return status::kNothingDone;
-  const std::string bare = withoutTrailingBackslash(folder);
-  // A folder that is itself a link or junction goes as the link: entering it would delete,
-  // with administrator rights, whatever it points to.
-  if (files.isLink(bare)) {
-    // A junction goes by RemoveDirectory, a symbolic link to a folder by either, depending on
-    // the system: whichever works, the target is never touched.
-    const bool removed = files.removeFolder(bare) || files.deleteFile(bare);
-    return removed ? status::kSuccess : status::kNothingDone;
-  }
-  Status result = status::kSuccess;
-  for (const FolderEntry& entry : files.listFolder(folder)) {
-    const std::string path = folder + entry.name;
-    if (entry.isLink) {
-      // Only the link itself: whatever it points to lies outside the tree being removed.
-      if (entry.isFolder) {
-        files.removeFolder(path);
-      } else {
-        deleteFileOnce(files, path);
-      }
-    } else if (entry.isFolder) {
-      deleteFolderTree(files, path + "\\");
-    } else {
-      result = deleteFileOnce(files, path);
-      if (result != status::kSuccess) return result;
-    }
-  }
-  if (!files.folderExists(folder)) return status::kSuccess;
-  files.setNormalAttributes(bare);
-  return files.removeFolder(bare) ? status::kSuccess : status::kNothingDone;
+  // The walk lives in the file system: only there can it hold what it has looked at, so that a
+  // folder swapped for a junction meanwhile never leads it out of the tree.
+  return files.removeFolderTree(folder);
 }
 
 bool copyFilePrepared(FileSystem& files, const std::string& source, const std::string& target,

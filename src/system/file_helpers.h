@@ -22,7 +22,8 @@ Status deleteFileRetrying(FileSystem& files, const std::string& path, int attemp
 
 // Removes a folder (given with a trailing backslash) and everything in it: 0, -1 when the
 // folder stays or the text is empty, -32 for a file inside that would not go. Links and
-// junctions inside are removed as themselves and never followed.
+// junctions, at the top or inside, are removed as themselves and never followed, even when one
+// is swapped in during the removal (see FileSystem::removeFolderTree).
 Status deleteFolderTree(FileSystem& files, const std::string& folder);
 
 // Copies with the target prepared: normal attributes on source and an existing target, the

@@ -25,39 +25,55 @@ std::string getSpecialFolder(SystemInfo& system, int folder) {
 }
 
 Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
-                           std::string& folder) {
+                           std::string& folder, std::unique_ptr<HeldFolder>& hold) {
+  hold.reset();
   const std::string localData = getSpecialFolder(system, csidl::kLocalAppData);
   if (localData.empty()) {
     folder.clear();
     return win_error::kPathNotFound;
   }
-  std::string base = withTrailingBackslash(localData) + kCompanyFolderName;
+  // The user owns the profile: its folders can be swapped for links at any time. Ours are made
+  // with rights of their own, and the working folder is held open, so that once it is ours
+  // nothing above or in it can be renamed or replaced.
+  const std::string company = withTrailingBackslash(localData) + kCompanyFolderName;
+  const std::string companyBare = company.substr(0, company.size() - 1);
+  folder.clear();  // on a refusal nothing of ours is there to be removed
+  if (files.folderSafety(companyBare).isLink) return status::kUnsafeFolder;
   // The company folder's own creation is not checked: a failure shows up below.
-  if (!files.folderExists(base)) files.createFolder(base);
-  base += prefix;
+  if (!files.folderExists(companyBare)) files.createProtectedFolder(companyBare, FolderRights::kAdministratorsOnly);
+  const std::string base = company + prefix;
   for (int number = 1; number <= kMaxNumberedFolders; ++number) {
     const std::string candidate = base + decimal(number);
-    if (files.folderExists(candidate)) continue;
-    if (files.createFolder(candidate)) {
-      folder = candidate + "\\";
-      return status::kSuccess;
+    if (files.folderExists(candidate) || files.isLink(candidate)) continue;
+    if (!files.createProtectedFolder(candidate, FolderRights::kAdministratorsOnly)) continue;
+    Status error = 0;
+    hold = files.holdFolder(candidate, error);
+    // Judged again once held: from now on the company folder cannot change. A folder that
+    // cannot be held (it became a link) is not ours either.
+    if (!hold || files.folderSafety(companyBare).isLink) {
+      hold.reset();
+      return status::kUnsafeFolder;
     }
+    folder = candidate + "\\";
+    return status::kSuccess;
   }
   folder = base;
   const Status error = files.lastError();
   return error != 0 ? error : status::kNothingDone;
 }
 
-Status initFolders(FileSystem& files, SystemInfo& system, const ProcessEnvironment& process,
-                   const std::string& installerPath, Folders& folders) {
-  folders.windowsFolder = folderValue(process.environmentVariable("WINDIR").value_or(""));
+Status initFolders(FileSystem& files, SystemInfo& system, const ProcessEnvironment&,
+                   const std::string& installerPath, Folders& folders, std::unique_ptr<HeldFolder>& hold) {
+  // The Windows folder decides where the engine is written and what a reinstall deletes: it
+  // comes from the system, never from WINDIR or SystemRoot, which the user's programs set.
+  const std::string windows = folderValue(system.windowsDirectory());
+  folders.windowsFolder = windows;
   folders.systemFolder = folderValue(system.systemDirectory());
-  const std::string systemRoot = folderValue(process.environmentVariable("SystemRoot").value_or(""));
-  folders.nativeSystemFolder = systemRoot.empty() ? "" : systemRoot + "Sysnative\\";
+  folders.nativeSystemFolder = windows.empty() ? "" : windows + "Sysnative\\";
   const std::string commonData = folderValue(getSpecialFolder(system, csidl::kCommonAppData));
   folders.sharedFolder = commonData.empty() ? "" : commonData + kCompanyFolderName;
   folders.installerFolder = folderOf(installerPath);
-  return createWorkingFolder(files, system, kWorkingFolderPrefix, folders.workingFolder);
+  return createWorkingFolder(files, system, kWorkingFolderPrefix, folders.workingFolder, hold);
 }
 
 }  // namespace saverkit

@@ -1,6 +1,7 @@
 // The installer's folders, worked out once at start. Every value ends with a backslash.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "common/status.h"
@@ -28,12 +29,15 @@ inline constexpr int kMaxNumberedFolders = 1000;
 std::string getSpecialFolder(SystemInfo& system, int folder);
 
 // A fresh numbered folder "<local app data>\Vantrel\<prefix><n>\" for n = 1..1000, skipping
-// folders left by earlier runs. On failure the system's code, with `folder` left at the base.
+// folders left by earlier runs, made (like "Vantrel" when it is missing) with rights for
+// administrators only and held in `hold` from then on. -607 when "Vantrel" or the new folder is
+// a link; on another failure the system's code, with `folder` left at the base.
 Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
-                           std::string& folder);
+                           std::string& folder, std::unique_ptr<HeldFolder>& hold);
 
-// Sets every folder value; the result is that of the working folder's creation.
+// Sets every folder value, the Windows folders from the system itself; the result is that of
+// the working folder's creation.
 Status initFolders(FileSystem& files, SystemInfo& system, const ProcessEnvironment& process,
-                   const std::string& installerPath, Folders& folders);
+                   const std::string& installerPath, Folders& folders, std::unique_ptr<HeldFolder>& hold);
 
 }  // namespace saverkit

@@ -16,6 +16,20 @@ Status createMissingFolder(FileSystem& files, const std::string& folder) {
 
 }  // namespace
 
+Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder) {
+  std::string bare = sharedFolder;
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  if (bare.empty()) return status::kNothingDone;
+  const FolderSafety safety = files.folderSafety(bare);
+  if (safety.isLink || safety.foreignOwner) return status::kUnsafeFolder;
+  // Set anew each time: this also repairs the weaker rights an earlier version gave the folder.
+  const bool done = safety.exists ? files.protectFolder(bare, FolderRights::kUsersMayRead)
+                                  : files.createProtectedFolder(bare, FolderRights::kUsersMayRead);
+  if (done) return status::kSuccess;
+  const Status error = files.lastError();
+  return error != 0 ? error : status::kNothingDone;
+}
+
 Status deriveProductFolder(const std::string& sharedFolder, const std::string& saverName,
                            std::string& productFolder, const CodePage& codePage) {
   productFolder.clear();
@@ -47,6 +61,7 @@ Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, c
   std::string productFolder;
   const Status nameStatus = deriveProductFolder(folders.sharedFolder, saverName, productFolder, codePage);
   if (nameStatus != status::kSuccess) return nameStatus;
+  if (const Status shared = secureSharedFolder(files, folders.sharedFolder)) return shared;
 
   const bool inShared = saverExistsIn(files, folders.sharedFolder, saverName, codePage);
   const bool inWindows = saverExistsIn(files, folders.windowsFolder, saverName, codePage);
@@ -57,9 +72,7 @@ Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, c
   if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName, codePage);
   if (inShared) removeSaverFrom(files, folders.sharedFolder, saverName, codePage);
 
-  const Status sharedStatus = createMissingFolder(files, folders.sharedFolder);
-  const Status productStatus = createMissingFolder(files, productFolder);
-  return productStatus != status::kSuccess ? productStatus : sharedStatus;
+  return createMissingFolder(files, productFolder);
 }
 
 }  // namespace saverkit

@@ -26,9 +26,15 @@ bool saverExistsIn(FileSystem& files, const std::string& folder, const std::stri
 void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name,
                      const CodePage& codePage = {});
 
+// Makes the shared folder ours before anything goes into it: -607 (and nothing changed) when it
+// is a link or belongs to another user; otherwise it is created, or its rights are set anew,
+// with read access for users: 0 or the system's code.
+Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder);
+
 // Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
 // that name exists there or in the Windows folder), removes the old one, creates the folders.
-// 0, -454 when the user declines, -600 for an unsafe name, or the system's code.
+// 0, -454 when the user declines, -600 for an unsafe name, -607 for a shared folder that is not
+// ours (see secureSharedFolder), or the system's code.
 // `confirm` puts the OK/Cancel question and says whether the user chose OK.
 using ConfirmQuestion = std::function<bool(const std::string& question)>;
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,

@@ -11,7 +11,7 @@ namespace {
 
 Status registerUnder(Registry& registry, RegistryRoot root, const std::string& keyPath,
                      const std::string& displayName, const std::string& command) {
-  auto key = registry.openKey(root, keyPath, true);
+  auto key = registry.openKey(root, keyPath, KeyAccess::kCreate);
   if (!key) return status::kUninstallWriteFailed;
   if (!key->setString("DisplayName", displayName)) return status::kUninstallWriteFailed;
   if (!key->setString("UninstallString", command)) return status::kUninstallWriteFailed;
@@ -20,7 +20,7 @@ Status registerUnder(Registry& registry, RegistryRoot root, const std::string& k
 
 Status unregisterUnder(Registry& registry, RegistryRoot root, const std::string& keyPath) {
   {
-    auto key = registry.openKey(root, keyPath, false);
+    auto key = registry.openKey(root, keyPath, KeyAccess::kWrite);
     if (!key) return status::kSuccess;
     if (!key->deleteValue("DisplayName") || !key->deleteValue("UninstallString")) {
       return status::kUninstallRemoveFailed;

@@ -3,6 +3,7 @@
 
 #include "contract/files_contract.h"
 #include "contract/platform_contract.h"
+#include "contract/tree_removal_contract.h"
 #include "platform/fake/fake_platform.h"
 
 namespace saverkit::contract {
@@ -38,6 +39,19 @@ class FakeHarness {
   std::shared_ptr<void> holdOpen(const std::string& path) {
     fakes_.files.busyFiles[path] = fake::FakeFileSystem::kForever;
     return std::shared_ptr<void>(nullptr, [this, path](void*) { fakes_.files.busyFiles.erase(path); });
+  }
+  // The fake's link shows the target's files beneath it, as a junction does.
+  bool makeFolderLink(const std::string& link, const std::string& target) {
+    fakes_.files.addFolderLink(link);
+    for (const std::string& path : fakes_.files.pathsUnder(target)) {
+      const std::string seen = link + path.substr(target.size());
+      if (const auto data = fakes_.files.contents(path)) {
+        fakes_.files.addFile(seen, *data);
+      } else {
+        fakes_.files.addFolder(seen);
+      }
+    }
+    return true;
   }
   WindowMessaging& messaging() { return fakes_.messaging; }
   Clock& clock() { return fakes_.clock; }
@@ -80,6 +94,7 @@ class FakeHarness {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, PlatformContract, FakeHarness);
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FilesContract, FakeHarness);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, TreeRemovalContract, FakeHarness);
 
 }  // namespace
 }  // namespace saverkit::contract

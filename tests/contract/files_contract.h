@@ -138,17 +138,24 @@ TYPED_TEST_P(FilesContract, ListingHasNoDotEntries) {
 TYPED_TEST_P(FilesContract, RegistryKeysAndValues) {
   Registry& registry = this->harness.registry();
   const std::string path = this->harness.registryTestKey();
-  EXPECT_FALSE(registry.openKey(RegistryRoot::kCurrentUser, path, false));
+  EXPECT_FALSE(registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kRead));
+  EXPECT_FALSE(registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kWrite));
   {
-    auto key = registry.openKey(RegistryRoot::kCurrentUser, path, true);
+    auto key = registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kCreate);
     ASSERT_TRUE(key);
     EXPECT_TRUE(key->setString("DisplayName", "Ocean Waves Screen Saver"));
     EXPECT_TRUE(key->setString("UninstallString", "C:\\x\\Ocean Waves.scr /u"));
-    auto child = registry.openKey(RegistryRoot::kCurrentUser, path + "\\child", true);
+    auto child = registry.openKey(RegistryRoot::kCurrentUser, path + "\\child", KeyAccess::kCreate);
     ASSERT_TRUE(child);
   }
   {
-    auto key = registry.openKey(RegistryRoot::kCurrentUser, path, false);
+    // A key opened to be read cannot be written through.
+    auto reader = registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kRead);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->readString("DisplayName"), "Ocean Waves Screen Saver");
+    EXPECT_FALSE(reader->setString("DisplayName", "changed"));
+    EXPECT_FALSE(reader->deleteValue("UninstallString"));
+    auto key = registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kWrite);
     ASSERT_TRUE(key);
     EXPECT_EQ(key->readString("displayname"), "Ocean Waves Screen Saver");
     EXPECT_TRUE(key->deleteValue("DisplayName"));
@@ -156,7 +163,7 @@ TYPED_TEST_P(FilesContract, RegistryKeysAndValues) {
     EXPECT_FALSE(key->readString("DisplayName"));
   }
   EXPECT_TRUE(registry.deleteKeyTree(RegistryRoot::kCurrentUser, path));
-  EXPECT_FALSE(registry.openKey(RegistryRoot::kCurrentUser, path, false));
+  EXPECT_FALSE(registry.openKey(RegistryRoot::kCurrentUser, path, KeyAccess::kRead));
   EXPECT_FALSE(registry.deleteKeyTree(RegistryRoot::kCurrentUser, path));
 }
 

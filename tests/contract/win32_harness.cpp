@@ -1,16 +1,20 @@
 // The platform contract against the Win32 implementation, run under Wine: real windows of
 // this process receive the messages.
+#include <cstring>
 #include <map>
 #include <memory>
 
 #include "contract/files_contract.h"
 #include "common/text_helpers.h"
 #include "contract/platform_contract.h"
+#include "contract/tree_removal_contract.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_api.h"
+
+#include <winioctl.h>
 
 namespace saverkit::contract {
 namespace {
@@ -61,6 +65,18 @@ class Win32Harness {
   }
   ~Win32Harness() {
     for (HWND window : windows_) ::DestroyWindow(window);
+    // Wine removes a Unix symbolic link by no Windows call: the Unix rm does.
+    for (const std::string& link : unixLinks_) {
+      std::string command = "Z:\\bin\\rm -f \"" + link + "\"";
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, 10000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+      }
+    }
     removeTree(scratch_);
     registry_.deleteKeyTree(RegistryRoot::kCurrentUser, registryTestKey());
   }
@@ -81,6 +97,29 @@ class Win32Harness {
   std::shared_ptr<void> holdOpen(const std::string& path) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     return std::shared_ptr<void>(file, [](void* handle) { ::CloseHandle(handle); });
+  }
+  // A junction where the system makes one; under Wine, which cannot, a Unix symbolic link made
+  // by the Unix ln (Wine shows one to a folder as a reparse point).
+  bool makeFolderLink(const std::string& link, const std::string& target) {
+    if (makeJunction(link, target)) return true;
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    const std::string unixLink = unixPath(unixName, link), unixTarget = unixPath(unixName, target);
+    std::string command = "Z:\\bin\\ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      return false;
+    }
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    unixLinks_.push_back(unixLink);
+    const DWORD attributes = ::GetFileAttributesA(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   }
   WindowMessaging& messaging() { return messaging_; }
   Clock& clock() { return clock_; }
@@ -118,10 +157,46 @@ class Win32Harness {
   int cancelClicks(WindowHandle dialog) { return cancelClicked[toWindow(dialog)]; }
 
  private:
+  static std::string unixPath(char*(CDECL* unixName)(LPCWSTR), const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
+    std::string result = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+  }
+  static bool makeJunction(const std::string& link, const std::string& target) {
+    if (!::CreateDirectoryA(link.c_str(), nullptr)) return false;
+    win32::UniqueFileHandle handle(::CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    // The mount-point reparse data: tag, sizes, then the target as the system names it and as
+    // shown, each ending in a null.
+    const std::wstring substitute = L"\\??\\" + std::wstring(target.begin(), target.end());
+    const std::wstring shown(target.begin(), target.end());
+    std::vector<WORD> data(8 + substitute.size() + shown.size() + 2, 0);
+    const WORD substituteBytes = static_cast<WORD>(substitute.size() * 2), shownBytes = static_cast<WORD>(shown.size() * 2);
+    data[2] = static_cast<WORD>(8 + substituteBytes + 2 + shownBytes + 2);  // after the 8-byte header
+    data[5] = substituteBytes;
+    data[6] = static_cast<WORD>(substituteBytes + 2);
+    data[7] = shownBytes;
+    std::copy(substitute.begin(), substitute.end(), data.begin() + 8);
+    std::copy(shown.begin(), shown.end(), data.begin() + 8 + substitute.size() + 1);
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(data.data(), &tag, sizeof tag);
+    DWORD returned = 0;
+    if (handle && ::DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, data.data(), 8u + data[2], nullptr, 0,
+                                    &returned, nullptr)) {
+      return true;
+    }
+    handle.reset();
+    ::RemoveDirectoryA(link.c_str());
+    return false;
+  }
   void removeTree(const std::string& folder) {
     for (const FolderEntry& entry : files_.listFolder(folder)) {
       const std::string path = folder + entry.name;
-      if (entry.isFolder) {
+      if (entry.isLink) {
+        ::RemoveDirectoryA(path.c_str());  // a junction; what it leads to is not ours
+      } else if (entry.isFolder) {
         removeTree(path + "\\");
       } else {
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -141,10 +216,12 @@ class Win32Harness {
   win32::Win32TextSource texts_;
   win32::Win32ProcessEnvironment process_;
   std::vector<HWND> windows_;
+  std::vector<std::string> unixLinks_;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, Win32Harness);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32Harness);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, TreeRemovalContract, Win32Harness);
 
 }  // namespace
 }  // namespace saverkit::contract

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   const auto report = [](const std::string& text) { print("report", text); };
 
   Folders folders;
-  const Status folderStatus = initFolders(p.files, p.system, p.process, p.process.modulePath(), folders);
+  std::unique_ptr<HeldFolder> hold;
+  const Status folderStatus = initFolders(p.files, p.system, p.process, p.process.modulePath(), folders, hold);
   if (command == "folders") {
     print("os", std::to_string(GetOperatingSystem(p.system)));
     print("status", std::to_string(folderStatus));
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   // Every other command cleans up the working folder it made on the way.
+  hold.reset();
   deleteFolderTree(p.files, folders.workingFolder);
   if (command == "register") {
     print("status", std::to_string(registerUninstall(p.registry, p.system, p.texts, folders.systemFolder, argument)));

@@ -66,5 +66,31 @@ TEST(AdministratorSwitches, QuestionsTakeTheirDefaultAnswerAndTheLogKeepsTheOrde
   EXPECT_NE(done, std::string::npos) << log;
 }
 
+TEST(AdministratorSwitches, ALogThroughALinkIsRefusedAndTheInstallRunsWithoutIt) {
+  struct Row {
+    const char* what;
+    const char* link;  // made a link (a junction) before the run
+    const char* log;
+  };
+  for (const Row& row : {Row{"the log's own name", "C:\\Logs\\setup.log", "C:\\Logs\\setup.log"},
+                         Row{"its folder", "C:\\Logs\\to-system", "C:\\Logs\\to-system\\setup.log"},
+                         Row{"a folder above", "C:\\Logs", "C:\\Logs\\deep\\setup.log"},
+                         Row{"on a share", "\\\\server\\share\\logs", "\\\\server\\share\\logs\\setup.log"}}) {
+    SCOPED_TRACE(row.what);
+    InstallerWorld world;
+    world.fakes.files.addFolderLink(row.link);
+    world.fakes.files.addFolder(std::string(row.log).substr(0, std::string(row.log).rfind('\\')));
+    EXPECT_EQ(runAsAdministrator(world, {"/q", std::string("/log=") + row.log}), 0);
+    EXPECT_EQ(world.fakes.files.contents(row.log), std::nullopt);
+    EXPECT_TRUE(world.fakes.files.isLink(row.link));
+  }
+  // Beside a link, not through it: written.
+  InstallerWorld world;
+  world.fakes.files.addFolderLink("C:\\Logs\\setup.log.old");
+  world.fakes.files.addFolderLink("C:\\Log");
+  EXPECT_EQ(runAsAdministrator(world, {"/q", "/log=C:\\Logs\\setup.log"}), 0);
+  EXPECT_NE(world.fakes.files.contents("C:\\Logs\\setup.log").value_or("").find("exit code: 0"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace saverkit

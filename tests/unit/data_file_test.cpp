@@ -25,11 +25,17 @@ class DataFileTest : public ::testing::Test {
     saverkit::testing::registerNativeCodec(fakes.libraries, kWork + "impborl.dll");
   }
   Status expand() {
-    fakes.files.addFile(context.dataFilePath, image.bytes());
+    putDataFile(image.bytes());
     EXPECT_EQ(readSaverRecord(context), 0);
     return expandDataFile(context);
   }
   std::vector<std::string> productFiles() const { return fakes.files.pathsUnder(kProduct); }
+  // The data file as the install loop leaves it: written, and held for reading back.
+  void putDataFile(const std::string& bytes) {
+    context.dataFileCopy.reset();
+    closeDataFile(context);
+    context.dataFileCopy = saverkit::testing::scratchWith(fakes.files, context.dataFilePath, bytes);
+  }
 
   fake::FakePlatform fakes;
   InstallerContext context{fakes.platform};
@@ -108,7 +114,7 @@ TEST_F(DataFileTest, WrongExpandedSizeIsMinus13AndLeavesNoFile) {
   std::string bytes = image.bytes();
   const std::size_t headerAt = 1240 + 264;
   bytes[headerAt + 8] = static_cast<char>(bytes[headerAt + 8] + 1);  // expanded size + 1
-  fakes.files.addFile(context.dataFilePath, bytes);
+  putDataFile(bytes);
   ASSERT_EQ(readSaverRecord(context), 0);
   EXPECT_EQ(expandDataFile(context), -13);
   EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
@@ -124,6 +130,8 @@ TEST_F(DataFileTest, ItemPathsThatLeaveTheProductFolderWriteNothing) {
     image.add(path, "payload");
     EXPECT_EQ(expand(), -604);
   }
+  putDataFile("");
+  context.dataFileCopy.reset();
   fakes.files.deleteFile(context.dataFilePath);
   EXPECT_EQ(fakes.files.pathsUnder(), before);
 }
@@ -149,7 +157,7 @@ TEST_F(DataFileTest, DamagedDirectoriesAndItemsAreRefused) {
     SCOPED_TRACE(c.label);
     std::string damaged = bytes;
     c.damage(damaged);
-    fakes.files.addFile(context.dataFilePath, damaged);
+    putDataFile(damaged);
     EXPECT_EQ(expandDataFile(context), c.expected);
     EXPECT_FALSE(context.dataFile.open);
     EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
@@ -158,7 +166,7 @@ TEST_F(DataFileTest, DamagedDirectoriesAndItemsAreRefused) {
 
 TEST_F(DataFileTest, ReaderRulesAndMessages) {
   image.add("a.bin", "a");
-  fakes.files.addFile(context.dataFilePath, image.bytes());
+  putDataFile(image.bytes());
   ASSERT_EQ(readSaverRecord(context), 0);
   EXPECT_EQ(extractDataItem(context, kProduct, 1), -15);  // counted, but not open
   bool isOpen = false;
@@ -174,20 +182,21 @@ TEST_F(DataFileTest, ReaderRulesAndMessages) {
   EXPECT_EQ(closeDataFile(context), 0);
   EXPECT_EQ(closeDataFile(context), 0);
 
-  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", true, isOpen), 2);
+  // No data file written: nothing is opened by path in its place.
+  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", true, isOpen), -16);
   EXPECT_FALSE(isOpen);
   EXPECT_EQ(fakes.view.dialogs.back().text,
-            "Problem opening screen saver data file.\r\n\r\nFile: " + kWork + "missing.dat\r\n\r\n2");
+            "Problem opening screen saver data file.\r\n\r\nFile: " + kWork + "missing.dat\r\n\r\n-16");
   const std::size_t shown = fakes.view.dialogs.size();
-  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", false, isOpen), 2);
+  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", false, isOpen), -16);
   EXPECT_EQ(fakes.view.dialogs.size(), shown);
 }
 
 TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
   image.add("a.bin", std::string(3000, 'w'));
-  fakes.files.addFile(context.dataFilePath, "short");
+  putDataFile("short");
   EXPECT_EQ(readSaverRecord(context), 38);
-  fakes.files.addFile(context.dataFilePath, image.bytes());
+  putDataFile(image.bytes());
   ASSERT_EQ(readSaverRecord(context), 0);
   fakes.texts.systemTexts[112] = "There is not enough space on the disk";
   fakes.files.writeLimits[kProduct + "a.bin"] = 10;
@@ -201,7 +210,7 @@ TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
   // An imploded item's failure is told once, by the expansion's own box.
   DataFileImage packed;
   packed.add("b.bin", std::string(30000, 'b'), true);
-  fakes.files.addFile(context.dataFilePath, packed.bytes());
+  putDataFile(packed.bytes());
   ASSERT_EQ(readSaverRecord(context), 0);
   fakes.files.writeLimits[kProduct + "b.bin"] = 10;
   fakes.view.dialogs.clear();
@@ -220,7 +229,7 @@ namespace {
 TEST_F(DataFileTest, ExactlyTheItemLimitOpensAndOneMoreIsRefused) {
   for (int item = 0; item < 1010; ++item) image.add("", "");
   bool isOpen = false;
-  fakes.files.addFile(context.dataFilePath, image.bytes());
+  putDataFile(image.bytes());
   EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), 0);
   EXPECT_TRUE(isOpen);
   closeDataFile(context);
@@ -228,7 +237,7 @@ TEST_F(DataFileTest, ExactlyTheItemLimitOpensAndOneMoreIsRefused) {
   image.add("", "");
   const std::string tooMany = image.bytes();
   ASSERT_GE(tooMany.size(), static_cast<std::size_t>(directoryEnd(1011)));
-  fakes.files.addFile(context.dataFilePath, tooMany);
+  putDataFile(tooMany);
   EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), -605);
   EXPECT_FALSE(isOpen);
 }
@@ -249,7 +258,7 @@ TEST_F(DataFileTest, ImplodedItemsClaimingTooMuchAreRefusedBeforeWriting) {
     const auto encoded = encodeItemHeader(claimed);
     damaged.replace(headerAt, encoded.size(), reinterpret_cast<const char*>(encoded.data()), encoded.size());
     fakes.files.log.clear();
-    fakes.files.addFile(context.dataFilePath, damaged);
+    putDataFile(damaged);
     EXPECT_EQ(expandDataFile(context), -13);
     const bool created = std::find(fakes.files.log.begin(), fakes.files.log.end(),
                                    "create file " + kProduct + "big.bin") != fakes.files.log.end();

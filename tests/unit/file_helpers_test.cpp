@@ -2,6 +2,8 @@
 // system with its faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 #include "system/file_helpers.h"
@@ -80,6 +82,71 @@ TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   EXPECT_EQ(deleteFolderTree(files, "C:\\w\\ZOR1\\"), 0);
   EXPECT_FALSE(files.exists("C:\\w\\ZOR1"));
   EXPECT_EQ(files.contents("C:\\Users\\me\\Documents\\thesis.doc"), "precious");
+}
+
+// Another program swaps a folder of the tree being removed for a junction at a chosen step of the
+// removal. The files the junction shows stand for its target's: none may be deleted. A folder the
+// walk has reached is held, so swapping it is refused; one it has not reached yet goes as the link.
+struct SwapDuringRemoval {
+  std::string step;                       // when the swap is tried
+  std::string folder;                     // what is swapped
+  std::vector<std::string> seenThroughIt;  // the target's files, as the junction shows them
+  bool refused;
+};
+
+void expectNoFileDeletedThroughTheLink(const std::vector<SwapDuringRemoval>& cases) {
+  for (const SwapDuringRemoval& swap : cases) {
+    SCOPED_TRACE(swap.step + " / " + swap.folder);
+    FakeFileSystem files;
+    files.addFile("C:\\w\\ZOR1\\temp.dat", "t");
+    files.addFile("C:\\w\\ZOR1\\media\\a.jpg", "a");
+    files.addFile("C:\\w\\ZOR1\\media\\b.jpg", "b");
+    files.addFile("C:\\w\\ZOR1\\media\\deep\\c.jpg", "c");
+    files.addFile("C:\\w\\ZOR1\\scenes\\x.jpg", "x");
+    int attempts = 0;
+    bool swapped = false;
+    std::size_t swappedAt = 0;  // in the log
+    files.beforeStep = [&](const std::string& now) {
+      if (now != swap.step || attempts++ > 0) return;
+      swapped = files.swapForLink(swap.folder, swap.seenThroughIt);
+      swappedAt = files.log.size();
+    };
+    EXPECT_EQ(deleteFolderTree(files, "C:\\w\\ZOR1\\"), 0);
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(swapped, !swap.refused);
+    EXPECT_FALSE(files.exists("C:\\w\\ZOR1"));
+    if (!swapped) continue;
+    // Once swapped, a deletion by one of these paths would go through the link.
+    for (const std::string& name : swap.seenThroughIt) {
+      const std::string throughTheLink = "delete " + swap.folder + "\\" + name;
+      EXPECT_EQ(std::count(files.log.begin() + static_cast<std::ptrdiff_t>(swappedAt), files.log.end(), throughTheLink), 0)
+          << throughTheLink;
+    }
+  }
+}
+
+TEST(DeleteFolderTree, ATopSwappedForALinkOnceJudgedIsHeld) {
+  expectNoFileDeletedThroughTheLink({
+      {"list C:\\w\\ZOR1\\", "C:\\w\\ZOR1", {"thesis.doc", "photos\\kid.jpg"}, true},
+  });
+}
+
+TEST(DeleteFolderTree, AFolderInTheMiddleSwappedForALinkOnceJudgedIsHeld) {
+  expectNoFileDeletedThroughTheLink({
+      {"list C:\\w\\ZOR1\\media\\", "C:\\w\\ZOR1\\media", {"thesis.doc", "a.jpg"}, true},
+      {"list C:\\w\\ZOR1\\media\\deep\\", "C:\\w\\ZOR1\\media\\deep", {"c.jpg"}, true},
+  });
+}
+
+TEST(DeleteFolderTree, ALinkSwappedInDuringTheWalkIsNeverFollowed) {
+  expectNoFileDeletedThroughTheLink({
+      // The folder being emptied, swapped for a junction whose target has files of the same names.
+      {"delete C:\\w\\ZOR1\\media\\a.jpg", "C:\\w\\ZOR1\\media", {"a.jpg", "b.jpg"}, true},
+      // An ancestor of the file being deleted.
+      {"delete C:\\w\\ZOR1\\media\\deep\\c.jpg", "C:\\w\\ZOR1\\media", {"b.jpg", "deep\\c.jpg"}, true},
+      // A folder the walk has not reached yet: it is a link when reached, and goes as one.
+      {"delete C:\\w\\ZOR1\\media\\a.jpg", "C:\\w\\ZOR1\\scenes", {"x.jpg"}, false},
+  });
 }
 
 TEST(CopyFilePrepared, CreatesTheChainAndReplacesReadOnlyTargets) {

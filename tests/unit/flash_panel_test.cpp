@@ -26,7 +26,7 @@ class FlashPanelTest : public ::testing::Test {
   void installPlayer(std::uint32_t major) {
     const std::string ocx = "C:\\WINDOWS\\system32\\Macromed\\Flash\\player.ocx";
     fakes.files.addFile(ocx, "ocx");
-    fakes.registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, true)->setString("", ocx);
+    fakes.registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kCreate)->setString("", ocx);
     fakes.system.fileVersions[ocx] = {major << 16, 124u << 16};
   }
   std::string addMovie(const std::string& name, std::uint8_t version, bool compressed) {

@@ -2,6 +2,8 @@
 // numbered working folder.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/fake/fake_platform.h"
 #include "system/folders.h"
 
@@ -15,6 +17,7 @@ class FoldersTest : public ::testing::Test {
     fakes.files.addFolder("C:\\Documents and Settings\\user\\Local Settings\\Application Data");
   }
   fake::FakePlatform fakes;
+  std::unique_ptr<HeldFolder> hold;
   const std::string local = "C:\\Documents and Settings\\user\\Local Settings\\Application Data\\";
 };
 
@@ -35,7 +38,7 @@ TEST_F(FoldersTest, OnlyAppDataAndPersonalFallBack) {
 
 TEST_F(FoldersTest, EveryValueEndsWithOneBackslash) {
   Folders folders;
-  ASSERT_EQ(initFolders(fakes.files, fakes.system, fakes.process, "E:\\Setup\\Ocean.exe", folders), 0);
+  ASSERT_EQ(initFolders(fakes.files, fakes.system, fakes.process, "E:\\Setup\\Ocean.exe", folders, hold), 0);
   EXPECT_EQ(folders.windowsFolder, "C:\\WINDOWS\\");
   EXPECT_EQ(folders.systemFolder, "C:\\WINDOWS\\system32\\");
   EXPECT_EQ(folders.nativeSystemFolder, "C:\\WINDOWS\\Sysnative\\");
@@ -49,34 +52,67 @@ TEST_F(FoldersTest, EveryValueEndsWithOneBackslash) {
 TEST_F(FoldersTest, LeftoverWorkingFoldersAreSkippedNeverReused) {
   for (int n = 1; n <= 3; ++n) fakes.files.addFolder(local + "Vantrel\\ZOR" + std::to_string(n));
   std::string folder;
-  ASSERT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder), 0);
+  ASSERT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR4\\");
-  ASSERT_EQ(createWorkingFolder(fakes.files, fakes.system, "FlashPanel", folder), 0);
+  ASSERT_EQ(createWorkingFolder(fakes.files, fakes.system, "FlashPanel", folder, hold), 0);
   EXPECT_EQ(folder, local + "Vantrel\\FlashPanel1\\");
 }
 
 TEST_F(FoldersTest, WorkingFolderFailureGivesTheSystemCodeAndTheBase) {
   fakes.files.folderCreationErrors[local + "Vantrel"] = 5;
   std::string folder = "unchanged";
-  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder), 3);
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 3);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR");
 
   // When every numbered folder is taken the installer does not pretend to have one.
   fakes.files.folderCreationErrors.clear();
   for (int n = 1; n <= 1000; ++n) fakes.files.addFolder(local + "Vantrel\\X" + std::to_string(n));
-  EXPECT_NE(createWorkingFolder(fakes.files, fakes.system, "X", folder), 0);
+  EXPECT_NE(createWorkingFolder(fakes.files, fakes.system, "X", folder, hold), 0);
 }
 
 TEST_F(FoldersTest, UnnamedFoldersStayEmptyInsteadOfPointingAtTheDriveRoot) {
-  fakes.process.environment.clear();
+  fakes.system.windowsFolder.clear();
   fakes.system.failingSpecialFolders = {28, 35};
   Folders folders;
-  EXPECT_EQ(initFolders(fakes.files, fakes.system, fakes.process, "E:\\Ocean.exe", folders), 3);
+  EXPECT_EQ(initFolders(fakes.files, fakes.system, fakes.process, "E:\\Ocean.exe", folders, hold), 3);
   EXPECT_EQ(folders.windowsFolder, "");
   EXPECT_EQ(folders.nativeSystemFolder, "");
   EXPECT_EQ(folders.sharedFolder, "");
   EXPECT_EQ(folders.workingFolder, "");
   EXPECT_TRUE(fakes.files.log.empty());
+}
+
+// The user's programs can change the profile and the environment; the folders the installer
+// works in are made with rights of their own and held, and the Windows folder comes from the
+// system.
+TEST_F(FoldersTest, TheWorkingFolderIsMadeForAdministratorsAndHeld) {
+  fakes.process.environment = {{"WINDIR", "D:\\Elsewhere"}, {"SystemRoot", "D:\\Elsewhere"}};
+  Folders folders;
+  ASSERT_EQ(initFolders(fakes.files, fakes.system, fakes.process, "E:\\Ocean.exe", folders, hold), 0);
+  EXPECT_EQ(folders.windowsFolder, "C:\\WINDOWS\\");
+  EXPECT_EQ(folders.nativeSystemFolder, "C:\\WINDOWS\\Sysnative\\");
+  const std::map<std::string, FolderRights> expected = {
+      {local + "Vantrel", FolderRights::kAdministratorsOnly}, {local + "Vantrel\\ZOR1", FolderRights::kAdministratorsOnly}};
+  EXPECT_EQ(fakes.files.folderRights, expected);
+  ASSERT_TRUE(hold);
+  EXPECT_TRUE(fakes.files.isHeld(folders.workingFolder));
+  EXPECT_FALSE(fakes.files.removeFolder(folders.workingFolder));  // held: it cannot go or be renamed
+  hold.reset();
+  EXPECT_FALSE(fakes.files.isHeld(folders.workingFolder));
+}
+
+TEST_F(FoldersTest, AWorkingFolderUnderALinkIsRefusedAndNothingIsMade) {
+  fakes.files.addFolderLink(local + "Vantrel");
+  std::string folder = "unchanged";
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), -607);
+  EXPECT_EQ(folder, "");  // nothing of ours to remove when the window closes
+  EXPECT_FALSE(hold);
+  EXPECT_TRUE(fakes.files.folderRights.empty());
+  // An existing company folder that is a real folder is used as it is.
+  fakes.files.removeFolder(local + "Vantrel");
+  fakes.files.addFolder(local + "Vantrel");
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
+  EXPECT_EQ(folder, local + "Vantrel\\ZOR1\\");
 }
 
 }  // namespace

@@ -145,7 +145,8 @@ TEST(InstallProcedure, CancelBetweenAnyTwoSlotsFinishesTheSlotAndRollsEverything
     const std::vector<std::string> created = [&world] {
       std::vector<std::string> files;
       for (const std::string& entry : world.fakes.files.log) {
-        if (entry.rfind("create file ", 0) == 0 && entry.find("temp.dat") == std::string::npos &&
+        const bool creation = entry.rfind("create file ", 0) == 0 || entry.rfind("create scratch file ", 0) == 0;
+        if (creation && entry.find("temp.dat") == std::string::npos &&
             entry.find("impborl.dll") == std::string::npos && entry.find("intro.BMP") == std::string::npos) {
           files.push_back(entry);
         }
@@ -174,6 +175,103 @@ TEST(InstallProcedure, SixtyFourBitWindowsGetsTheEngineInBothSystemFolders) {
   failing.fakes.files.writeLimits[failing.product() + "Ocean.swf"] = 0;
   EXPECT_EQ(failing.run(), 112);
   EXPECT_FALSE(failing.fakes.files.exists(kSysnative + "Ocean.scr"));
+}
+
+// One package session: after the working copy is made, neither it nor the data file is opened
+// again by its path, and both are let go (and so can be deleted) when the run ends.
+TEST(InstallProcedure, NothingIsReopenedByPathAfterTheCopy) {
+  InstallerWorld world;
+  clickInstall(world);
+  EXPECT_EQ(world.run(), 0);
+  EXPECT_EQ(world.fakes.files.readOpens(kInstaller), 1);
+  EXPECT_EQ(world.fakes.files.readOpens(kWorking + "temp.dat"), 0);
+  EXPECT_EQ(world.fakes.files.readOpens(kWorking + "Ocean.dat"), 0);
+  EXPECT_TRUE(world.fakes.files.exists(world.product() + "scenes\\reef.swf"));
+  EXPECT_FALSE(world.fakes.files.exists(kWorking));
+}
+
+// The shared folder is every user's to reach: it is made with rights of our own, repaired when
+// an earlier version left it weaker, and refused, with nothing changed, when it is a link or
+// someone else's.
+TEST(InstallProcedure, TheSharedFolderIsOursOrTheInstallChangesNothing) {
+  {
+    InstallerWorld world;
+    clickInstall(world);
+    EXPECT_EQ(world.run(), 0);
+    EXPECT_EQ(world.fakes.files.folderRights.at(kShared.substr(0, kShared.size() - 1)), FolderRights::kUsersMayRead);
+  }
+  {
+    InstallerWorld world;
+    world.fakes.files.addFile(kShared + "Other\\keep.txt", "other saver");
+    clickInstall(world);
+    EXPECT_EQ(world.run(), 0);
+    EXPECT_TRUE(world.fakes.files.log.end() !=
+                std::find(world.fakes.files.log.begin(), world.fakes.files.log.end(), "protect folder " + kShared.substr(0, kShared.size() - 1)));
+    EXPECT_EQ(world.fakes.files.contents(kShared + "Other\\keep.txt"), "other saver");
+  }
+  for (const bool link : {true, false}) {
+    SCOPED_TRACE(link ? "a link" : "someone else's");
+    InstallerWorld world;
+    const std::string shared = kShared.substr(0, kShared.size() - 1);
+    if (link) {
+      world.fakes.files.addFolderLink(shared);
+    } else {
+      world.fakes.files.addFile(kShared + "Ocean\\old.swf", "planted");
+      world.fakes.files.foreignOwned.insert(shared);
+    }
+    const auto before = world.fakes.files.pathsUnder(kShared);
+    clickInstall(world, [&world] { world.form.onCloseRequested(); });
+    EXPECT_EQ(world.run(), 0);
+    ASSERT_EQ(world.fakes.view.dialogs.size(), 1u);
+    EXPECT_EQ(world.fakes.view.dialogs[0].text.rfind("Installation Error: " + kShared + "\r\n\r\nThis folder is a link", 0), 0u);
+    EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: -607");
+    EXPECT_EQ(world.fakes.files.pathsUnder(kShared), before);
+    EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+    EXPECT_TRUE(world.fakes.files.folderRights.count(shared) == 0);
+  }
+}
+
+// The data file goes as soon as an install ends, whether it worked or not: the window may stay
+// open a long time afterwards.
+TEST(InstallProcedure, TheWorkingDataFileIsGoneWhileTheWindowIsStillOpen) {
+  {
+    InstallerWorld world;
+    world.fakes.files.writeLimits[world.product() + "Ocean.swf"] = 2;
+    clickInstall(world, [&world] {
+      EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: 112");
+      EXPECT_FALSE(world.fakes.files.exists(kWorking + "Ocean.dat"));
+      EXPECT_TRUE(world.fakes.files.exists(kWorking + "temp.dat"));  // the window is still open
+      world.form.onCloseRequested();
+    });
+    EXPECT_EQ(world.run(), 0);
+  }
+  {
+    InstallerWorld world;
+    world.fakes.files.addFile(kShared + "Ocean\\old.swf", "old");
+    world.fakes.view.answers = {false};
+    clickInstall(world, [&world] {
+      EXPECT_FALSE(world.fakes.files.exists(kWorking + "Ocean.dat"));
+      EXPECT_TRUE(world.fakes.files.exists(kWorking + "temp.dat"));
+      world.form.onCloseRequested();
+    });
+    EXPECT_EQ(world.run(), 0);
+  }
+}
+
+// A data file carried imploded cannot be checked before it is expanded; it passes the check and
+// installs like a stored one.
+TEST(InstallProcedure, AnImplodedDataFileInstalls) {
+  InstallerWorld world;
+  world.image.header.entries[8].imploded = true;
+  world.image.setSlot(8, "Ocean.dat", 7, world.data.bytes(), true);
+  clickInstall(world);
+  const std::string bytes = world.image.bytes();
+  world.fakes.files.addFile(kInstaller, bytes);
+  world.fakes.process.parameters = {"/l=4242"};
+  EXPECT_EQ(runProgram(world.context, world.form), 0);
+  EXPECT_TRUE(world.fakes.view.dialogs.empty());
+  EXPECT_EQ(world.fakes.files.contents(world.product() + "scenes\\reef.swf"), std::string(4000, 'r'));
+  EXPECT_EQ(world.fakes.files.fileSize(world.product() + "saver.dat"), 1240u);
 }
 
 }  // namespace

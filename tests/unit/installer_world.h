@@ -48,7 +48,7 @@ class InstallerWorld {
   void installPlayer(std::uint32_t major, std::uint32_t release) {
     fakes.files.addFile(kFlashOcx, "ocx");
     auto key = fakes.registry.openKey(RegistryRoot::kClassesRoot,
-                                      "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32", true);
+                                      "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32", KeyAccess::kCreate);
     key->setString("", kFlashOcx);
     fakes.system.fileVersions[kFlashOcx] = {major << 16, release << 16};
   }

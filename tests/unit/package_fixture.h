@@ -70,6 +70,17 @@ class InstallerImage {
 // file there.
 void registerNativeCodec(fake::FakeLibraryLoader& loader, const std::string& path);
 
+// A file the run made and holds, with these bytes, as the working copy or the data file are.
+inline std::unique_ptr<ScratchFile> scratchWith(FileSystem& files, const std::string& path, const std::string& bytes) {
+  Status error = 0;
+  auto file = files.createScratchFile(path, error);
+  if (file) {
+    file->write(bytes.data(), bytes.size());
+    file->close();
+  }
+  return file;
+}
+
 }  // namespace saverkit::testing
 
 namespace saverkit::testing {

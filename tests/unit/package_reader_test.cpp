@@ -19,6 +19,11 @@ class PackageReaderTest : public ::testing::Test {
     setInstallerPaths(context);
   }
   void install(const std::string& bytes) { fakes.files.addFile("C:\\Downloads\\Ocean.exe", bytes); }
+  // The installer with these bytes, copied into the working copy that the run then holds.
+  void load(const std::string& bytes) {
+    install(bytes);
+    ASSERT_EQ(copyInstallerToWorkFile(context), 0);
+  }
   std::string work() const { return "C:\\Local\\Vantrel\\ZOR1\\temp.dat"; }
 
   fake::FakePlatform fakes;
@@ -49,8 +54,9 @@ TEST_F(PackageReaderTest, WorkingCopyFailuresShowMinus523ButReturnTheRealCode) {
                 " To complete this installation, login with administrative privileges and rerun "
                 "this installer.");
   fakes.files.busyFiles.clear();
-  fakes.files.copyErrors[work()] = 112;
+  fakes.files.writeLimits[work()] = 0;
   EXPECT_EQ(copyInstallerToWorkFile(context), 112);
+  EXPECT_FALSE(context.package);
 }
 
 TEST_F(PackageReaderTest, HeaderReadExtractsTheLibraryAtOnce) {
@@ -68,7 +74,7 @@ TEST_F(PackageReaderTest, ShortHeadersGiveMinus31WithTheWorkingCopyNamedTwice) {
   for (const std::size_t size : {std::size_t{0}, std::size_t{690176}, std::size_t{690176 + 3151}}) {
     SCOPED_TRACE(size);
     fakes.view.dialogs.clear();
-    fakes.files.addFile(work(), full.substr(0, size));
+    load(full.substr(0, size));
     EXPECT_EQ(readPackageHeader(context), -31);
     ASSERT_EQ(fakes.view.dialogs.size(), 1u);
     EXPECT_EQ(fakes.view.dialogs[0].text,
@@ -77,18 +83,40 @@ TEST_F(PackageReaderTest, ShortHeadersGiveMinus31WithTheWorkingCopyNamedTwice) {
 }
 
 TEST_F(PackageReaderTest, AnyFullHeaderReadsThenSlotOneDecides) {
-  fakes.files.addFile(work(), std::string(690176 + 3152, '\0'));
+  load(std::string(690176 + 3152, '\0'));
   EXPECT_EQ(readPackageHeader(context), -531);  // slot 1 is empty: the box names the slot
   ASSERT_EQ(fakes.view.dialogs.size(), 1u);
   EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: package slot 1\r\n\r\nProblem with file package slot 1. ");
 }
 
 TEST_F(PackageReaderTest, OpenAndReadFailuresGiveTheSystemCode) {
-  EXPECT_EQ(readPackageHeader(context), 2);
-  fakes.files.addFile(work(), image.bytes());
-  fakes.files.readErrors[work()] = 23;
-  EXPECT_EQ(readPackageHeader(context), 23);
+  EXPECT_EQ(copyInstallerToWorkFile(context), 2);  // no installer file to copy
+  install(image.bytes());
+  fakes.files.readErrors["C:\\Downloads\\Ocean.exe"] = 23;
+  EXPECT_EQ(copyInstallerToWorkFile(context), 23);
   EXPECT_EQ(fakes.view.dialogs.size(), 2u);
+  EXPECT_EQ(readPackageHeader(context), -523);  // nothing to read without a working copy
+}
+
+// One package session: the installer is read once, and the working copy is never reopened by
+// its path; nobody else can write or delete it while the run holds it.
+TEST_F(PackageReaderTest, TheWorkingCopyIsReadThroughTheOneHandleThatMadeIt) {
+  image.setSlot(4, "License.txt", 7, "terms");
+  load(image.bytes());
+  ASSERT_EQ(readPackageHeader(context), 0);
+  ASSERT_EQ(extractLicense(context), 0);
+  EXPECT_EQ(fakes.files.readOpens("C:\\Downloads\\Ocean.exe"), 1);
+  EXPECT_EQ(fakes.files.readOpens(work()), 0);
+  EXPECT_TRUE(fakes.files.isHeld(work()));
+  EXPECT_FALSE(fakes.files.deleteFile(work()));
+  Status error = 0;
+  EXPECT_FALSE(fakes.files.createFile(work(), error));
+  // The implode library is held too, from its writing on.
+  EXPECT_EQ(fakes.files.readOpens("C:\\Local\\Vantrel\\ZOR1\\impborl.dll"), 1);
+  EXPECT_FALSE(fakes.files.deleteFile("C:\\Local\\Vantrel\\ZOR1\\impborl.dll"));
+  context.heldLibrary.reset();
+  context.package.reset();
+  EXPECT_TRUE(fakes.files.deleteFile(work()));
 }
 
 TEST_F(PackageReaderTest, ProductPathsFromTheHeader) {
@@ -107,7 +135,7 @@ TEST_F(PackageReaderTest, ProductPathsFromTheHeader) {
 }
 
 TEST_F(PackageReaderTest, EmptyLicenceOrReadMeSlotIsMinus531Unshown) {
-  fakes.files.addFile(work(), image.bytes());
+  load(image.bytes());
   ASSERT_EQ(readPackageHeader(context), 0);
   EXPECT_EQ(extractLicense(context), -531);
   EXPECT_EQ(extractReadMe(context), -531);
@@ -117,7 +145,7 @@ TEST_F(PackageReaderTest, EmptyLicenceOrReadMeSlotIsMinus531Unshown) {
 TEST_F(PackageReaderTest, LicenceAndReadMeLandInTheWorkingFolder) {
   image.setSlot(4, "License.txt", 7, "terms");
   image.setSlot(5, "Read Me.rtf", 7, "{\\rtf1 read me}");
-  fakes.files.addFile(work(), image.bytes());
+  load(image.bytes());
   ASSERT_EQ(readPackageHeader(context), 0);
   EXPECT_EQ(extractLicense(context), 0);
   EXPECT_EQ(extractReadMe(context), 0);

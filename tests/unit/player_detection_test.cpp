@@ -31,6 +31,41 @@ TEST(PlayerVersionText, MajorAndThirdNumberOfFourItems) {
   }
 }
 
+TEST(PlayerInstallerCheck, OnlyWindowsNtFourRefusesPlayersFromVersionEight) {
+  const VersionRecord ntFour{4, 0, 1381, 2, "Service Pack 6"};
+  const VersionRecord windows2000{5, 0, 2195, 2, "Service Pack 4"};
+  struct Row {
+    const char* what;
+    VersionRecord version;
+    std::int32_t carriedMajor;
+    Status expected;
+  };
+  for (const Row& row : {Row{"NT 4, player 8", ntFour, 8, -455}, Row{"NT 4, player 10", ntFour, 10, -455},
+                         Row{"NT 4, player 7", ntFour, 7, 0}, Row{"NT 4, no player", ntFour, 0, 0},
+                         Row{"2000, player 10", windows2000, 10, 0}, Row{"2000, player 8", windows2000, 8, 0}}) {
+    SCOPED_TRACE(row.what);
+    fake::FakePlatform fakes;
+    fakes.system.version = row.version;
+    InstallerContext context{fakes.platform};
+    EXPECT_EQ(verifyFlashAXInstallerCanRunOnThisMachine(context, row.carriedMajor), row.expected);
+  }
+}
+
+TEST(PlayerDetection, OnlyAsksToReadTheRegistry) {
+  fake::FakePlatform fakes;
+  fakes.registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\f.ocx");
+  fakes.files.addFile("C:\\f.ocx", "ocx");
+  fakes.system.fileVersions["C:\\f.ocx"] = {10u << 16, 12u << 16};
+  fakes.registry.openings.clear();
+  InstallerContext context{fakes.platform};
+  EXPECT_EQ(getInstalledFlashPlayerVersion(context, 1).major, 10);
+  ASSERT_FALSE(fakes.registry.openings.empty());
+  for (const auto& opening : fakes.registry.openings) {
+    SCOPED_TRACE(opening.path);
+    EXPECT_EQ(opening.access, KeyAccess::kRead);
+  }
+}
+
 class ControlReadTest : public ::testing::Test {
  protected:
   fake::FakePlatform fakes;

@@ -2,8 +2,10 @@
 // movies into the panel's folder, and damaged movies, which are raised as errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "common/saverkit_error.h"
 #include "flash/swf_reader.h"
@@ -163,6 +165,69 @@ TEST_F(SwfReaderTest, AMovieMadeElsewhereExpandsToItsDeclaredLength) {
   ASSERT_TRUE(expanded);
   EXPECT_EQ(expanded->size(), 1331u);  // the length its header declares
   EXPECT_EQ(expanded->substr(0, 8), "FWS" + bytes.substr(3, 5));
+}
+
+// A movie with `declared` in its header's length field.
+std::string declaring(std::string movie, std::uint32_t declared) {
+  for (int i = 0; i < 4; ++i) movie[4 + i] = static_cast<char>((declared >> (8 * i)) & 0xFF);
+  return movie;
+}
+
+// A compressed movie declaring 4 GiB whose body is the frame header, one tag of `filler` zero
+// bytes and the background colour: `filler` + 32 bytes expanded. The body is deflated in pieces,
+// so a large one never sits in memory whole.
+std::string hugeCompressedMovie(std::uint64_t filler) {
+  MovieImage image;
+  image.tags = MovieImage::longTag(2, static_cast<std::uint32_t>(filler), "");
+  const std::string before = image.body();
+  const std::string after = MovieImage::shortTag(9, "\x01\x02\x03");
+  z_stream stream{};
+  deflateInit(&stream, 1);
+  std::string packed;
+  std::vector<Bytef> out(1 << 16);
+  const std::string zeros(1 << 16, '\0');
+  const auto feed = [&](const std::string& piece, int flush) {
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+    stream.avail_in = static_cast<uInt>(piece.size());
+    do {
+      stream.next_out = out.data();
+      stream.avail_out = static_cast<uInt>(out.size());
+      deflate(&stream, flush);
+      packed.append(reinterpret_cast<const char*>(out.data()), out.size() - stream.avail_out);
+    } while (stream.avail_out == 0);
+  };
+  feed(before, Z_NO_FLUSH);
+  for (std::uint64_t left = filler; left > 0;) {
+    const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(left, zeros.size()));
+    feed(zeros.substr(0, part), Z_NO_FLUSH);
+    left -= part;
+  }
+  feed(after, Z_FINISH);
+  deflateEnd(&stream);
+  return declaring(image.header("CWS"), 0xFFFFFFFFu) + packed;
+}
+
+TEST_F(SwfReaderTest, ExpansionStopsAtTheDeclaredLength) {
+  MovieImage image;
+  image.tag(2, std::string(3000, 'z')).background(4, 5, 6);
+  const std::string honest = image.compressed();
+  const std::uint32_t length = static_cast<std::uint32_t>(image.uncompressed().size());
+  EXPECT_EQ(read(honest), 0);
+  EXPECT_EQ(fakes.files.contents(kPanelFolder + kUncompressedMovieName), image.uncompressed());
+  // Declaring more than the stream holds is harmless: the copy ends where the stream does.
+  EXPECT_EQ(read(declaring(honest, length + 1)), 0);
+  EXPECT_EQ(fakes.files.contents(kPanelFolder + kUncompressedMovieName)->size(), length);
+
+  const std::string message = "Zlib: the movie expands beyond its declared length";
+  expectRaised(declaring(honest, length - 1), message);
+  expectRaised(declaring(honest, 8), message);  // a header and nothing else
+  expectRaised(declaring(honest, 0), message);
+}
+
+TEST_F(SwfReaderTest, ExpansionStopsAtTheCeilingWhateverTheHeaderDeclares) {
+  EXPECT_EQ(read(hugeCompressedMovie(kLargestExpandedMovie - 32)), 0);
+  EXPECT_EQ(fakes.files.contents(kPanelFolder + kUncompressedMovieName)->size(), kLargestExpandedMovie);
+  expectRaised(hugeCompressedMovie(kLargestExpandedMovie - 31), "Zlib: the movie expands beyond 64 MiB");
 }
 
 TEST(BackgroundColorTag, CodeAndShortLengthFromTheHeader) {

@@ -2,9 +2,20 @@
 #include "signature.h"
 
 #include <array>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <sstream>
+#include <optional>
+#include <random>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
+#endif
 
 #include "messages.h"
 #include "tool_error.h"
@@ -60,29 +71,108 @@ bool toolAvailable() {
   return run.status == 0 && run.output.find(kSigningTool) != std::string::npos;
 }
 
-// The value after "label" on its line, trimmed; empty when there is none.
-std::string valueAfter(const std::string& output, const std::string& label) {
-  const std::size_t at = output.find(label);
-  if (at == std::string::npos) return {};
-  std::size_t start = at + label.size();
-  const std::size_t end = output.find('\n', start);
-  std::string value = output.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  while (!value.empty() && (value.front() == ' ' || value.front() == ':')) value.erase(value.begin());
-  while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
-  return value;
+std::vector<std::string> linesOf(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    std::size_t end = output.find('\n', start);
+    if (end == std::string::npos) end = output.size();
+    std::string line = output.substr(start, end - start);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The value of a line osslsigncode writes as "<label>   : <value>" from the line's first column.
+// Certificate text stands indented, with line breaks escaped, so it never makes such a line.
+std::optional<std::string> fieldValue(const std::string& line, const std::string& label) {
+  if (line.compare(0, label.size(), label) != 0) return std::nullopt;
+  std::size_t at = line.find_first_not_of(' ', label.size());
+  if (at == std::string::npos || line[at] != ':') return std::nullopt;
+  at = line.find_first_not_of(' ', at + 1);
+  return at == std::string::npos ? std::string() : line.substr(at);
+}
+
+// The signing certificate's subject: the first "Subject:" line, indentation aside.
+std::string signerOf(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    const std::size_t at = line.find_first_not_of("\t ");
+    if (at == std::string::npos) continue;
+    if (auto subject = fieldValue(line.substr(at), "Subject")) return *subject;
+  }
+  return {};
+}
+
+enum class DigestVerdict { kUnreadable, kMatches, kChanged };
+
+// osslsigncode prints the digest stored in each signature and the one it calculated over the
+// file. The file matches only when there is at least one such pair and every pair agrees.
+DigestVerdict compareDigests(const std::vector<std::string>& lines) {
+  std::vector<std::string> stored;
+  std::vector<std::string> calculated;
+  for (const std::string& line : lines) {
+    if (auto value = fieldValue(line, "Current message digest")) stored.push_back(*value);
+    if (auto value = fieldValue(line, "Calculated message digest")) calculated.push_back(*value);
+  }
+  if (stored.empty() || stored.size() != calculated.size()) return DigestVerdict::kUnreadable;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i].empty() || calculated[i].empty()) return DigestVerdict::kUnreadable;
+    if (stored[i] != calculated[i]) return DigestVerdict::kChanged;
+  }
+  return DigestVerdict::kMatches;
+}
+
+// The chain is trusted when osslsigncode says so with its exit status, and its closing verdict
+// lines, each read whole, all say "ok". A certificate's own text counts for nothing.
+bool chainVerified(const Run& run, const std::vector<std::string>& lines) {
+  if (run.status != 0) return false;
+  bool verified = false;
+  for (const std::string& line : lines) {
+    if (auto verdict = fieldValue(line, "Signature verification")) {
+      if (*verdict != "ok") return false;
+      verified = true;
+    }
+  }
+  return verified;
+}
+
+// A folder beside `output` with a name nobody can guess, made by this run alone (never one that
+// already exists), so nothing can have been placed where osslsigncode writes.
+fs::path makeSigningFolder(const std::string& output) {
+  const fs::path parent = pathFromUtf8(output).parent_path();
+  std::random_device entropy;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    char name[48];
+    std::snprintf(name, sizeof name, ".saverpack-signing-%08x%08x", unsigned(entropy()), unsigned(entropy()));
+    const fs::path folder = parent / name;
+#ifdef _WIN32
+    const int made = _wmkdir(folder.c_str());
+#else
+    const int made = ::mkdir(folder.c_str(), 0700);
+#endif
+    if (made == 0) return folder;
+    if (errno != EEXIST) {
+      throw ioError("cannot write \"" + output + "\": cannot create a folder beside it: " + std::strerror(errno));
+    }
+  }
+  throw ioError("cannot write \"" + output + "\": no unused temporary folder name beside it");
 }
 
 }  // namespace
 
 std::optional<CertificateTable> findCertificateTable(const Bytes& file) {
   if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return std::nullopt;
-  const std::size_t header = read32(file, 0x3C);
-  if (header + 24 + 96 + 5 * 8 > file.size() || read32(file, header) != 0x00004550) return std::nullopt;
-  const std::size_t optional = header + 24;
+  // Offsets are added in 64 bits: a hostile header offset near 4 GiB must not wrap around in the
+  // 32-bit saverpack.exe and pass the size check.
+  const std::uint64_t header = read32(file, 0x3C);
+  if (header + 24 + 96 + 5 * 8 > file.size() || read32(file, std::size_t(header)) != 0x00004550) return std::nullopt;
+  const std::size_t optional = std::size_t(header) + 24;
   const std::uint16_t magic = read16(file, optional);
   const std::size_t directories = optional + (magic == 0x20B ? 112 : 96);
   const std::size_t count = read32(file, directories - 4);
-  if (count <= 4 || directories + 5 * 8 > file.size()) return std::nullopt;
+  if (count <= 4 || std::uint64_t(directories) + 5 * 8 > file.size()) return std::nullopt;
   const CertificateTable table{read32(file, directories + 4 * 8), read32(file, directories + 4 * 8 + 4)};
   if (table.offset == 0 || table.size == 0) return std::nullopt;
   return table;
@@ -105,16 +195,19 @@ SignatureReport inspectSignature(const std::string& path, const Bytes& file, std
   }
   const Run run = runTool("verify " + (caFile.empty() ? std::string() : "-CAfile " + quoted(caFile) + " ") +
                           "-in " + quoted(path));
-  report.signer = valueAfter(run.output, "Subject:");
-  const std::string current = valueAfter(run.output, "Current message digest");
-  const std::string calculated = valueAfter(run.output, "Calculated message digest");
-  if (current.empty() || current != calculated) {
-    report.detail = current.empty() ? "the signature cannot be read"
-                                    : "the file was changed after it was signed (its digest no longer matches)";
+  const std::vector<std::string> lines = linesOf(run.output);
+  report.signer = signerOf(lines);
+  const DigestVerdict digests = compareDigests(lines);
+  if (digests != DigestVerdict::kMatches) {
+    report.detail = digests == DigestVerdict::kUnreadable
+                        ? "the signature cannot be read"
+                        : "the file was changed after it was signed (its digest no longer matches)";
     return report;
   }
   report.state = SignatureReport::State::kGood;
-  report.chainTrusted = !caFile.empty() && run.output.find("Signature verification: ok") != std::string::npos;
+  // Without a CA file osslsigncode judges the chain against the system's store and fails a
+  // self-signed certificate, so only a run with the author's CA file decides trust.
+  report.chainTrusted = !caFile.empty() && chainVerified(run, lines);
   report.detail = caFile.empty() ? "the certificate's trust was not checked (pass --ca FILE)"
                   : report.chainTrusted ? "the certificate chain is trusted by the given CA file"
                                         : "the certificate chain is not trusted by the given CA file";
@@ -140,27 +233,26 @@ void signInstaller(const SigningRequest& request) {
     throw usageError("--key is needed with a PEM certificate (or give a PKCS#12 bundle, .p12 or .pfx, as --cert)");
   }
   if (!toolAvailable()) throw ioError(kMissingToolAdvice);
-  const std::string partial = request.output + ".saverpack-partial";
+  const fs::path folder = makeSigningFolder(request.output);
+  const fs::path partial = folder / "signed.exe";
   std::string arguments = "sign ";
   arguments += bundle ? "-pkcs12 " + quoted(request.certificate) + " "
                       : "-certs " + quoted(request.certificate) + " -key " + quoted(request.key) + " ";
   if (!request.passFile.empty()) arguments += "-readpass " + quoted(request.passFile) + " ";
   if (!request.timestampUrl.empty()) arguments += "-t " + quoted(request.timestampUrl) + " ";
-  arguments += "-in " + quoted(request.input) + " -out " + quoted(partial);
-  std::error_code error;
-  fs::remove(fs::path(partial), error);
+  arguments += "-in " + quoted(request.input) + " -out " + quoted(pathToUtf8(partial));
   const Run run = runTool(arguments);
-  if (run.status != 0 || !fs::exists(fs::path(partial))) {
-    fs::remove(fs::path(partial), error);
+  std::error_code error;
+  if (run.status != 0 || !fs::exists(partial, error)) {
+    fs::remove_all(folder, error);
     std::string reason = run.output;
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
     throw ioError("signing \"" + request.input + "\" failed: " + reason);
   }
-  fs::rename(fs::path(partial), fs::path(request.output), error);
-  if (error) {
-    fs::remove(fs::path(partial), error);
-    throw ioError("cannot write \"" + request.output + "\": " + error.message());
-  }
+  fs::rename(partial, pathFromUtf8(request.output), error);
+  const std::error_code renamed = error;
+  fs::remove_all(folder, error);
+  if (renamed) throw ioError("cannot write \"" + request.output + "\": " + renamed.message());
 }
 
 }  // namespace saverpack

@@ -51,7 +51,7 @@ SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
 
 SaverSettings loadSettings(Registry& registry, const std::string& saverName) {
   if (!isSafeBareName(saverName)) return {};
-  auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, false);
+  auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, KeyAccess::kRead);
   if (!key) return {};
   return settingsFromStored(key->readString("SecondsPerPicture"), key->readString("Order"),
                             key->readString("Scaling"));
@@ -60,7 +60,7 @@ SaverSettings loadSettings(Registry& registry, const std::string& saverName) {
 bool saveSettings(Registry& registry, const std::string& saverName, const SaverSettings& settings) {
   // A name with a backslash would write under another key.
   if (!isSafeBareName(saverName)) return false;
-  auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, true);
+  auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, KeyAccess::kCreate);
   if (!key) return false;
   const int seconds = std::clamp(settings.secondsPerPicture, kMinSeconds, kMaxSeconds);
   return key->setString("SecondsPerPicture", decimal(seconds)) &&

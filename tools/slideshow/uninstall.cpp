@@ -46,14 +46,14 @@ void removeUninstallEntries(Registry& registry, const UninstallPlan& plan, Unins
   // Both roots, whatever happens under the first: the installer writes to HKCU when HKLM
   // refuses, and an older install may have left an entry under either.
   for (const RegistryRoot root : kUninstallRoots) {
-    if (!registry.openKey(root, plan.uninstallKey, false)) continue;
+    if (!registry.openKey(root, plan.uninstallKey, KeyAccess::kRead)) continue;
     if (!registry.deleteKeyTree(root, plan.uninstallKey)) outcome.leftOver.push_back(rootName(root) + plan.uninstallKey);
   }
 }
 
 void removeActiveSaverSetting(Registry& registry, SystemInfo& system, const UninstallPlan& plan,
                               UninstallOutcome& outcome) {
-  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, false);
+  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite);
   if (!desktop) return;
   const auto setting = desktop->readString(kActiveSaverValue);
   if (!setting || !namesThisSaver(system, plan, *setting)) return;
@@ -85,7 +85,7 @@ bool somethingInstalled(FileSystem& files, Registry& registry, const UninstallPl
   }
   if (plan.uninstallKey.empty()) return false;
   for (const RegistryRoot root : kUninstallRoots) {
-    if (registry.openKey(root, plan.uninstallKey, false)) return true;
+    if (registry.openKey(root, plan.uninstallKey, KeyAccess::kRead)) return true;
   }
   return false;
 }

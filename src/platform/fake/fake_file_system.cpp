@@ -11,10 +11,11 @@ namespace {
 
 constexpr Status kDiskFull = 112;
 
+// Open for reading, the file is held: Windows refuses others its writing and deletion.
 class FakeReadableFile : public ReadableFile {
  public:
-  FakeReadableFile(std::string data, Status readError)
-      : data_(std::move(data)), readError_(readError) {}
+  FakeReadableFile(FakeFileSystem& files, const std::string& key, std::string data, Status readError)
+      : hold_(files, key), data_(std::move(data)), readError_(readError) {}
   Status seek(std::uint64_t offset) override {
     position_ = offset;
     return 0;
@@ -31,6 +32,7 @@ class FakeReadableFile : public ReadableFile {
   std::uint64_t size() const override { return data_.size(); }
 
  private:
+  FakeHeldPath hold_;
   std::string data_;
   std::uint64_t position_ = 0;
   Status readError_;
@@ -181,10 +183,12 @@ bool FakeFileSystem::folderExists(const std::string& path) {
 }
 
 bool FakeFileSystem::deleteFile(const std::string& path) {
+  if (beforeStep) beforeStep("delete " + path);
   ++deleteAttempts_[key(path)];
   log.push_back("delete " + path);
   Node* node = find(path);
   if (!node || node->isFolder) return fail(win_error::kFileNotFound);
+  if (isHeld(path)) return fail(win_error::kSharingViolation);
   for (auto& [busyPath, remaining] : busyFiles) {
     if (key(busyPath) != key(path) || remaining == 0) continue;
     if (remaining > 0) --remaining;
@@ -224,6 +228,7 @@ bool FakeFileSystem::removeFolder(const std::string& path) {
   log.push_back("remove folder " + path);
   Node* node = find(path);
   if (!node || !node->isFolder) return fail(win_error::kFileNotFound);
+  if (isHeld(path)) return fail(win_error::kSharingViolation);
   for (const std::string& refused : removeFolderRefused) {
     if (key(refused) == key(path)) return fail(win_error::kAccessDenied);
   }
@@ -254,6 +259,7 @@ bool FakeFileSystem::copyFile(const std::string& source, const std::string& targ
 }
 
 std::vector<FolderEntry> FakeFileSystem::listFolder(const std::string& folder) {
+  if (beforeStep) beforeStep("list " + folder);
   std::vector<FolderEntry> entries;
   const std::string folderKey = key(folder);
   for (const auto& [nodeKey, node] : nodes_) {
@@ -271,6 +277,7 @@ std::optional<std::uint64_t> FakeFileSystem::fileSize(const std::string& path) {
 
 std::unique_ptr<ReadableFile> FakeFileSystem::openForReading(const std::string& path,
                                                              Status& error) {
+  ++readOpens_[key(path)];
   if (const Status* injectedError = injected(openErrors, path)) {
     error = *injectedError;
     return nullptr;
@@ -282,7 +289,7 @@ std::unique_ptr<ReadableFile> FakeFileSystem::openForReading(const std::string& 
   }
   const Status* readError = injected(readErrors, path);
   error = 0;
-  return std::make_unique<FakeReadableFile>(node->data, readError ? *readError : 0);
+  return std::make_unique<FakeReadableFile>(*this, key(path), node->data, readError ? *readError : 0);
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::createFile(const std::string& path, Status& error) {
@@ -294,6 +301,10 @@ std::unique_ptr<WritableFile> FakeFileSystem::createFile(const std::string& path
   const Node* existing = find(path);
   if (existing && (existing->isFolder || existing->readOnly)) {
     error = win_error::kAccessDenied;
+    return nullptr;
+  }
+  if (existing && isHeld(path)) {
+    error = win_error::kSharingViolation;
     return nullptr;
   }
   if (!parentExists(key(path))) {

@@ -4,6 +4,7 @@
 // chosen code, for a number of attempts or for good.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +13,22 @@
 #include "platform/file_system.h"
 
 namespace saverkit::fake {
+
+class FakeFileSystem;
+
+// Keeps one hold on a path for as long as it lives: a file open for reading, a scratch file or a
+// held folder, none of which another program could then write, rename or delete.
+class FakeHeldPath : public HeldFolder {
+ public:
+  FakeHeldPath(FakeFileSystem& files, std::string key);
+  ~FakeHeldPath() override;
+  FakeHeldPath(const FakeHeldPath&) = delete;
+  FakeHeldPath& operator=(const FakeHeldPath&) = delete;
+
+ private:
+  FakeFileSystem& files_;
+  std::string key_;
+};
 
 class FakeFileSystem : public FileSystem {
  public:
@@ -42,6 +59,14 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> removeFolderRefused;
   std::vector<std::string> log;
 
+  // Rights and holds. The rights asked for each folder made or repaired, by path as given;
+  // folders that someone else owns; how often each file was opened for reading, by path. A held
+  // folder or scratch file cannot be deleted, as on Windows.
+  std::map<std::string, FolderRights> folderRights;
+  std::set<std::string> foreignOwned;
+  int readOpens(const std::string& path) const;
+  bool isHeld(const std::string& path) const;
+
   bool fileExists(const std::string& path) override;
   bool folderExists(const std::string& path) override;
   bool isLink(const std::string& path) override;
@@ -56,6 +81,23 @@ class FakeFileSystem : public FileSystem {
   std::optional<std::uint64_t> fileSize(const std::string& path) override;
   std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
+  bool createProtectedFolder(const std::string& path, FolderRights rights) override;
+  bool protectFolder(const std::string& path, FolderRights rights) override;
+  FolderSafety folderSafety(const std::string& path) override;
+  std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
+  std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;
+
+  // Tree removal (fake_tree_removal.cpp). The walk holds each folder from the moment it judges
+  // it until its entries are gone, as the real one holds a handle. beforeStep is called before a
+  // folder's entries are read ("list PATH") and before a file is deleted ("delete PATH"), by the
+  // walk and by listFolder and deleteFile, so that a test can change the tree at that moment the
+  // way another program could.
+  std::function<void(const std::string& step)> beforeStep;
+  // Puts a link where `path` is (whatever was there goes), showing the given files through it;
+  // refused with 32 while the folder is held, as Windows refuses to rename a folder that is open
+  // without delete sharing.
+  bool swapForLink(const std::string& path, const std::vector<std::string>& seenThroughIt);
+  Status removeFolderTree(const std::string& folder) override;
 
   struct Node {
     std::string displayPath;
@@ -68,6 +110,8 @@ class FakeFileSystem : public FileSystem {
 
  private:
   friend class FakeWritableFile;
+  friend class FakeScratchFile;
+  friend class FakeHeldPath;
   static std::string key(const std::string& path);
   static std::string parentKey(const std::string& key);
   bool parentExists(const std::string& key) const;
@@ -79,7 +123,12 @@ class FakeFileSystem : public FileSystem {
 
   std::map<std::string, Node> nodes_;
   std::map<std::string, int> deleteAttempts_;
+  std::map<std::string, int> readOpens_;
+  std::map<std::string, int> holds_;
   Status lastError_ = 0;
+
+  Status removeHeldTree(const std::string& folder);
+  Status removeTreeEntry(const std::string& path);
 };
 
 }  // namespace saverkit::fake

@@ -69,13 +69,14 @@ std::string keyName(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<RegistryKey> FakeRegistry::openKey(RegistryRoot root, const std::string& path,
-                                                   bool create) {
+                                                   KeyAccess access) {
+  openings.push_back({root, path, access});
   auto& rootKeys = keys[root];
   const std::string keyPath = keyName(path);
-  const bool writable = readOnlyRoots.count(root) == 0;
+  const bool writable = readOnlyRoots.count(root) == 0 && access != KeyAccess::kRead;
   auto found = rootKeys.find(keyPath);
   if (found == rootKeys.end()) {
-    if (!create || !writable) return nullptr;
+    if (access != KeyAccess::kCreate || !writable) return nullptr;
     found = rootKeys.emplace(keyPath, Values{}).first;
   }
   return std::make_unique<FakeRegistryKey>(*this, found->second, writable);
@@ -152,7 +153,7 @@ void FakeShell::openDocument(WindowHandle, const std::string& path) { opened.pus
 
 namespace saverkit::fake {
 
-int FakeShell::startHidden(WindowHandle, const std::string& path, const std::string& parameters) {
+int FakeShell::startHidden(const std::string& path, const std::string& parameters) {
   started.push_back(path + " " + parameters);
   if (onStart) onStart();
   return startResult;

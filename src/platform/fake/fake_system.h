@@ -20,6 +20,7 @@ class FakeSystemInfo : public SystemInfo {
   std::optional<VersionRecord> readVersion() override { return version; }
   Wow64Answer queryWow64() override { return wow64; }
   std::string systemDirectory() override { return systemFolder; }
+  std::string windowsDirectory() override { return windowsFolder; }
   SpecialFolderAnswer specialFolderLocation(int folder) override;
   std::optional<std::string> folderPath(int folder) override;
   std::optional<std::string> shortPath(const std::string& path) override;
@@ -30,6 +31,7 @@ class FakeSystemInfo : public SystemInfo {
   std::optional<VersionRecord> version = VersionRecord{5, 1, 2600, 2, "Service Pack 3"};
   Wow64Answer wow64 = Wow64Answer::kNo;
   std::string systemFolder = "C:\\WINDOWS\\system32";
+  std::string windowsFolder = "C:\\WINDOWS";
   std::map<int, std::string> specialFolders = {
       {5, "C:\\Documents and Settings\\user\\My Documents"},
       {7, "C:\\Documents and Settings\\user\\Start Menu\\Programs\\Startup"},
@@ -49,7 +51,7 @@ class FakeSystemInfo : public SystemInfo {
 class FakeRegistry : public Registry {
  public:
   std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const std::string& path,
-                                       bool create) override;
+                                       KeyAccess access) override;
   bool deleteKeyTree(RegistryRoot root, const std::string& path) override;
 
   using Values = std::map<std::string, std::string>;  // by lower-cased name
@@ -60,6 +62,14 @@ class FakeRegistry : public Registry {
   std::set<RegistryRoot> readOnlyRoots;
   std::set<std::string> failingValueNames;
   std::set<std::string> undeletableKeys;
+  // Every opening, in order, with the access it asked for. A key opened for reading refuses
+  // writes, as the real one does.
+  struct Opening {
+    RegistryRoot root;
+    std::string path;
+    KeyAccess access;
+  };
+  std::vector<Opening> openings;
 
   bool hasKey(RegistryRoot root, const std::string& path) const;
   std::optional<std::string> value(RegistryRoot root, const std::string& path,
@@ -79,8 +89,7 @@ class FakeLibraryLoader : public LibraryLoader {
 class FakeShell : public Shell {
  public:
   void openDocument(WindowHandle owner, const std::string& path) override;
-  int startHidden(WindowHandle owner, const std::string& path,
-                  const std::string& parameters) override;
+  int startHidden(const std::string& path, const std::string& parameters) override;
   std::vector<std::string> opened;
   std::vector<std::string> started;  // "path parameters"
   int startResult = 42;

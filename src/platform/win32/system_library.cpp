@@ -25,4 +25,13 @@ HMODULE systemLibrary(const char* name) {
   return ::LoadLibraryA(path.c_str());
 }
 
+HMODULE commonControlsLibrary() {
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  // By name, so that the activation context of the manifest turns the name into version 6; the
+  // flag keeps the library's own imports to the system folder. Systems that do not know the flag
+  // refuse the call, and get the system folder's copy by its full path instead.
+  if (HMODULE loaded = ::LoadLibraryExA("comctl32.dll", nullptr, kSearchSystem32)) return loaded;
+  return systemLibrary("comctl32.dll");
+}
+
 }  // namespace saverkit::win32

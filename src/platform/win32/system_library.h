@@ -16,6 +16,13 @@ void restrictLibrarySearchToSystemFolder();
 // there.
 HMODULE systemLibrary(const char* name);
 
+// The common controls: version 6 where the program's manifest asks for it and the system can
+// restrict the search of the library and everything it loads to the system folder; otherwise the
+// system folder's own copy (version 5). Loaded once and kept; null when neither loads. Never
+// imported: the loader would resolve an import, and the theme library it brings, before WinMain
+// could restrict anything.
+HMODULE commonControlsLibrary();
+
 // An export of a system library, as the function type the caller names.
 template <typename Function>
 Function systemFunction(const char* library, const char* name) {

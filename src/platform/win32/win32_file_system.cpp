@@ -10,31 +10,52 @@ Status systemError() { return static_cast<Status>(::GetLastError()); }
 
 DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 
+Status seekHandle(HANDLE file, std::uint64_t offset) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return ::SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) ? 0 : systemError();
+}
+
+Status readHandle(HANDLE file, void* buffer, std::size_t size, std::size_t& bytesRead) {
+  bytesRead = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+    DWORD got = 0;
+    if (!::ReadFile(file, out + bytesRead, chunk, &got, nullptr)) return systemError();
+    if (got == 0) break;
+    bytesRead += got;
+    size -= got;
+  }
+  return 0;
+}
+
+Status writeHandle(HANDLE file, const void* data, std::size_t size) {
+  const auto* in = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+    DWORD written = 0;
+    if (!::WriteFile(file, in, chunk, &written, nullptr)) return systemError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    in += written;
+    size -= written;
+  }
+  return 0;
+}
+
+std::uint64_t sizeOfHandle(HANDLE file) {
+  LARGE_INTEGER fileSize;
+  return ::GetFileSizeEx(file, &fileSize) ? static_cast<std::uint64_t>(fileSize.QuadPart) : 0;
+}
+
 class Win32ReadableFile : public ReadableFile {
  public:
   explicit Win32ReadableFile(UniqueFileHandle file) : file_(std::move(file)) {}
-  Status seek(std::uint64_t offset) override {
-    LARGE_INTEGER distance;
-    distance.QuadPart = static_cast<LONGLONG>(offset);
-    return ::SetFilePointerEx(file_.get(), distance, nullptr, FILE_BEGIN) ? 0 : systemError();
-  }
+  Status seek(std::uint64_t offset) override { return seekHandle(file_.get(), offset); }
   Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
-    bytesRead = 0;
-    auto* out = static_cast<char*>(buffer);
-    while (size > 0) {
-      const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
-      DWORD got = 0;
-      if (!::ReadFile(file_.get(), out + bytesRead, chunk, &got, nullptr)) return systemError();
-      if (got == 0) break;
-      bytesRead += got;
-      size -= got;
-    }
-    return 0;
+    return readHandle(file_.get(), buffer, size, bytesRead);
   }
-  std::uint64_t size() const override {
-    LARGE_INTEGER fileSize;
-    return ::GetFileSizeEx(file_.get(), &fileSize) ? static_cast<std::uint64_t>(fileSize.QuadPart) : 0;
-  }
+  std::uint64_t size() const override { return sizeOfHandle(file_.get()); }
 
  private:
   UniqueFileHandle file_;
@@ -44,17 +65,7 @@ class Win32WritableFile : public WritableFile {
  public:
   explicit Win32WritableFile(UniqueFileHandle file) : file_(std::move(file)) {}
   Status write(const void* data, std::size_t size) override {
-    if (!file_) return ERROR_INVALID_HANDLE;
-    const auto* in = static_cast<const char*>(data);
-    while (size > 0) {
-      const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
-      DWORD written = 0;
-      if (!::WriteFile(file_.get(), in, chunk, &written, nullptr)) return systemError();
-      if (written == 0) return ERROR_WRITE_FAULT;
-      in += written;
-      size -= written;
-    }
-    return 0;
+    return file_ ? writeHandle(file_.get(), data, size) : ERROR_INVALID_HANDLE;
   }
   Status close() override {
     if (!file_) return 0;
@@ -65,6 +76,47 @@ class Win32WritableFile : public WritableFile {
  private:
   UniqueFileHandle file_;
 };
+
+class Win32ScratchFile : public ScratchFile {
+ public:
+  explicit Win32ScratchFile(UniqueFileHandle file) : file_(std::move(file)) {}
+  Status seek(std::uint64_t offset) override { return seekHandle(file_.get(), offset); }
+  Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
+    return readHandle(file_.get(), buffer, size, bytesRead);
+  }
+  std::uint64_t size() const override { return sizeOfHandle(file_.get()); }
+  Status write(const void* data, std::size_t size) override {
+    return writing_ ? writeHandle(file_.get(), data, size) : ERROR_INVALID_HANDLE;
+  }
+  Status close() override {
+    writing_ = false;
+    return 0;
+  }
+
+ private:
+  UniqueFileHandle file_;
+  bool writing_ = true;
+};
+
+class Win32HeldFolder : public HeldFolder {
+ public:
+  explicit Win32HeldFolder(UniqueFileHandle folder) : folder_(std::move(folder)) {}
+
+ private:
+  UniqueFileHandle folder_;
+};
+
+// A new file made as new: an existing one is deleted first rather than truncated and written
+// into, which would keep its owner and rights (and cost its whole size again when it grows back,
+// measured under Wine on ext4).
+UniqueFileHandle createNew(const std::string& path, DWORD access, DWORD sharing) {
+  UniqueFileHandle file(::CreateFileA(path.c_str(), access, sharing, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS)) {
+    if (!::DeleteFileA(path.c_str())) return file;
+    file.reset(::CreateFileA(path.c_str(), access, sharing, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  return file;
+}
 
 }  // namespace
 
@@ -155,20 +207,43 @@ std::unique_ptr<ReadableFile> Win32FileSystem::openForReading(const std::string&
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& path, Status& error) {
-  // A new file is made as new: replacing one truncates it first, and a truncated file that grows
-  // again costs its whole size once more when it is closed (measured under Wine on ext4).
-  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS)) {
-    file.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
-  }
+  UniqueFileHandle file = createNew(path, GENERIC_WRITE, 0);
   if (!file) {
     error = systemError();
     return nullptr;
   }
   error = 0;
   return std::make_unique<Win32WritableFile>(std::move(file));
+}
+
+std::unique_ptr<ScratchFile> Win32FileSystem::createScratchFile(const std::string& path, Status& error) {
+  UniqueFileHandle file = createNew(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+  if (!file) {
+    error = systemError();
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32ScratchFile>(std::move(file));
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::holdFolder(const std::string& path, Status& error) {
+  // Without delete sharing, so that nobody can rename or delete the folder, nor any folder
+  // above it, while it is held. The link itself is opened, never what it points to.
+  UniqueFileHandle folder(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!folder || !::GetFileInformationByHandle(folder.get(), &information)) {
+    error = systemError();
+    return nullptr;
+  }
+  if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    error = ERROR_CANT_ACCESS_FILE;
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32HeldFolder>(std::move(folder));
 }
 
 }  // namespace saverkit::win32

@@ -21,6 +21,13 @@ class Win32FileSystem : public FileSystem {
   std::optional<std::uint64_t> fileSize(const std::string& path) override;
   std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
+  bool createProtectedFolder(const std::string& path, FolderRights rights) override;
+  bool protectFolder(const std::string& path, FolderRights rights) override;
+  FolderSafety folderSafety(const std::string& path) override;
+  std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
+  std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;
+  // In win32_tree_removal.cpp.
+  Status removeFolderTree(const std::string& folder) override;
 
  private:
   bool check(bool succeeded);

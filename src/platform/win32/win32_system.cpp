@@ -1,4 +1,4 @@
-// System information, registry and shell; see the header.
+// System information, registry and library loading; see the header.
 #include "platform/win32/win32_system.h"
 
 #include <shlobj.h>
@@ -31,6 +31,14 @@ Wow64Answer Win32SystemInfo::queryWow64() {
 std::string Win32SystemInfo::systemDirectory() {
   char buffer[301];
   const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+std::string Win32SystemInfo::windowsDirectory() {
+  // The shared Windows folder: GetWindowsDirectory gives a private one per user on a terminal
+  // server, which is not where the system's files are.
+  char buffer[301];
+  const UINT length = ::GetSystemWindowsDirectoryA(buffer, sizeof buffer);
   return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
@@ -139,13 +147,17 @@ static std::string subKey(const std::string& path) {
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::openKey(RegistryRoot root, const std::string& rawPath,
-                                                    bool create) {
+                                                    KeyAccess access) {
   const std::string path = subKey(rawPath);
+  // Never all access: a reader gets a key it cannot write through, a writer one it cannot
+  // re-secure or take ownership of.
+  const REGSAM rights = access == KeyAccess::kRead ? KEY_READ : KEY_READ | KEY_WRITE;
   HKEY key = nullptr;
   const LONG result =
-      create ? ::RegCreateKeyExA(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
-             : ::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+      access == KeyAccess::kCreate
+          ? ::RegCreateKeyExA(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              rights, nullptr, &key, nullptr)
+          : ::RegOpenKeyExA(rootKey(root), path.c_str(), 0, rights, &key);
   if (result != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32RegistryKey>(UniqueRegistryKey(key));
 }
@@ -154,7 +166,8 @@ bool Win32Registry::deleteKeyTree(RegistryRoot root, const std::string& rawPath)
   const std::string path = subKey(rawPath);
   // Sub-keys first: RegDeleteKey only removes a key without sub-keys.
   HKEY opened = nullptr;
-  if (::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+  // Only listed here: RegDeleteKey asks for its own right to delete each key.
+  if (::RegOpenKeyExA(rootKey(root), path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
     return false;
   }
   UniqueRegistryKey key(opened);
@@ -196,23 +209,6 @@ std::unique_ptr<LoadedLibrary> Win32LibraryLoader::load(const std::string& path,
   }
   error = 0;
   return std::make_unique<Win32LoadedLibrary>(std::move(module));
-}
-
-void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
-  ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
-                  nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-}  // namespace saverkit::win32
-
-namespace saverkit::win32 {
-
-int Win32Shell::startHidden(WindowHandle owner, const std::string& path,
-                            const std::string& parameters) {
-  const HINSTANCE result =
-      ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr,
-                      path.c_str(), parameters.c_str(), nullptr, SW_HIDE);
-  return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
 }
 
 }  // namespace saverkit::win32

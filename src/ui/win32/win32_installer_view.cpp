@@ -3,14 +3,18 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/system_library.h"
 #include "ui/win32/message_dialogs.h"
 #include "ui/win32/message_pump.h"
 
 namespace saverkit::win32 {
 
 Win32InstallerView::Win32InstallerView(const TextSource& texts) : texts_(texts) {
+  using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto initControls = reinterpret_cast<InitControls>(
+      reinterpret_cast<void*>(::GetProcAddress(commonControlsLibrary(), "InitCommonControlsEx")));
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
+  if (initControls) initControls(&controls);
   // "MS Sans Serif" 8 point at 96 dpi, not scaled with the system font size.
   font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

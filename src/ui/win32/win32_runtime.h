@@ -6,6 +6,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_player_control.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "ui/win32/win32_installer_view.h"
 

@@ -129,6 +129,12 @@ TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
   fs::remove(path("content/media/deep/empty.dat"));  // the fixture's only warning
   ASSERT_EQ(run({"build", writeManifest(standardManifest(false)).u8string(), "-o", file("Setup.exe"), "--strict"}).code,
             0);
+  // A picture of exactly the presentation area's size is not stretched, so it raises no warning.
+  Json exact = standardManifest(false);
+  write("pic.bmp", bmpHeader(482, 272));
+  exact["presentationMode"] = "bitmap";
+  exact["slots"]["3"]["file"] = "pic.bmp";
+  EXPECT_EQ(run({"build", writeManifest(exact).u8string(), "-o", file("Exact.exe"), "--strict"}).code, 0);
 
   struct Case {
     const char* what;
@@ -158,6 +164,20 @@ TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
          m["slots"]["3"]["file"] = "pic.bmp";
        },
        "slots.3.file: \"pic.bmp\" is a BMP of 640 x 480 pixels; the presentation area is 482 x 272"},
+      {"BMP of the right width only",
+       [](Json& m, SaverpackTest& t) {
+         t.write("pic.bmp", bmpHeader(482, 300));
+         m["presentationMode"] = "bitmap";
+         m["slots"]["3"]["file"] = "pic.bmp";
+       },
+       "slots.3.file: \"pic.bmp\" is a BMP of 482 x 300 pixels"},
+      {"JPEG of the right height only",
+       [](Json& m, SaverpackTest& t) {
+         t.write("pic.jpg", jpegHeader(0xC0, 500, 272));
+         m["presentationMode"] = "jpeg";
+         m["slots"]["3"]["file"] = "pic.jpg";
+       },
+       "slots.3.file: \"pic.jpg\" is a JPEG of 500 x 272 pixels"},
       {"JPEG of another size",
        [](Json& m, SaverpackTest& t) {
          t.write("pic.jpg", jpegHeader(0xC0, 100, 50));

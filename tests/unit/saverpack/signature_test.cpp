@@ -8,7 +8,8 @@ namespace saverpack {
 namespace {
 
 // A minimal PE32 header whose security directory says where the certificate table is.
-Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fileSize) {
+Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fileSize,
+                       std::uint8_t directories = 16) {
   Bytes file(fileSize, 0);
   file[0] = 'M';
   file[1] = 'Z';
@@ -18,7 +19,7 @@ Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fil
   const std::size_t optional = 0x40 + 24;
   file[optional] = 0x0B;
   file[optional + 1] = 0x01;
-  file[optional + 92] = 16;  // sixteen data directories
+  file[optional + 92] = directories;
   const std::size_t security = optional + 96 + 4 * 8;
   for (int i = 0; i < 4; ++i) {
     file[security + i] = static_cast<std::uint8_t>(offset >> (8 * i));
@@ -37,6 +38,19 @@ TEST(Signature, TheTableComesFromTheProgramHeader) {
   notAProgram[0x40] = 'X';
   EXPECT_FALSE(findCertificateTable(notAProgram));
   EXPECT_FALSE(findCertificateTable(Bytes(100, 0)));
+  Bytes farHeader = programWithTable(4000, 96, 4096);
+  for (int i = 0; i < 4; ++i) farHeader[0x3C + i] = 0xFF;  // past the end, wherever size_t wraps
+  farHeader[0x3C] = 0xF0;
+  EXPECT_FALSE(findCertificateTable(farHeader));
+}
+
+TEST(Signature, TheTableNeedsItsDataDirectory) {
+  // The certificate table is the fifth data directory: a header that lists only four has none,
+  // whatever bytes follow them.
+  EXPECT_FALSE(findCertificateTable(programWithTable(4000, 96, 4096, 4)));
+  const auto fifth = findCertificateTable(programWithTable(4000, 96, 4096, 5));
+  ASSERT_TRUE(fifth);
+  EXPECT_EQ(fifth->offset, 4000u);
 }
 
 TEST(Signature, ATableThatIsNotAfterThePackageIsBroken) {
@@ -50,6 +64,16 @@ TEST(Signature, ATableThatIsNotAfterThePackageIsBroken) {
   }
   EXPECT_EQ(inspectSignature("x.exe", programWithTable(0, 0, 4096), 4000, "").state,
             SignatureReport::State::kUnsigned);
+}
+
+TEST(Signature, ATableRightAtThePackagesEndIsInPlace) {
+  // Starting at the package's last byte overlaps it; starting just after it is where signing puts
+  // the table. What osslsigncode then says of this made-up file does not matter here.
+  const Bytes file = programWithTable(4000, 96, 4096);
+  EXPECT_NE(describe(inspectSignature("x.exe", file, 4001, "")).find("does not lie after the package"),
+            std::string::npos);
+  EXPECT_EQ(describe(inspectSignature("x.exe", file, 4000, "")).find("does not lie after the package"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "saver_places.h"
+#include "saver_settings.h"
 #include "uninstall.h"
 
 namespace saverkit::slideshow {
@@ -41,13 +42,13 @@ struct InstalledSaver : ::testing::Test {
     files.addFile(plan.engineFiles[0], "engine");
     files.addFile(plan.engineFiles[1], "engine");
     files.addFile("C:\\Data\\Vantrel\\Other\\keep.jpg", "k");
-    registry.openKey(RegistryRoot::kLocalMachine, plan.uninstallKey, true)->setString("UninstallString", "x /u");
-    registry.openKey(RegistryRoot::kCurrentUser, plan.uninstallKey, true)->setString("UninstallString", "x /u");
-    registry.openKey(RegistryRoot::kCurrentUser, "Software\\Saverkit\\Slideshow\\Ocean Waves", true)
+    registry.openKey(RegistryRoot::kLocalMachine, plan.uninstallKey, KeyAccess::kCreate)->setString("UninstallString", "x /u");
+    registry.openKey(RegistryRoot::kCurrentUser, plan.uninstallKey, KeyAccess::kCreate)->setString("UninstallString", "x /u");
+    registry.openKey(RegistryRoot::kCurrentUser, "Software\\Saverkit\\Slideshow\\Ocean Waves", KeyAccess::kCreate)
         ->setString("Order", "shuffled");
   }
   void setActiveSaver(const std::string& value) {
-    registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, true)->setString(kActiveSaverValue, value);
+    registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kCreate)->setString(kActiveSaverValue, value);
   }
   UninstallOutcome remove() {
     return removeSaver(files, registry, system, plan, [this](const std::string& path) {
@@ -106,6 +107,19 @@ TEST_F(InstalledSaver, RemovesEverythingButTheUsersSettings) {
   files.addFile(plan.engineFiles[0], "engine");
   EXPECT_FALSE(somethingInstalled(files, registry, plan, "c:\\w\\syswow64\\ocean waves.scr"));
   EXPECT_TRUE(somethingInstalled(files, registry, plan, "C:\\Temp\\Ocean Waves.scr"));
+}
+
+TEST_F(InstalledSaver, LookingAndSettingsOnlyAskToRead) {
+  // Neither question writes: keys opened to look and to load settings are opened to read only.
+  FakeFileSystem noFiles;  // only the uninstall entries answer
+  registry.openings.clear();
+  EXPECT_TRUE(somethingInstalled(noFiles, registry, plan, ""));
+  EXPECT_TRUE(loadSettings(registry, "Ocean Waves").shuffled);
+  ASSERT_FALSE(registry.openings.empty());
+  for (const auto& opening : registry.openings) {
+    SCOPED_TRACE(opening.path);
+    EXPECT_EQ(opening.access, KeyAccess::kRead);
+  }
 }
 
 TEST_F(InstalledSaver, EachPartAloneCountsAsInstalled) {

@@ -1,0 +1,157 @@
+// The shell through Win32; see the header.
+#include "platform/win32/win32_shell.h"
+
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/win32/unique_handle.h"
+
+namespace saverkit::win32 {
+namespace {
+
+// One COM interface, released when it goes.
+template <typename Interface>
+class ComReference {
+ public:
+  ComReference() = default;
+  ComReference(const ComReference&) = delete;
+  ComReference& operator=(const ComReference&) = delete;
+  ~ComReference() {
+    if (pointer_) pointer_->Release();
+  }
+  Interface* get() const { return pointer_; }
+  Interface* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  Interface** out() { return &pointer_; }
+  void** outVoid() { return reinterpret_cast<void**>(&pointer_); }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+class ComString {
+ public:
+  explicit ComString(const std::string& text) {
+    // Sized in place: a wide std::string would bring the whole wide-string library into the stub.
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return;
+    string_ = ::SysAllocStringLen(nullptr, static_cast<UINT>(length - 1));
+    if (string_) ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, string_, length);
+  }
+  ComString(const ComString&) = delete;
+  ComString& operator=(const ComString&) = delete;
+  ~ComString() { ::SysFreeString(string_); }
+  BSTR get() const { return string_; }
+
+ private:
+  BSTR string_ = nullptr;
+};
+
+// The desktop's folder view, from the shell's window list: the Explorer that draws the desktop.
+bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView) {
+  ComReference<IShellWindows> windows;
+  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.outVoid()))) {
+    return false;
+  }
+  VARIANT location;
+  ::VariantInit(&location);
+  location.vt = VT_I4;
+  location.lVal = CSIDL_DESKTOP;
+  VARIANT root;
+  ::VariantInit(&root);
+  long window = 0;
+  ComReference<IDispatch> dispatch;
+  if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, dispatch.out()) != S_OK ||
+      !dispatch) {
+    return false;
+  }
+  ComReference<IServiceProvider> services;
+  ComReference<IShellBrowser> browser;
+  ComReference<IShellView> view;
+  ComReference<IDispatch> background;
+  return SUCCEEDED(dispatch->QueryInterface(IID_IServiceProvider, services.outVoid())) &&
+         SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.outVoid())) &&
+         SUCCEEDED(browser->QueryActiveShellView(view.out())) && view &&
+         SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.outVoid())) &&
+         SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.outVoid()));
+}
+
+}  // namespace
+
+bool runningElevated() {
+  HANDLE opened = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+  UniqueNullHandle token(opened);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  // Systems without the split refuse the question: everything there runs with the user's token.
+  if (!::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) return false;
+  return elevation.TokenIsElevated != 0;
+}
+
+bool openThroughDesktopShell(const std::string& path) {
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool opened = false;
+  {
+    ComReference<IShellFolderViewDual> folderView;
+    ComReference<IDispatch> application;
+    ComReference<IShellDispatch2> shell;
+    if (desktopFolderView(folderView) && SUCCEEDED(folderView->get_Application(application.out())) &&
+        application && SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.outVoid()))) {
+      const ComString file(path);
+      VARIANT none;
+      ::VariantInit(&none);
+      VARIANT show;
+      ::VariantInit(&show);
+      show.vt = VT_I4;
+      show.lVal = SW_SHOWNORMAL;
+      // The shell's window is another process: it may bring the document's window to the front.
+      ::AllowSetForegroundWindow(ASFW_ANY);
+      opened = SUCCEEDED(shell->ShellExecute(file.get(), none, none, none, show));
+    }
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return opened;
+}
+
+void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
+  if (!runningElevated()) {
+    // Our token is the user's own: the user's associations decide nothing the user could not.
+    ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
+                    nullptr, nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  // Elevated, the document is opened by the user's desktop shell or not at all: an association
+  // read in this process would run with administrator rights.
+  openThroughDesktopShell(path);
+}
+
+int Win32Shell::startHidden(const std::string& path, const std::string& parameters) {
+  std::string commandLine = "\"" + path + "\"";
+  if (!parameters.empty()) commandLine += " " + parameters;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  // The program by its full path: no search, no association, no verb.
+  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    const DWORD error = ::GetLastError();
+    // The shell reported failures as codes up to 32 and folded every larger code into "bad
+    // format": the same statuses come out for the same failures.
+    if (error == 0) return 0;
+    return error < 32 ? static_cast<int>(error) : static_cast<int>(ERROR_BAD_FORMAT);
+  }
+  UniqueNullHandle processHandle(process.hProcess);
+  UniqueNullHandle threadHandle(process.hThread);
+  return 33;  // started; it is not waited for
+}
+
+}  // namespace saverkit::win32

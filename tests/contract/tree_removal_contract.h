@@ -1,0 +1,114 @@
+// The platform contract for removing a folder tree. A harness adds to the files harness:
+// makeFolderLink(link, target), which makes `link` a symbolic link or junction to the folder
+// `target` and says whether the platform could.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace saverkit::contract {
+
+template <typename Harness>
+class TreeRemovalContract : public ::testing::Test {
+ protected:
+  Harness harness;
+  FileSystem& files() { return harness.files(); }
+  void write(const std::string& path) {
+    Status error = -1;
+    auto file = files().createFile(path, error);
+    ASSERT_TRUE(file) << path;
+    EXPECT_EQ(file->write("x", 1), 0);
+    EXPECT_EQ(file->close(), 0);
+  }
+  // A folder of someone else's, which a link will lead to.
+  std::string makeTarget() {
+    const std::string target = harness.scratch() + "elsewhere";
+    files().createFolder(target);
+    files().createFolder(target + "\\inner");
+    write(target + "\\keep.txt");
+    write(target + "\\inner\\keep2.txt");
+    return target;
+  }
+  void expectTargetUntouched(const std::string& target) {
+    EXPECT_TRUE(files().fileExists(target + "\\keep.txt"));
+    EXPECT_TRUE(files().fileExists(target + "\\inner\\keep2.txt"));
+  }
+};
+
+TYPED_TEST_SUITE_P(TreeRemovalContract);
+
+TYPED_TEST_P(TreeRemovalContract, NestedTreesGoWithReadOnlyFilesAndEverythingElseStays) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  const std::string tree = base + "tree";
+  files.createFolder(tree);
+  files.createFolder(tree + "\\empty");
+  files.createFolder(tree + "\\media");
+  files.createFolder(tree + "\\media\\deep");
+  this->write(tree + "\\a.txt");
+  this->write(tree + "\\media\\deep\\b.jpg");
+  this->harness.makeReadOnly(tree + "\\media\\deep\\b.jpg");
+  this->write(base + "sibling.txt");
+  EXPECT_EQ(files.removeFolderTree(tree + "\\"), 0);
+  EXPECT_FALSE(files.folderExists(tree));
+  EXPECT_TRUE(files.fileExists(base + "sibling.txt"));
+
+  EXPECT_EQ(files.removeFolderTree(""), -1);
+  EXPECT_EQ(files.removeFolderTree(base + "absent\\"), 0);
+  // A file is not a folder tree: it stays.
+  EXPECT_EQ(files.removeFolderTree(base + "sibling.txt"), 0);
+  EXPECT_TRUE(files.fileExists(base + "sibling.txt"));
+}
+
+TYPED_TEST_P(TreeRemovalContract, ABusyFileStopsItsFolderAndTheTopStays) {
+  FileSystem& files = this->files();
+  const std::string tree = this->harness.scratch() + "tree";
+  files.createFolder(tree);
+  files.createFolder(tree + "\\sub");
+  this->write(tree + "\\sub\\busy.dat");
+  {
+    auto guard = this->harness.holdOpen(tree + "\\sub\\busy.dat");
+    EXPECT_EQ(files.removeFolderTree(tree + "\\"), -1);  // deeper down: its folder stays, so the top
+    EXPECT_TRUE(files.fileExists(tree + "\\sub\\busy.dat"));
+    this->write(tree + "\\busy.scr");
+    auto direct = this->harness.holdOpen(tree + "\\busy.scr");
+    EXPECT_EQ(files.removeFolderTree(tree + "\\"), -32);
+    EXPECT_TRUE(files.fileExists(tree + "\\busy.scr"));
+  }
+  EXPECT_EQ(files.removeFolderTree(tree + "\\"), 0);
+  EXPECT_FALSE(files.folderExists(tree));
+}
+
+// Where the link can be removed it goes with the tree; where it cannot (Wine keeps a Unix symbolic
+// link to a folder), it alone stays and the removal says -1. Either way its target keeps everything.
+TYPED_TEST_P(TreeRemovalContract, LinksAtTheTopAndInsideAreNeverEntered) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  const std::string target = this->makeTarget();
+  const std::string tree = base + "tree";
+  files.createFolder(tree);
+  files.createFolder(tree + "\\media");
+  this->write(tree + "\\media\\own.jpg");
+  if (!this->harness.makeFolderLink(tree + "\\media\\shared", target)) GTEST_SKIP() << "no links here";
+  const Status inside = files.removeFolderTree(tree + "\\");
+  this->expectTargetUntouched(target);
+  EXPECT_FALSE(files.fileExists(tree + "\\media\\own.jpg"));
+  if (inside == 0) {
+    EXPECT_FALSE(files.folderExists(tree));
+  } else {
+    EXPECT_EQ(inside, -1);
+    EXPECT_TRUE(files.isLink(tree + "\\media\\shared"));
+  }
+
+  ASSERT_TRUE(this->harness.makeFolderLink(base + "linked", target));
+  const Status top = files.removeFolderTree(base + "linked\\");
+  this->expectTargetUntouched(target);
+  EXPECT_EQ(top == 0, !files.isLink(base + "linked"));
+  if (top != 0) EXPECT_EQ(top, -1);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(TreeRemovalContract, NestedTreesGoWithReadOnlyFilesAndEverythingElseStays,
+                            ABusyFileStopsItsFolderAndTheTopStays, LinksAtTheTopAndInsideAreNeverEntered);
+
+}  // namespace saverkit::contract

@@ -1,0 +1,124 @@
+// Signing and verifying through osslsigncode, with certificates openssl makes on the spot: the
+// verdicts must be the ones osslsigncode reached, never text that a certificate can carry, and
+// signing must write nothing under a name someone else could have prepared. Skipped where
+// either program is missing.
+#include <cstdlib>
+#include <fstream>
+
+#include "package/package_format.h"
+#include "saverpack_fixture.h"
+
+namespace saverpack::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool programAvailable(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The smallest stub osslsigncode accepts: DOS and PE headers with sixteen empty data directories.
+Bytes signableStub() {
+  Bytes stub(static_cast<std::size_t>(saverkit::kInstallerSizeInBytes), 0);
+  stub[0] = 'M';
+  stub[1] = 'Z';
+  stub[0x3C] = 0x40;
+  stub[0x40] = 'P';
+  stub[0x41] = 'E';
+  const std::size_t optional = 0x40 + 24;
+  stub[optional] = 0x0B;
+  stub[optional + 1] = 0x01;
+  stub[optional + 92] = 16;
+  return stub;
+}
+
+std::string textOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SigningTest : public SaverpackTest {
+ protected:
+  void SetUp() override {
+    SaverpackTest::SetUp();
+    if (!programAvailable("osslsigncode") || !programAvailable("openssl")) {
+      GTEST_SKIP() << "osslsigncode or openssl is not installed";
+    }
+    writeFixtureFiles();
+    write("saverstub.exe", signableStub());
+    ASSERT_FALSE(build(standardManifest(false)).empty());
+  }
+
+  // A self-signed certificate "<name>.pem" with its key "<name>-key.pem".
+  void makeCertificate(const std::string& name, const std::string& subject) {
+    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '" + subject + "' -keyout '" +
+                                file(name + "-key.pem") + "' -out '" + file(name + ".pem") + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  CliResult sign(const std::string& name, const std::string& output) {
+    return run({"sign", file("Installer.exe"), "--cert", file(name + ".pem"), "--key", file(name + "-key.pem"), "-o",
+                file(output)});
+  }
+  std::string file(const std::string& relative) const { return path(relative).u8string(); }
+  // What signing left in the folder besides the files it was given and asked for.
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().u8string();
+      if (name.find("saverpack") != std::string::npos) names.push_back(name);
+    }
+    return names;
+  }
+};
+
+TEST_F(SigningTest, ASubjectThatReadsLikeTheVerdictIsNotTrusted) {
+  makeCertificate("forger", "/CN=Signature verification: ok");
+  makeCertificate("authority", "/CN=Unrelated Authority");
+  ASSERT_EQ(sign("forger", "Signed.exe").code, 0);
+
+  const CliResult unrelated = run({"verify", file("Signed.exe"), "--require-signature", "--ca", file("authority.pem")});
+  EXPECT_EQ(unrelated.code, 1) << unrelated.out;
+  EXPECT_NE(unrelated.out.find("signed by /CN=Signature verification: ok; the file matches its signature; the "
+                               "certificate chain is not trusted by the given CA file"),
+            std::string::npos)
+      << unrelated.out;
+
+  const CliResult own = run({"verify", file("Signed.exe"), "--require-signature", "--ca", file("forger.pem")});
+  EXPECT_EQ(own.code, 0) << own.out << own.err;
+  EXPECT_NE(own.out.find("the certificate chain is trusted by the given CA file"), std::string::npos) << own.out;
+}
+
+TEST_F(SigningTest, AChangedByteBreaksTheSignatureWhateverTheCertificateSays) {
+  makeCertificate("author", "/CN=Current message digest : 00");
+  ASSERT_EQ(sign("author", "Signed.exe").code, 0);
+  EXPECT_EQ(run({"verify", file("Signed.exe"), "--require-signature"}).code, 0);
+
+  Bytes changed = readWholeFile(path("Signed.exe"));
+  changed[saverkit::kInstallerSizeInBytes + 3152 + 10] ^= 0x5A;  // inside the first slot
+  write("Changed.exe", changed);
+  const CliResult result = run({"verify", file("Changed.exe")});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.out.find("DOES NOT VERIFY: the file was changed after it was signed"), std::string::npos)
+      << result.out;
+}
+
+TEST_F(SigningTest, NothingIsWrittenUnderANameKnownBeforehand) {
+  makeCertificate("author", "/CN=Signing Author");
+  // What an earlier version wrote to, prepared by someone else: it is neither used nor removed.
+  write("Signed.exe.saverpack-partial", std::string("prepared by someone else"));
+  ASSERT_EQ(sign("author", "Signed.exe").code, 0);
+  EXPECT_EQ(textOf(path("Signed.exe.saverpack-partial")), "prepared by someone else");
+  EXPECT_EQ(run({"verify", file("Signed.exe"), "--require-signature"}).code, 0);
+  EXPECT_EQ(leftovers(), std::vector<std::string>{"Signed.exe.saverpack-partial"});
+
+  // A failed signing (a key that is not the certificate's) leaves no output and no temporary files.
+  makeCertificate("other", "/CN=Someone Else");
+  const CliResult failed = run({"sign", file("Installer.exe"), "--cert", file("author.pem"), "--key",
+                                file("other-key.pem"), "-o", file("Failed.exe")});
+  EXPECT_EQ(failed.code, 3);
+  EXPECT_FALSE(fs::exists(path("Failed.exe")));
+  EXPECT_EQ(leftovers(), std::vector<std::string>{"Signed.exe.saverpack-partial"});
+}
+
+}  // namespace
+}  // namespace saverpack::test
