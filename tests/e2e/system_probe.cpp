@@ -19,6 +19,9 @@
 #include "system/shell_actions.h"
 #include "ui/win32/win32_runtime.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 namespace {
 
 void print(const std::string& name, const std::string& value) {
@@ -53,7 +56,24 @@ int main(int argc, char** argv) {
   // Every other command cleans up the working folder it made on the way.
   hold.reset();
   deleteFolderTree(p.files, folders.workingFolder);
-  if (command == "register") {
+  if (command == "dacl") {
+    // The owner and the rights a folder has, as Windows (or Wine) keeps them.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    char* text = nullptr;
+    std::string name = argument;
+    const DWORD read = GetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                                             nullptr, nullptr, nullptr, &descriptor);
+    if (read == ERROR_SUCCESS && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                                     descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                     &text, nullptr)) {
+      print("sddl", text);
+      LocalFree(text);
+    } else {
+      print("sddl-error", std::to_string(read));
+    }
+    if (descriptor) LocalFree(descriptor);
+  } else if (command == "register") {
     print("status", std::to_string(registerUninstall(p.registry, p.system, p.texts, folders.systemFolder, argument)));
   } else if (command == "unregister") {
     print("status", std::to_string(unregisterUninstall(p.registry, argument)));
