@@ -2,6 +2,7 @@
 // stays exactly as it was, and the install ends with the status the fault has always had.
 #include <gtest/gtest.h>
 
+#include "installer/package_check.h"
 #include "installer_world.h"
 
 namespace saverkit {
@@ -72,8 +73,14 @@ TEST(PackageCheck, ABrokenDownloadLeavesTheWorkingInstallAlone) {
     const int exitCode = runOverInstall(world, [&](std::string& b) { c.damage(world.image, b); }, before);
     EXPECT_EQ(exitCode, c.exitCode);
     EXPECT_TRUE(snapshot(world) == before);
-    // Not a ".dll" slot: extraction's own faults of this kind are not shown, so nothing is.
-    if (c.exitCode != -605) EXPECT_TRUE(world.fakes.view.dialogs.empty());
+    // Not a ".dll" slot: extraction's own faults of this kind are not shown, so nothing is. A
+    // damaged directory has its one box, and no second.
+    if (c.exitCode != -605) {
+      EXPECT_TRUE(world.fakes.view.dialogs.empty());
+    } else {
+      ASSERT_EQ(world.fakes.view.dialogs.size(), 1u);
+      EXPECT_EQ(world.fakes.view.dialogs[0].text.rfind("Problem opening screen saver data file.", 0), 0u);
+    }
   }
 }
 
@@ -116,6 +123,36 @@ TEST(PackageCheck, InstallStepsRunInTheirOrder) {
     }
   }
   EXPECT_EQ(steps, (std::vector<std::string>{"License.txt", "intro.BMP", "Ocean.scr", "Ocean.swf", "reef.swf", "saver.dat"}));
+}
+
+// Item 1 of a movie saver is the installer's own movie, copied from slot 3: it has no item
+// header in the data file, and the check must not ask for one. Any other saver's item must.
+TEST(PackageCheck, AMovieSaversFirstItemNeedsNoItemHeader) {
+  for (const std::int32_t kind : {kSaverKindInstallerMovie, 0}) {
+    SCOPED_TRACE(kind);
+    fake::FakePlatform fakes;
+    InstallerContext context{fakes.platform};
+    context.folders.workingFolder = kWorking;
+    context.folders.systemFolder = kSystem32;
+    fakes.files.addFolder(kWorking);
+    context.productFolder = kShared + "Ocean\\";
+    DataFileImage data;
+    data.record.setSaverKind(kind);
+    data.add("saver.swf", "");
+    data.add("other.bin", "o");
+    std::string bytes = data.bytes();
+    DirectoryRecord first = *decodeDirectoryRecord(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1240, 264);
+    first.itemOffset = 0x7FFFFF00;  // where no item header could be
+    const auto encoded = encodeDirectoryRecord(first);
+    bytes.replace(1240, encoded.size(), reinterpret_cast<const char*>(encoded.data()), encoded.size());
+    InstallerImage image;
+    image.setSlot(6, "Ocean.scr", 2, "engine");
+    image.setSlot(8, "Ocean.dat", 7, bytes);
+    const std::string installer = image.bytes();
+    context.header = *decodePackageHeader(reinterpret_cast<const std::uint8_t*>(installer.data()) + 690176, 3152);
+    context.package = scratchWith(fakes.files, kWorking + "temp.dat", installer);
+    EXPECT_EQ(checkPackageBeforeInstall(context), kind == kSaverKindInstallerMovie ? 0 : -605);
+  }
 }
 
 }  // namespace
