@@ -191,6 +191,23 @@ std::unique_ptr<ScratchFile> PosixFileSystem::createScratchFile(const std::strin
   return descriptor < 0 ? nullptr : std::make_unique<PosixScratch>(descriptor);
 }
 
+Status PosixFileSystem::removeFolderTree(const std::string& folder) {
+  std::string bare = folder;
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  if (bare.empty()) return status::kNothingDone;
+  if (isLink(bare)) return ::unlink(unixPath(bare).c_str()) == 0 ? status::kSuccess : status::kNothingDone;
+  if (!folderExists(bare)) return status::kSuccess;
+  for (const FolderEntry& entry : listFolder(bare + "\\")) {
+    const std::string path = bare + "\\" + entry.name;
+    if (entry.isFolder && !entry.isLink) {
+      removeFolderTree(path);
+    } else if (!deleteFile(path)) {
+      return status::kFileBusy;
+    }
+  }
+  return removeFolder(bare) ? status::kSuccess : status::kNothingDone;
+}
+
 std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& path, Status& error) {
   const int descriptor = ::open(unixPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   error = descriptor < 0 ? errno : 0;

@@ -27,6 +27,7 @@ class PosixFileSystem : public FileSystem {
   FolderSafety folderSafety(const std::string& path) override;
   std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
   std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;
+  Status removeFolderTree(const std::string& folder) override;
 
  private:
   bool fail();

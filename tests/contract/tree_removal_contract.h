@@ -108,7 +108,26 @@ TYPED_TEST_P(TreeRemovalContract, LinksAtTheTopAndInsideAreNeverEntered) {
   if (top != 0) EXPECT_EQ(top, -1);
 }
 
+// An empty target is where a removal that follows links would succeed: Wine removes the folder a
+// Unix symbolic link leads to when asked to remove the link.
+TYPED_TEST_P(TreeRemovalContract, ALinkToAnEmptyFolderLeavesThatFolder) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  const std::string empty = base + "empty";
+  files.createFolder(empty);
+  files.createFolder(base + "tree");
+  if (!this->harness.makeFolderLink(base + "tree\\shared", empty)) GTEST_SKIP() << "no links here";
+  ASSERT_TRUE(this->harness.makeFolderLink(base + "linked", empty));
+  const Status inside = files.removeFolderTree(base + "tree\\");
+  EXPECT_TRUE(files.folderExists(empty));
+  EXPECT_EQ(inside == 0, !files.folderExists(base + "tree"));
+  const Status top = files.removeFolderTree(base + "linked");
+  EXPECT_TRUE(files.folderExists(empty));
+  EXPECT_EQ(top == 0, !files.isLink(base + "linked"));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(TreeRemovalContract, NestedTreesGoWithReadOnlyFilesAndEverythingElseStays,
-                            ABusyFileStopsItsFolderAndTheTopStays, LinksAtTheTopAndInsideAreNeverEntered);
+                            ABusyFileStopsItsFolderAndTheTopStays, LinksAtTheTopAndInsideAreNeverEntered,
+                            ALinkToAnEmptyFolderLeavesThatFolder);
 
 }  // namespace saverkit::contract

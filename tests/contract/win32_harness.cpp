@@ -66,16 +66,8 @@ class Win32Harness {
   ~Win32Harness() {
     for (HWND window : windows_) ::DestroyWindow(window);
     // Wine removes a Unix symbolic link by no Windows call: the Unix rm does.
-    for (const std::string& link : unixLinks_) {
-      std::string command = "Z:\\bin\\rm -f \"" + link + "\"";
-      STARTUPINFOA startup{};
-      startup.cb = sizeof startup;
-      PROCESS_INFORMATION process{};
-      if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, 10000);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-      }
+    for (const auto& [link, unixLink] : unixLinks_) {
+      if (runUnix("Z:\\bin\\rm -f \"" + unixLink + "\"")) waitFor(link, false);
     }
     removeTree(scratch_);
     registry_.deleteKeyTree(RegistryRoot::kCurrentUser, registryTestKey());
@@ -107,19 +99,9 @@ class Win32Harness {
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!unixName) return false;
     const std::string unixLink = unixPath(unixName, link), unixTarget = unixPath(unixName, target);
-    std::string command = "Z:\\bin\\ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-      return false;
-    }
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    unixLinks_.push_back(unixLink);
-    const DWORD attributes = ::GetFileAttributesA(link.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!runUnix("Z:\\bin\\ln -s \"" + unixTarget + "\" \"" + unixLink + "\"")) return false;
+    unixLinks_.push_back({link, unixLink});
+    return waitFor(link, true);
   }
   WindowMessaging& messaging() { return messaging_; }
   Clock& clock() { return clock_; }
@@ -157,6 +139,27 @@ class Win32Harness {
   int cancelClicks(WindowHandle dialog) { return cancelClicked[toWindow(dialog)]; }
 
  private:
+  static bool runUnix(std::string command) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      return false;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+  }
+  // Wine does not wait for a Unix program it starts: its effect is awaited instead.
+  static bool waitFor(const std::string& link, bool present) {
+    for (int tries = 0; tries < 500; ++tries) {
+      const DWORD attributes = ::GetFileAttributesA(link.c_str());
+      const bool isLink = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+      if (isLink == present) return true;
+      ::Sleep(10);
+    }
+    return false;
+  }
   static std::string unixPath(char*(CDECL* unixName)(LPCWSTR), const std::string& path) {
     std::wstring wide(path.begin(), path.end());
     char* name = unixName(wide.c_str());
@@ -216,7 +219,7 @@ class Win32Harness {
   win32::Win32TextSource texts_;
   win32::Win32ProcessEnvironment process_;
   std::vector<HWND> windows_;
-  std::vector<std::string> unixLinks_;
+  std::vector<std::pair<std::string, std::string>> unixLinks_;  // as Windows and Unix name them
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, Win32Harness);

@@ -25,6 +25,7 @@ namespace {
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS kNotEmpty = static_cast<NTSTATUS>(0xC0000101);
 constexpr ACCESS_MASK kEntryAccess = DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 // Deeper trees than this stay (and so does the top): each level holds a handle and a frame.
 constexpr int kDeepestLevel = 200;
@@ -43,10 +44,16 @@ struct NativeCalls {
   bool complete() const { return create && list && query && set; }
 };
 
+// Names are kept as the system gives them (a vector: the wide string of the static C++ library
+// would add its locale machinery to the stub).
 struct ListedEntry {
-  std::wstring name;
+  std::vector<WCHAR> name;
   ULONG attributes;
 };
+
+bool isDotEntry(const WCHAR* name, std::size_t length) {
+  return (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.');
+}
 
 class TreeRemoval {
  public:
@@ -75,21 +82,24 @@ class TreeRemoval {
   }
 
   // Marks the object for deletion when its last handle closes; a second time with normal
-  // attributes, since a read-only file or folder refuses the first.
+  // attributes, since a read-only file or folder refuses the first. A folder that is not empty
+  // stays: no attribute changes that (and Wine accepts the second mark and then keeps it).
   bool deleteThrough(HANDLE handle) {
-    if (markForDeletion(handle)) return true;
+    const NTSTATUS first = markForDeletion(handle);
+    if (NT_SUCCESS(first)) return true;
+    if (first == kNotEmpty) return false;
     FILE_BASIC_INFORMATION normal{};
     normal.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     IO_STATUS_BLOCK io{};
     calls_.set(handle, &io, &normal, sizeof normal, FileBasicInformation);
-    return markForDeletion(handle);
+    return NT_SUCCESS(markForDeletion(handle));
   }
 
  private:
-  bool markForDeletion(HANDLE handle) {
+  NTSTATUS markForDeletion(HANDLE handle) {
     FILE_DISPOSITION_INFORMATION disposition{TRUE};
     IO_STATUS_BLOCK io{};
-    return NT_SUCCESS(calls_.set(handle, &io, &disposition, sizeof disposition, FileDispositionInformation));
+    return calls_.set(handle, &io, &disposition, sizeof disposition, FileDispositionInformation);
   }
 
   // Reads the folder's entries through its handle, without "." and "..". An unreadable folder
@@ -105,17 +115,19 @@ class TreeRemoval {
       const char* records = reinterpret_cast<const char*>(buffer.data());
       for (ULONG offset = 0;;) {
         const auto* record = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(records + offset);
-        std::wstring name(record->FileName, record->FileNameLength / sizeof(WCHAR));
-        if (name != L"." && name != L"..") entries.push_back({std::move(name), record->FileAttributes});
+        const std::size_t length = record->FileNameLength / sizeof(WCHAR);
+        if (!isDotEntry(record->FileName, length)) {
+          entries.push_back({std::vector<WCHAR>(record->FileName, record->FileName + length), record->FileAttributes});
+        }
         if (record->NextEntryOffset == 0) break;
         offset += record->NextEntryOffset;
       }
     }
   }
 
-  NTSTATUS openEntry(HANDLE folder, const std::wstring& name, ACCESS_MASK access, UniqueNullHandle& opened) {
+  NTSTATUS openEntry(HANDLE folder, const std::vector<WCHAR>& name, ACCESS_MASK access, UniqueNullHandle& opened) {
     UNICODE_STRING text;
-    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Buffer = const_cast<PWSTR>(name.data());
     text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(WCHAR));
     OBJECT_ATTRIBUTES object;
     InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
@@ -178,7 +190,7 @@ Status Win32FileSystem::removeFolderTree(const std::string& folder) {
   const std::string top = withoutTrailingBackslashes(folder);
   // Nothing to remove, or a whole drive: never.
   if (top.empty() || top.back() == ':') return status::kNothingDone;
-  static const NativeCalls calls;
+  const NativeCalls calls;
   if (!calls.complete()) return status::kNothingDone;
   const DWORD attributesByPath = ::GetFileAttributesA(top.c_str());
   UniqueFileHandle handle(::CreateFileA(top.c_str(), kEntryAccess | FILE_LIST_DIRECTORY,
@@ -194,7 +206,9 @@ Status Win32FileSystem::removeFolderTree(const std::string& folder) {
   if (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     return removal.deleteThrough(handle.get()) ? status::kSuccess : status::kNothingDone;
   }
-  // The path shows a link the handle does not: Wine opened the target of a Unix symbolic link.
+  // The path showed a link the handle does not: Wine opened the target of a Unix symbolic link
+  // (it follows one whatever it is asked), or the link was swapped for a folder in between.
+  // Neither is ours to enter.
   if (attributesByPath != INVALID_FILE_ATTRIBUTES && (attributesByPath & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return status::kNothingDone;
   }

@@ -1,12 +1,18 @@
 # Libraries planted beside the installer (a download folder anyone can write to) never run, even
 # with Wine told to prefer such copies the way Windows' search order would: the installer
-# imports only libraries Windows protects and loads every other one from the system folder.
+# imports only libraries Windows protects and loads every other one from the system folder,
+# with the libraries those bring. The common controls (and with them the theme library) are
+# loaded at run time, after the search is restricted; imported, they were resolved at start,
+# before WinMain, and a planted uxtheme.dll ran. Under Wine a process loads uxtheme (through the
+# common controls) and usp10 (through riched20); dwmapi and cryptbase, which Windows' common
+# controls bring, Wine never loads, so for them the case can only show that nothing does.
 # version.dll cannot be tried here: Wine's own user32 imports it and Wine resolves that import
 # beside the program, where Windows takes a known library's imports from the system folder. That
-# the installer no longer imports it is the build's import check.
+# the installer no longer imports it, nor comctl32, is the build's import check.
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d); trap 'rm -rf "$work" "$report"' EXIT
-planted=(riched20.dll atl.dll)
+planted=(riched20.dll atl.dll uxtheme.dll dwmapi.dll cryptbase.dll usp10.dll)
+overrides="winemenubuilder.exe=d;riched20,atl,uxtheme,dwmapi,cryptbase,usp10=n,b"
 markers() { ls "$prefix_c"/planted-*.txt 2>/dev/null; }
 rm -f "$prefix_c"/planted-*.txt
 remove_player
@@ -20,7 +26,7 @@ build_installer "$work/saver" "$work/Downloads/Reef Setup.exe" || fail "saverpac
 for name in "${planted[@]}"; do cp "$bin/planted_library.dll" "$work/Downloads/$name"; done
 cp "$bin/bare_loader.exe" "$work/Downloads/"
 
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;riched20,atl=n,b"
+export WINEDLLOVERRIDES=$overrides
 # The trap is armed: a program that loads by bare name picks up the planted copy.
 for name in "${planted[@]}"; do
   wine "$work/Downloads/bare_loader.exe" "$name"
@@ -33,6 +39,15 @@ drive --timeout=30000 wait-title:TInstallerForm="Install Screen Saver: Planted R
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 expect 'exit 0'
 [ -z "$(markers)" ] || fail "planted libraries ran: $(markers | xargs -n1 basename | tr '\n' ' ')"
+rm -f "$prefix_c"/planted-*.txt
+
+# A quiet install, which has no window to hang, loads the same libraries.
+clean_saver "Planted Reef"
+export WINEDLLOVERRIDES=$overrides
+drive -- "$work/Downloads/Reef Setup.exe" "{launcher}" /q
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+expect 'exit 0'
+[ -z "$(markers)" ] || fail "planted libraries ran in a quiet install: $(markers | xargs -n1 basename | tr '\n' ' ')"
 colour=$(pixels_of "$artefacts/planted_libraries.png" 2E8B57)
 [ "${colour:-0}" -gt 60000 ] || fail "the movie did not play (the system's atl.dll hosts it)"
 [ -f "$prefix_c/ProgramData/Vantrel/Planted Reef/saver.dat" ] || fail "not installed"
