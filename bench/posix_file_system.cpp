@@ -177,7 +177,15 @@ class NoHold : public HeldFolder {};
 }  // namespace
 
 bool PosixFileSystem::createProtectedFolder(const std::string& path, FolderRights) { return createFolder(path); }
-bool PosixFileSystem::protectFolder(const std::string& path, FolderRights) { return folderExists(path); }
+std::unique_ptr<HeldFolder> PosixFileSystem::createHeldFolder(const std::string& path, FolderRights, Status& error) {
+  error = createFolder(path) ? 0 : lastError_;
+  return error == 0 ? std::make_unique<NoHold>() : nullptr;
+}
+std::unique_ptr<HeldFolder> PosixFileSystem::secureFolder(const std::string& path, FolderRights rights, Status& error) {
+  if (!folderExists(path)) return createHeldFolder(path, rights, error);
+  error = 0;
+  return std::make_unique<NoHold>();
+}
 FolderSafety PosixFileSystem::folderSafety(const std::string& path) {
   return {folderExists(path) || fileExists(path), isLink(path), false};
 }

@@ -23,7 +23,8 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
   bool createProtectedFolder(const std::string& path, FolderRights rights) override;
-  bool protectFolder(const std::string& path, FolderRights rights) override;
+  std::unique_ptr<HeldFolder> createHeldFolder(const std::string& path, FolderRights rights, Status& error) override;
+  std::unique_ptr<HeldFolder> secureFolder(const std::string& path, FolderRights rights, Status& error) override;
   FolderSafety folderSafety(const std::string& path) override;
   std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
   std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;

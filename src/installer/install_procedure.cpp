@@ -63,8 +63,8 @@ Status runInstall(InstallerContext& context) {
   if (machineTouched && !state.cancelRequested) {
     const auto confirm = [&context](const std::string& question) { return askOkCancel(context, question); };
     result = prepareProductFolder(platform.files, confirm, context.folders, context.saverName,
-                                  !state.quiet(),
-                                  platform.texts.text(TextId::kOverwriteQuestionTail), context.codePage);
+                                  !state.quiet(), platform.texts.text(TextId::kOverwriteQuestionTail),
+                                  context.codePage, context.sharedFolderHold);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;
     if (result == status::kUnsafeFolder) showInstallError(context, result, context.folders.sharedFolder);
     platform.view.repaintPreparing();
@@ -87,6 +87,7 @@ Status runInstall(InstallerContext& context) {
     setupFormForInstallationComplete(context, result);
   }
   releaseCodec(context);
+  context.sharedFolderHold.reset();  // held until the install, and any rollback, is over
   platform.view.showHourglassCursor(false);
   platform.view.logLine("install status: " + decimal(result));
   return result;

@@ -37,11 +37,17 @@ struct InstallerContext {
   // the working copy "temp.dat" through which the whole package is read, the implode library
   // while it may be loaded, and the player installer until it has run.
   std::unique_ptr<HeldFolder> workingFolderHold;
+  // The installer's own file, opened first thing and held so that it cannot be written,
+  // renamed or replaced from then on; the working copy is made from this handle.
+  std::unique_ptr<ReadableFile> installerFile;
+  Status installerFileError = 0;
   std::unique_ptr<ScratchFile> package;
   std::unique_ptr<ReadableFile> heldLibrary;
   std::unique_ptr<ReadableFile> heldPlayerInstaller;
   // The data file as the install loop wrote it, read back through the same handle.
   std::unique_ptr<ScratchFile> dataFileCopy;
+  // The shared folder, made ours and held while an install writes into it.
+  std::unique_ptr<HeldFolder> sharedFolderHold;
   // The package header, read once from the working copy.
   PackageHeader header;
   std::string installerPath;

@@ -56,6 +56,7 @@ void InstallerForm::close() {
   context_.heldPlayerInstaller.reset();
   context_.heldLibrary.reset();
   context_.package.reset();
+  context_.installerFile.reset();
   context_.workingFolderHold.reset();
   // The working folder holds the working copy and everything extracted at start; failures to
   // remove it are ignored.

@@ -25,10 +25,14 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
   // slot, the check before the install, the install itself) sees the bytes that were checked.
   context.package.reset();
   Status result = deleteFileRetrying(files, context.workCopyPath, kWorkCopyDeleteAttempts);
-  std::unique_ptr<ReadableFile> installer;
-  if (result == status::kSuccess) installer = files.openForReading(context.installerPath, result);
-  if (installer) context.package = files.createScratchFile(context.workCopyPath, result);
+  if (result == status::kSuccess && !context.installerFile) {
+    context.installerFile = files.openForReading(context.installerPath, context.installerFileError);
+  }
+  ReadableFile* installer = context.installerFile.get();
+  if (result == status::kSuccess && !installer) result = context.installerFileError;
+  if (result == status::kSuccess && installer) context.package = files.createScratchFile(context.workCopyPath, result);
   if (installer && context.package) {
+    installer->seek(0);
     result = copyBytes(*installer, *context.package, static_cast<std::int64_t>(installer->size()), status::kShortCopy);
     context.package->close();
   }

@@ -262,6 +262,9 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);
   context.codePage = context.platform.system.ansiCodePage();
+  // First of all: from here on the download folder's copy of the installer cannot change.
+  context.installerFile = context.platform.files.openForReading(context.platform.process.modulePath(),
+                                                               context.installerFileError);
   Sequence run(context);
   runSteps(run, *form.moviePanel());
   releaseCodec(context);

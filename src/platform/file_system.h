@@ -104,8 +104,16 @@ class FileSystem {
   // Creates a folder with the given rights set at its creation, so that nobody else ever has a
   // moment of write access to it. False with lastError() when it cannot be made.
   virtual bool createProtectedFolder(const std::string& path, FolderRights rights) = 0;
-  // Sets the given rights on an existing folder of ours, replacing whatever it had.
-  virtual bool protectFolder(const std::string& path, FolderRights rights) = 0;
+  // Creates a new folder with the given rights and holds it, in one step, so that nobody can
+  // put another folder in its place between the two. Nothing, with the system's code in
+  // `error`, when it cannot be made (it exists already: 183).
+  virtual std::unique_ptr<HeldFolder> createHeldFolder(const std::string& path, FolderRights rights,
+                                                       Status& error) = 0;
+  // Makes a folder ours and holds it: made with the rights when missing; otherwise opened as
+  // itself (never through a link), judged on that handle, given to Administrators with the
+  // rights set anew. Nothing, with -607 in `error`, for a link or a folder that someone other
+  // than SYSTEM, Administrators or this user owns; the system's code for other failures.
+  virtual std::unique_ptr<HeldFolder> secureFolder(const std::string& path, FolderRights rights, Status& error) = 0;
   virtual FolderSafety folderSafety(const std::string& path) = 0;
   // Nothing, with the system's code in `error`, when the folder cannot be opened.
   virtual std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) = 0;

@@ -42,15 +42,15 @@ Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::str
   // The company folder's own creation is not checked: a failure shows up below.
   if (!files.folderExists(companyBare)) files.createProtectedFolder(companyBare, FolderRights::kAdministratorsOnly);
   const std::string base = company + prefix;
+  Status error = status::kNothingDone;
   for (int number = 1; number <= kMaxNumberedFolders; ++number) {
     const std::string candidate = base + decimal(number);
     if (files.folderExists(candidate) || files.isLink(candidate)) continue;
-    if (!files.createProtectedFolder(candidate, FolderRights::kAdministratorsOnly)) continue;
-    Status error = 0;
-    hold = files.holdFolder(candidate, error);
-    // Judged again once held: from now on the company folder cannot change. A folder that
-    // cannot be held (it became a link) is not ours either.
-    if (!hold || files.folderSafety(companyBare).isLink) {
+    // Made and held in one step: nobody can put a folder of their own in its place.
+    hold = files.createHeldFolder(candidate, FolderRights::kAdministratorsOnly, error);
+    if (!hold) continue;
+    // Judged again once held: from now on the company folder cannot change.
+    if (files.folderSafety(companyBare).isLink) {
       hold.reset();
       return status::kUnsafeFolder;
     }
@@ -58,7 +58,6 @@ Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::str
     return status::kSuccess;
   }
   folder = base;
-  const Status error = files.lastError();
   return error != 0 ? error : status::kNothingDone;
 }
 

@@ -16,18 +16,15 @@ Status createMissingFolder(FileSystem& files, const std::string& folder) {
 
 }  // namespace
 
-Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder) {
+Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder, std::unique_ptr<HeldFolder>& hold) {
   std::string bare = sharedFolder;
   while (!bare.empty() && bare.back() == '\\') bare.pop_back();
   if (bare.empty()) return status::kNothingDone;
-  const FolderSafety safety = files.folderSafety(bare);
-  if (safety.isLink || safety.foreignOwner) return status::kUnsafeFolder;
-  // Set anew each time: this also repairs the weaker rights an earlier version gave the folder.
-  const bool done = safety.exists ? files.protectFolder(bare, FolderRights::kUsersMayRead)
-                                  : files.createProtectedFolder(bare, FolderRights::kUsersMayRead);
-  if (done) return status::kSuccess;
-  const Status error = files.lastError();
-  return error != 0 ? error : status::kNothingDone;
+  Status error = 0;
+  // Made, or taken over with its rights set anew (which also repairs the weaker rights an
+  // earlier version gave it), and held for the install.
+  hold = files.secureFolder(bare, FolderRights::kUsersMayRead, error);
+  return hold ? status::kSuccess : (error != 0 ? error : status::kNothingDone);
 }
 
 Status deriveProductFolder(const std::string& sharedFolder, const std::string& saverName,
@@ -56,12 +53,12 @@ void removeSaverFrom(FileSystem& files, const std::string& folder, const std::st
 }
 
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
-                            const std::string& saverName, bool ask,
-                            const std::string& questionTail, const CodePage& codePage) {
+                            const std::string& saverName, bool ask, const std::string& questionTail,
+                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold) {
   std::string productFolder;
   const Status nameStatus = deriveProductFolder(folders.sharedFolder, saverName, productFolder, codePage);
   if (nameStatus != status::kSuccess) return nameStatus;
-  if (const Status shared = secureSharedFolder(files, folders.sharedFolder)) return shared;
+  if (const Status shared = secureSharedFolder(files, folders.sharedFolder, sharedHold)) return shared;
 
   const bool inShared = saverExistsIn(files, folders.sharedFolder, saverName, codePage);
   const bool inWindows = saverExistsIn(files, folders.windowsFolder, saverName, codePage);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "common/file_names.h"
@@ -26,10 +27,11 @@ bool saverExistsIn(FileSystem& files, const std::string& folder, const std::stri
 void removeSaverFrom(FileSystem& files, const std::string& folder, const std::string& name,
                      const CodePage& codePage = {});
 
-// Makes the shared folder ours before anything goes into it: -607 (and nothing changed) when it
-// is a link or belongs to another user; otherwise it is created, or its rights are set anew,
-// with read access for users: 0 or the system's code.
-Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder);
+// Makes the shared folder ours before anything goes into it, and holds it in `hold`: -607 (and
+// nothing changed) when it is a link or belongs to another user; otherwise it is created, or
+// taken over by Administrators with its rights set anew, with read access for users: 0 or the
+// system's code.
+Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder, std::unique_ptr<HeldFolder>& hold);
 
 // Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
 // that name exists there or in the Windows folder), removes the old one, creates the folders.
@@ -38,7 +40,7 @@ Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder);
 // `confirm` puts the OK/Cancel question and says whether the user chose OK.
 using ConfirmQuestion = std::function<bool(const std::string& question)>;
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
-                            const std::string& saverName, bool ask,
-                            const std::string& questionTail, const CodePage& codePage = {});
+                            const std::string& saverName, bool ask, const std::string& questionTail,
+                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold);
 
 }  // namespace saverkit

@@ -94,8 +94,9 @@ int main(int argc, char** argv) {
   } else if (command == "prepare") {
     const bool ask = argc > 3 && std::string(argv[3]) == "ask";
     const auto confirm = [&p](const std::string& question) { return p.view.showDialog(DialogKind::kOkCancel, question); };
+    std::unique_ptr<HeldFolder> sharedHold;
     print("status", std::to_string(prepareProductFolder(p.files, confirm, folders, argument, ask,
-                                                        " screen saver already exists. Overwrite?")));
+                                                        " screen saver already exists. Overwrite?", {}, sharedHold)));
   } else {
     std::fprintf(stderr, "unknown command %s\n", command.c_str());
     return 2;

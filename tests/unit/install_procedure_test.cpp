@@ -205,8 +205,9 @@ TEST(InstallProcedure, TheSharedFolderIsOursOrTheInstallChangesNothing) {
     world.fakes.files.addFile(kShared + "Other\\keep.txt", "other saver");
     clickInstall(world);
     EXPECT_EQ(world.run(), 0);
-    EXPECT_TRUE(world.fakes.files.log.end() !=
-                std::find(world.fakes.files.log.begin(), world.fakes.files.log.end(), "protect folder " + kShared.substr(0, kShared.size() - 1)));
+    // An existing folder is taken over with its rights set anew, and held for the install.
+    EXPECT_EQ(world.fakes.files.folderRights.at(kShared.substr(0, kShared.size() - 1)), FolderRights::kUsersMayRead);
+    EXPECT_FALSE(world.fakes.files.isHeld(kShared));
     EXPECT_EQ(world.fakes.files.contents(kShared + "Other\\keep.txt"), "other saver");
   }
   for (const bool link : {true, false}) {

@@ -21,6 +21,7 @@ class PackageReaderTest : public ::testing::Test {
   void install(const std::string& bytes) { fakes.files.addFile("C:\\Downloads\\Ocean.exe", bytes); }
   // The installer with these bytes, copied into the working copy that the run then holds.
   void load(const std::string& bytes) {
+    context.installerFile.reset();  // a run opens its installer once; each load is a new run
     install(bytes);
     ASSERT_EQ(copyInstallerToWorkFile(context), 0);
   }
@@ -92,6 +93,7 @@ TEST_F(PackageReaderTest, AnyFullHeaderReadsThenSlotOneDecides) {
 TEST_F(PackageReaderTest, OpenAndReadFailuresGiveTheSystemCode) {
   EXPECT_EQ(copyInstallerToWorkFile(context), 2);  // no installer file to copy
   install(image.bytes());
+  context.installerFile.reset();
   fakes.files.readErrors["C:\\Downloads\\Ocean.exe"] = 23;
   EXPECT_EQ(copyInstallerToWorkFile(context), 23);
   EXPECT_EQ(fakes.view.dialogs.size(), 2u);

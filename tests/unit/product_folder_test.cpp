@@ -22,10 +22,11 @@ class ProductFolderTest : public ::testing::Test {
     const auto confirm = [this](const std::string& question) {
       return fakes.view.showDialog(DialogKind::kOkCancel, question);
     };
-    return prepareProductFolder(fakes.files, confirm, folders, name, ask, kTail);
+    return prepareProductFolder(fakes.files, confirm, folders, name, ask, kTail, {}, sharedHold);
   }
   fake::FakePlatform fakes;
   Folders folders;
+  std::unique_ptr<HeldFolder> sharedHold;
 };
 
 TEST_F(ProductFolderTest, FreshInstallCreatesBothFoldersWithoutAsking) {

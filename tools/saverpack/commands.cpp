@@ -271,6 +271,10 @@ ExitCode runExtract(const CommandContext& context) {
 ExitCode runInit(const CommandContext& context) {
   const fs::path folder = pathFromUtf8(context.args.positional[0]);
   const std::string saverName = context.args.value("--name").value_or(saverNameForFolder(folder));
+  if (!context.args.has("--name") && saverName == kFallbackSaverName) {
+    context.err << "saverpack: note: the folder's name does not make a valid saver name, so the saver is called "
+                << quoteText(saverName) << "; give --name NAME for another\n";
+  }
   const SampleProject project = writeSampleProject(folder, saverName, context.args.has("--force"));
   const std::string shown = pathToUtf8(folder);
   context.out << "wrote a sample project for " << quoteText(project.saverName) << " in " << shown << ":\n";

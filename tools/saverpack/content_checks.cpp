@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "header_rules.h"
+#include "messages.h"
 #include "package/package_format.h"
 #include "text_conversion.h"
 
@@ -87,11 +88,20 @@ void checkText(std::size_t slot, const std::string& shown, const Bytes& contents
   }
 }
 
-// An HTML read-me that declares UTF-8 is read as UTF-8 by the browser that opens it.
+// An HTML read-me that declares UTF-8 is read as UTF-8 by the browser that opens it: "charset",
+// then an equals sign, with spaces and quotes of either kind allowed around the value.
 bool declaresUtf8(const Bytes& contents) {
   std::string text(contents.begin(), contents.end());
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text.find("charset=utf-8") != std::string::npos || text.find("charset=\"utf-8") != std::string::npos;
+  for (std::size_t at = text.find("charset"); at != std::string::npos; at = text.find("charset", at + 1)) {
+    std::size_t value = at + 7;
+    while (value < text.size() && (text[value] == ' ' || text[value] == '\t')) ++value;
+    if (value >= text.size() || text[value] != '=') continue;
+    ++value;
+    while (value < text.size() && (text[value] == ' ' || text[value] == '\t' || text[value] == '"' || text[value] == '\'')) ++value;
+    if (text.compare(value, 5, "utf-8") == 0 || text.compare(value, 4, "utf8") == 0) return true;
+  }
+  return false;
 }
 
 // A Windows program starts with "MZ" and points at its "PE" header from offset 0x3C.
@@ -144,8 +154,11 @@ void normaliseText(std::size_t slot, const std::string& shown, Bytes& contents, 
       return;
     }
     contents = std::move(conversion.text);
-    findings.note(where, quoteText(shown) + " converted from UTF-8 to " + kTargetCodePage + " (" +
-                             std::to_string(conversion.converted) + " characters outside ASCII)");
+    findings.note(where, quoteText(shown) + (conversion.converted == 0
+                                                 ? " had a UTF-8 byte order mark, removed (the text is ASCII)"
+                                                 : " converted from UTF-8 to " + std::string(kTargetCodePage) + " (" +
+                                                       plural(std::int64_t(conversion.converted), "character") +
+                                                       " outside ASCII)"));
   }
   if (slot == saverkit::kSlotLicense) {
     if (auto crlf = withCrLfLineEnds(contents)) {

@@ -161,6 +161,13 @@ void checkEntry(const PackageHeader& header, std::size_t slot, RuleMode mode, Fi
                    std::string("the ") + slotRole(slot) + " must land in the working folder, not the " +
                        saverkit::targetFolderName(folder) + " folder (use 7)");
   }
+  if (slot == saverkit::kSlotEngine && folder != TargetFolder::kSystem) {
+    // Windows, the uninstall command and launchers all look for the engine in the system folder.
+    findings.warning(slotField(slot, "destination"),
+                     std::string("the engine goes to the ") + saverkit::targetFolderName(folder) +
+                         " folder, where Windows does not look for screen savers and the uninstall command (" +
+                         "<system folder>\\" + header.saverName + ".scr /u) does not find it; use the system folder");
+  }
   if (slot == saverkit::kSlotEngine && !header.saverName.empty() &&
       saverkit::toLowerAscii(entry.name) != saverkit::toLowerAscii(header.saverName + ".scr")) {
     const std::string text = quoteText(entry.name) + " should be the saver name plus \".scr\" (" +

@@ -160,9 +160,16 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
   const fs::path log = session.folder() / "install.log";
   say(context, "starting the installer and waiting for its window");
   session.startWine({installer.string(), "/suppressmsgboxes", "/log=" + WineSession::windowsPath(log)});
-  const XWindow window = waitForWindow(session, programs, log, timeout);
-  const Bytes png = photograph(session, programs, window);
-  const auto size = pngSize(png);
+  XWindow window = waitForWindow(session, programs, log, timeout);
+  Bytes png = photograph(session, programs, window);
+  auto size = pngSize(png);
+  // A window that was still being laid out when it was first measured is measured again.
+  for (int retry = 0; retry < 3 && (!size || size->first != window.width || size->second != window.height); ++retry) {
+    WineSession::pause(milliseconds(500));
+    window = waitForWindow(session, programs, log, timeout);
+    png = photograph(session, programs, window);
+    size = pngSize(png);
+  }
   if (!size || size->first != window.width || size->second != window.height) {
     throw ioError("the picture taken is not the window's size (" + std::to_string(window.width) + " x " +
                   std::to_string(window.height) + ")");
@@ -209,6 +216,13 @@ ExitCode runPreview(const CommandContext& context) {
   const fs::path output = pathFromUtf8(*context.args.value("--output"));
   InputGuard(output).check(input, "the manifest or installer to preview");
   timeoutSeconds(context);  // a bad value is a usage error before any slow work
+  // The picture's folder is checked before any slow work, not after it.
+  std::error_code error;
+  const fs::path folder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
+  if (!fs::is_directory(folder, error)) {
+    throw ioError("cannot write " + quoteText(pathToUtf8(output)) + ": its folder " + quoteText(pathToUtf8(folder)) +
+                  " does not exist");
+  }
   const PreviewPrograms programs = findPreviewPrograms();
   const auto started = std::chrono::steady_clock::now();
   {

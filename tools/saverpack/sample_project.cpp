@@ -164,7 +164,7 @@ std::string saverNameForFolder(const fs::path& folder) {
   }
   if (name.size() > saverkit::kSaverNameFieldSize || !isPrintableAscii(name) || !saverkit::isSafeBareName(name) ||
       saverkit::storedFileName(name) != name) {
-    return "My Screen Saver";
+    return kFallbackSaverName;
   }
   return name;
 }

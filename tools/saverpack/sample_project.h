@@ -16,6 +16,8 @@ struct SampleProject {
   std::vector<std::string> written;  // "/"-separated, relative to the folder, in writing order
 };
 
+inline constexpr const char* kFallbackSaverName = "My Screen Saver";
+
 // A saver name made from the folder's name ("ocean-sample" gives "Ocean Sample"), or
 // "My Screen Saver" when the folder's name does not make a valid one.
 std::string saverNameForFolder(const std::filesystem::path& folder);

@@ -45,8 +45,11 @@ bool hasByteOrderMark(const Bytes& bytes) {
 std::string describe(const Bytes& bytes, std::size_t start, std::size_t end, std::uint32_t codePoint, int line) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(codePoint));
-  return "\"" + std::string(bytes.begin() + std::ptrdiff_t(start), bytes.begin() + std::ptrdiff_t(end)) + "\" (" + code +
-         ", line " + std::to_string(line) + ")";
+  // A control character would print as nothing, or worse: its code says enough.
+  const std::string shown = codePoint < 0xA0 ? std::string()
+                                             : "\"" + std::string(bytes.begin() + std::ptrdiff_t(start),
+                                                                bytes.begin() + std::ptrdiff_t(end)) + "\" ";
+  return shown + "(" + code + ", line " + std::to_string(line) + ")";
 }
 
 }  // namespace
@@ -69,7 +72,9 @@ Conversion utf8ToWindows1252(const Bytes& bytes) {
     const std::size_t start = at;
     const auto codePoint = decodeUtf8(bytes, at);
     if (!codePoint) {
-      result.misfit = "a byte that is not UTF-8 at offset " + std::to_string(start);
+      // Only a byte order mark can bring a file here: it says UTF-8, and this byte is not.
+      result.misfit = "a byte that is not UTF-8 (at offset " + std::to_string(start) +
+                      ", after a UTF-8 byte order mark: the file mixes two encodings)";
       return result;
     }
     const auto byte = windows1252Byte(*codePoint);

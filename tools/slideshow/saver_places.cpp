@@ -27,8 +27,10 @@ SaverPlaces findSaverPlaces(SystemInfo& system, const ProcessEnvironment& proces
   } catch (const SaverkitError&) {
     // Without an answer the native folder stays unknown; the system folder still counts.
   }
-  const std::string systemRoot = process.environmentVariable("SystemRoot").value_or("");
-  if (wow64 && !systemRoot.empty()) places.nativeSystemFolder = withTrailingBackslash(systemRoot) + "Sysnative\\";
+  // From the system, never from SystemRoot: /u deletes here with administrator rights, and the
+  // user's programs set the environment it inherits.
+  const std::string windows = system.windowsDirectory();
+  if (wow64 && !windows.empty()) places.nativeSystemFolder = withTrailingBackslash(windows) + "Sysnative\\";
   const std::string commonData = getSpecialFolder(system, csidl::kCommonAppData);
   if (!commonData.empty()) {
     // The name comes from a file anybody can rename: one that would leave the shared folder

@@ -70,11 +70,27 @@ bool FakeFileSystem::createProtectedFolder(const std::string& path, FolderRights
   return true;
 }
 
-bool FakeFileSystem::protectFolder(const std::string& path, FolderRights rights) {
-  log.push_back("protect folder " + path);
-  if (!folderExists(path)) return fail(win_error::kFileNotFound);
+std::unique_ptr<HeldFolder> FakeFileSystem::createHeldFolder(const std::string& path, FolderRights rights,
+                                                             Status& error) {
+  if (!createProtectedFolder(path, rights)) {
+    error = lastError_;
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<FakeHeldPath>(*this, key(path));
+}
+
+std::unique_ptr<HeldFolder> FakeFileSystem::secureFolder(const std::string& path, FolderRights rights, Status& error) {
+  log.push_back("secure folder " + path);
+  const FolderSafety safety = folderSafety(path);
+  if (!safety.exists) return createHeldFolder(path, rights, error);
+  if (safety.isLink || safety.foreignOwner || !folderExists(path)) {
+    error = status::kUnsafeFolder;
+    return nullptr;
+  }
   folderRights[path] = rights;
-  return true;
+  error = 0;
+  return std::make_unique<FakeHeldPath>(*this, key(path));
 }
 
 FolderSafety FakeFileSystem::folderSafety(const std::string& path) {

@@ -98,14 +98,6 @@ class Win32ScratchFile : public ScratchFile {
   bool writing_ = true;
 };
 
-class Win32HeldFolder : public HeldFolder {
- public:
-  explicit Win32HeldFolder(UniqueFileHandle folder) : folder_(std::move(folder)) {}
-
- private:
-  UniqueFileHandle folder_;
-};
-
 // A new file made as new: an existing one is deleted first rather than truncated and written
 // into, which would keep its owner and rights (and cost its whole size again when it grows back,
 // measured under Wine on ext4).

@@ -2,8 +2,18 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/win32/unique_handle.h"
 
 namespace saverkit::win32 {
+
+// A folder held through its handle for as long as this lives.
+class Win32HeldFolder : public HeldFolder {
+ public:
+  explicit Win32HeldFolder(UniqueFileHandle folder) : folder_(std::move(folder)) {}
+
+ private:
+  UniqueFileHandle folder_;
+};
 
 class Win32FileSystem : public FileSystem {
  public:
@@ -22,7 +32,9 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<ReadableFile> openForReading(const std::string& path, Status& error) override;
   std::unique_ptr<WritableFile> createFile(const std::string& path, Status& error) override;
   bool createProtectedFolder(const std::string& path, FolderRights rights) override;
-  bool protectFolder(const std::string& path, FolderRights rights) override;
+  std::unique_ptr<HeldFolder> createHeldFolder(const std::string& path, FolderRights rights,
+                                               Status& error) override;
+  std::unique_ptr<HeldFolder> secureFolder(const std::string& path, FolderRights rights, Status& error) override;
   FolderSafety folderSafety(const std::string& path) override;
   std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
   std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;

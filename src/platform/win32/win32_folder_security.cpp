@@ -7,8 +7,13 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <memory>
+#include <winternl.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -63,18 +68,99 @@ bool Win32FileSystem::createProtectedFolder(const std::string& path, FolderRight
   return check(false);
 }
 
-bool Win32FileSystem::protectFolder(const std::string& path, FolderRights rights) {
-  SecurityDescriptor descriptor = descriptorFor(rights, false);
+std::unique_ptr<HeldFolder> Win32FileSystem::createHeldFolder(const std::string& path, FolderRights rights,
+                                                               Status& error) {
+  using CreateCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                      ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+  using StatusCall = ULONG(NTAPI*)(NTSTATUS);
+  const auto create = systemFunction<CreateCall>("ntdll.dll", "NtCreateFile");
+  const auto toError = systemFunction<StatusCall>("ntdll.dll", "RtlNtStatusToDosError");
+  const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (!create || !toError || wideLength <= 0 || wideLength > 32000) {
+    error = ERROR_INVALID_FUNCTION;
+    return nullptr;
+  }
+  std::vector<WCHAR> name(4 + static_cast<std::size_t>(wideLength));
+  const WCHAR prefix[] = L"\\??\\";
+  std::copy(prefix, prefix + 4, name.begin());
+  ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, name.data() + 4, wideLength);
+  UNICODE_STRING text;
+  text.Buffer = name.data();
+  text.Length = text.MaximumLength = static_cast<USHORT>((name.size() - 1) * sizeof(WCHAR));
+  // Made and opened in one call: the handle is the new folder's, whatever happens to its name.
+  for (const bool withOwner : {true, false}) {
+    SecurityDescriptor descriptor = descriptorFor(rights, withOwner);
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, nullptr, descriptor.get());
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    const NTSTATUS result = create(&handle, FILE_LIST_DIRECTORY | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                                   FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (result >= 0) {
+      error = 0;
+      return std::make_unique<Win32HeldFolder>(UniqueFileHandle(handle));
+    }
+    error = static_cast<Status>(toError(result));
+    if (error != ERROR_INVALID_OWNER) break;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::secureFolder(const std::string& path, FolderRights rights, Status& error) {
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    auto made = createHeldFolder(path, rights, error);
+    if (made || error != ERROR_ALREADY_EXISTS) return made;
+  }
+  // The folder itself, never what a link points to, held without delete sharing: from here on
+  // it cannot be swapped, and what is judged is what is changed.
+  UniqueFileHandle folder(::CreateFileA(path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_LIST_DIRECTORY,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!folder || !::GetFileInformationByHandle(folder.get(), &information)) {
+    error = static_cast<Status>(::GetLastError());
+    return nullptr;
+  }
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR current = nullptr;
+  const DWORD read = ::GetSecurityInfo(folder.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                                       nullptr, nullptr, &current);
+  SecurityDescriptor heldCurrent(current);
+  const bool link = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                    !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  // An owner that cannot be read is not known to be ours.
+  const bool foreign = read != ERROR_SUCCESS || owner == nullptr ||
+                       (!isWellKnown(owner, WinLocalSystemSid) && !isWellKnown(owner, WinBuiltinAdministratorsSid) &&
+                        !isThisUser(owner));
+  if (link || foreign) {
+    error = status::kUnsafeFolder;
+    return nullptr;
+  }
+  // Administrators take it over, so that a folder this user made before (without our rights)
+  // cannot be given back to them; the rights are set anew, repairing weaker ones.
+  SecurityDescriptor descriptor = descriptorFor(rights, true);
+  PSID newOwner = nullptr;
+  PACL dacl = nullptr;
   BOOL present = FALSE;
   BOOL defaulted = FALSE;
-  PACL dacl = nullptr;
-  if (!descriptor || !::GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted)) return check(false);
-  std::string name = path;
-  const DWORD result = ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
-                                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                               nullptr, nullptr, dacl, nullptr);
-  if (result != ERROR_SUCCESS) ::SetLastError(result);
-  return check(result == ERROR_SUCCESS);
+  if (!descriptor || !::GetSecurityDescriptorOwner(descriptor.get(), &newOwner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted)) {
+    error = static_cast<Status>(::GetLastError());
+    return nullptr;
+  }
+  const SECURITY_INFORMATION dacls = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+  DWORD result = ::SetSecurityInfo(folder.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | dacls, newOwner,
+                                   nullptr, dacl, nullptr);
+  if (result == ERROR_INVALID_OWNER) {
+    result = ::SetSecurityInfo(folder.get(), SE_FILE_OBJECT, dacls, nullptr, nullptr, dacl, nullptr);
+  }
+  if (result != ERROR_SUCCESS) {
+    error = static_cast<Status>(result);
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<Win32HeldFolder>(std::move(folder));
 }
 
 FolderSafety Win32FileSystem::folderSafety(const std::string& path) {

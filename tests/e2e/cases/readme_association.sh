@@ -42,6 +42,7 @@ wine start 'C:\probe.txt' >/dev/null 2>&1
 wait_for_marker 10 || fail "the planted association did not run for an ordinary opening: the case proves nothing"
 rm -f "$marker"
 
+register_player
 clean_saver "$name"
 make_saver "$work/saver" "$name" bitmap
 with_slot "$work/saver" 5 ReadMe.txt
@@ -52,5 +53,5 @@ expect 'exit 0'
 # The desktop shell opened it, as the user: its association ran, but not as the installer's child.
 wait_for_marker 10 || fail "the read-me was not opened through the desktop shell"
 echo "read-me opened by: $(tr '\n' ' ' < "$marker" 2>/dev/null)"
-grep -qix 'parent=explorer.exe' "$marker" || fail "the association was not started by the desktop shell"
+tr -d '\r' < "$marker" | grep -qix 'parent=explorer.exe' || fail "the association was not started by the desktop shell"
 finish

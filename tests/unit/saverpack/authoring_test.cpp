@@ -192,6 +192,8 @@ TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
       {"a file the saver's /u leaves behind",
        [](Json& m, SaverpackTest&) { m["slots"]["7"] = {{"file", "intro.swf"}, {"name", "helper.ocx"}, {"destination", "system"}}; },
        "slots.7.destination: \"helper.ocx\" goes to the system folder, which the saver's /u does not clean"},
+      {"an engine outside the system folder", [](Json& m, SaverpackTest&) { m["slots"]["6"]["destination"] = "product"; },
+       "slots.6.destination: the engine goes to the product folder, where Windows does not look for screen savers"},
       {"a shared library /u leaves behind",
        [](Json& m, SaverpackTest&) { m["slots"]["9"] = {{"file", "intro.swf"}, {"name", "helper.ocx"}, {"destination", "shared"}}; },
        "slots.9.destination: \"helper.dll\" goes to the shared folder"},
@@ -382,10 +384,16 @@ TEST_F(AuthoringTest, TextInUtf8IsConvertedOrRefusedWithTheCharacter) {
   // Windows-1252 text that is not valid UTF-8 is taken as it is; an HTML read-me that says it is
   // UTF-8 is read as UTF-8 by the browser, so it stays too.
   write("LICENSE.txt", std::string("caf\xE9\r\n"));
-  write("readme.htm", std::string("<meta charset=\"UTF-8\"><p>caf\xC3\xA9</p>"));
+  write("readme.htm", std::string("<meta content='text/html; charset = \"UTF-8\"'><p>caf\xC3\xA9</p>"));
   ASSERT_EQ(build().code, 0);
   EXPECT_EQ(installed("LICENSE.txt"), bytesOf("caf\xE9\r\n"));
-  EXPECT_EQ(installed("readme.htm"), bytesOf("<meta charset=\"UTF-8\"><p>caf\xC3\xA9</p>"));
+  EXPECT_EQ(installed("readme.htm"), bytesOf("<meta content='text/html; charset = \"UTF-8\"'><p>caf\xC3\xA9</p>"));
+
+  // A UTF-8 mark before text in another encoding is named as what it is.
+  write("LICENSE.txt", std::string("\xEF\xBB\xBFHello \xE9\r\n"));
+  result = build();
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("after a UTF-8 byte order mark: the file mixes two encodings"), std::string::npos) << result.err;
 }
 
 TEST_F(AuthoringTest, TheNoPlayerMarkerIsWrittenShownAndRefusedWhereItCannotHold) {

@@ -19,7 +19,8 @@ TEST(SaverPlaces, FromTheEnginesOwnName) {
   EXPECT_EQ(saverNameFromModulePath("C:\\tools\\slideshow.exe"), "slideshow.exe");
 
   fake::FakePlatform fakes;
-  fakes.process.environment["SystemRoot"] = "C:\\WINDOWS";
+  // The environment is the user's to set; the folders /u deletes in come from the system.
+  fakes.process.environment["SystemRoot"] = "D:\\Elsewhere";
   SaverPlaces places = findSaverPlaces(fakes.system, fakes.process, "C:\\WINDOWS\\system32\\Ocean Waves.scr");
   EXPECT_EQ(places.saverName, "Ocean Waves");
   EXPECT_EQ(places.systemFolder, "C:\\WINDOWS\\system32\\");

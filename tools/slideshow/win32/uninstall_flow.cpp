@@ -79,7 +79,13 @@ std::string pathAtRestart(const std::string& path, const SaverPlaces& places) {
   return path;
 }
 
-bool deleteAtRestart(const std::string& path, const SaverPlaces& places) {
+bool deleteAtRestart(const std::string& original, const SaverPlaces& places) {
+  // A running engine can be renamed though not deleted. Moved aside under a name of its own, it
+  // leaves the saver's name free at once: a reinstall before the restart keeps its new engine,
+  // and the restart deletes only the old one.
+  std::string path = original;
+  const std::string aside = original + "." + decimal(::GetTickCount()) + ".removed";
+  if (::MoveFileExA(original.c_str(), aside.c_str(), 0)) path = aside;
   const std::string real = pathAtRestart(path, places);
   if (real == path) return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   // The real path is only reached with the file-system redirection of WOW64 off, for this call.
