@@ -1,6 +1,8 @@
-# The log is written with administrator rights, so a log path that is a symbolic link, or that
-# goes through a linked folder, is refused: the install runs on without a log, and the file the
-# link points to stays as it was. A log beside the links is written as ever.
+# The log is written with administrator rights, so a log path that goes through a linked folder
+# is refused: the install runs on without a log, and nothing appears where the link points. A log
+# beside the link is written as ever. A link at the log's own name cannot be tried here: Wine
+# marks a link to a folder as a reparse point but not a link to a file (measured), and its
+# DeleteFile on a link to a file deletes the file it points to; that refusal is a unit test.
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d); trap 'clean_saver "Log Reef"; rm -rf "$work" "$report"' EXIT
 register_player
@@ -8,16 +10,7 @@ clean_saver "Log Reef"
 make_saver "$work/saver" "Log Reef" bitmap
 build_installer "$work/saver" "$work/Log Setup.exe" 2>/dev/null || fail "saverpack build"
 mkdir -p "$work/logs" "$work/elsewhere"
-printf 'not a log\n' > "$work/elsewhere/target.txt"
-ln -s "$work/elsewhere/target.txt" "$work/logs/setup.log"
 ln -s "$work/elsewhere" "$work/logs/linked"
-
-drive -- "$work/Log Setup.exe" "{launcher}" /q "/log=$(windows_path "$work/logs/setup.log")"
-expect 'exit 0'
-# Wine marks a link to a folder as a reparse point but not a link to a file (measured), so here
-# the file link is not seen as one: the log is then made as a new file in its place, never
-# written through it. Either way what it points to is untouched.
-[ "$(cat "$work/elsewhere/target.txt")" = "not a log" ] || fail "the log was written through a link to a file"
 
 drive -- "$work/Log Setup.exe" "{launcher}" /q "/log=$(windows_path "$work/logs/linked/setup.log")"
 expect 'exit 0'

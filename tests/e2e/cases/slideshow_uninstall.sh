@@ -29,12 +29,15 @@ drive message-box:\&Yes message-box:OK -- "$(engine_of "$name")" /u
 expect 'box title="Slide Away" text="Remove the Slide Away screen saver?" buttons="&Yes|&No"'
 expect_match '^box title="Slide Away" text="The Slide Away screen saver has been removed\.'
 expect 'exit 0'
-# Wine, like Windows, keeps a running program's file: it goes at the next restart, recorded by
-# its real path (the 32-bit system folder), not by a name only this 32-bit process understands.
+# Wine, like Windows, keeps a running program's file: it is moved aside at once, so that the
+# saver's name is free for a reinstall, and goes at the next restart, recorded by its real path
+# (the 32-bit system folder), not by a name only this 32-bit process understands.
 pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
-if [ -e "$prefix_c/windows/syswow64/$name.scr" ]; then
+[ ! -e "$prefix_c/windows/syswow64/$name.scr" ] || fail "the running engine still holds the saver's name"
+aside=$(ls "$prefix_c/windows/syswow64/" | grep -F "$name.scr." | grep '\.removed$' | head -1)
+if [ -n "$aside" ]; then
   expect_match 'These files will be removed when Windows restarts:.*Slide Away\.scr'
-  echo "$pending" | grep -qiF 'C:\windows\syswow64\Slide Away.scr' || fail "not scheduled for the restart: $pending"
+  echo "$pending" | grep -qiF "C:\\windows\\syswow64\\$aside" || fail "not scheduled for the restart: $pending"
   wine wineboot -r >/dev/null 2>&1
 fi
 machine > "$work/after.txt"
