@@ -17,14 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   context.workCopyPath = fuzzing::kWork + "temp.dat";
   std::string installer(static_cast<std::size_t>(kInstallerSizeInBytes), '\0');
   installer.append(reinterpret_cast<const char*>(data), size);
-  machine.fakes.files.addFile(context.workCopyPath, installer);
+  context.package = machine.heldFile(context.workCopyPath, installer);
   context.state.osKind = data[0] & 1 ? 7 : 6;
-  if (readPackageHeader(context) == 0) {
-    Status error = 0;
-    auto file = machine.fakes.files.openForReading(context.workCopyPath, error);
-    for (int slot = 2; slot < 11 && file; ++slot) extractSlot(context, *file, slot, slot % 2 == 0);
+  if (context.package && readPackageHeader(context) == 0) {
+    for (int slot = 2; slot < 11; ++slot) extractSlot(context, *context.package, slot, slot % 2 == 0);
     context.state.hasReadMe = context.header.hasReadMe;
-    extractProductSlots(context, context.workCopyPath);
+    extractProductSlots(context);
   }
   for (const std::string& path : machine.fakes.files.pathsUnder()) {
     const std::string lowered = toLowerAscii(path);

@@ -17,6 +17,17 @@ struct FuzzMachine {
   FuzzMachine();
   fake::FakePlatform fakes;
   InstallerContext context{fakes.platform};
+
+  // A file the run made and holds with these bytes, as the working copy and the data file are.
+  std::unique_ptr<ScratchFile> heldFile(const std::string& path, const std::string& bytes) {
+    Status error = 0;
+    auto file = fakes.files.createScratchFile(path, error);
+    if (file) {
+      file->write(bytes.data(), bytes.size());
+      file->close();
+    }
+    return file;
+  }
 };
 
 }  // namespace saverkit::fuzzing
