@@ -72,13 +72,16 @@ void FlashPanel::applyPlayerSettings() {
 
 Status FlashPanel::createPlayer() {
   const WindowHandle panel = context_.platform.view.moviePanelHandle();
+  // The loop ends with the first control created: one that then cannot be placed in its host,
+  // or refuses a setting, is still the panel's player, kept as it is.
   for (int attempt = 0; attempt < kPlayerCreationAttempts && !player_; ++attempt) {
-    try {
-      player_ = context_.platform.player.createHostedPlayer(panel);
-      if (player_) applyPlayerSettings();
-    } catch (const SaverkitError&) {
-      // A control that exists but refused a setting is kept as it is.
-    }
+    player_ = context_.platform.player.createHostedPlayer(panel);
+  }
+  if (!player_) return status::kPlayerNotCreated;
+  try {
+    player_->placeInPanel();
+    applyPlayerSettings();
+  } catch (const SaverkitError&) {
   }
   return player_ ? status::kSuccess : status::kPlayerNotCreated;
 }

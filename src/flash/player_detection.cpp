@@ -115,10 +115,10 @@ Status extractFlashInstaller(InstallerContext& context) {
   return extractStartupSlot(context, static_cast<int>(kSlotFlashInstaller));
 }
 
-Status runFlashPlayerInstaller(InstallerContext& context, const std::string& fileName) {
+Status runFlashPlayerInstaller(InstallerContext& context, const std::string& path) {
+  const std::string fileName = fileNameOf(path);
   const bool known = fileName == kPlayerInstallerName9 || fileName == kPlayerInstallerName10;
   const std::string switches = known ? "/s" : "/Q";
-  const std::string path = context.folders.workingFolder + fileName;
   if (!context.platform.files.fileExists(path)) return status::kPlayerInstallerMissing;
   const int started = context.platform.shell.startHidden(path, switches);
   context.platform.view.bringApplicationToFront();
@@ -137,8 +137,8 @@ Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& versi
   return result;
 }
 
-Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& fileName) {
-  Status result = runFlashPlayerInstaller(context, fileName);
+Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& path) {
+  Status result = runFlashPlayerInstaller(context, path);
   if (result == status::kSuccess) {
     PlayerVersion version;
     result = waitForFlashPlayerVersion(context, version, context.state.carriedPlayerMajor,

@@ -38,10 +38,12 @@ Status verifyFlashAXInstallerCanRunOnThisMachine(InstallerContext& context,
                                                  std::int32_t carriedMajor);
 
 Status extractFlashInstaller(InstallerContext& context);
-Status runFlashPlayerInstaller(InstallerContext& context, const std::string& fileName);
+// Starts the extracted player installer at `path` (where its slot was written) silently: the
+// two installers Adobe shipped take "/s", any other "/Q". -401 when the file is not there.
+Status runFlashPlayerInstaller(InstallerContext& context, const std::string& path);
 Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& version,
                                  std::int32_t expectedMajor, std::int32_t expectedRelease,
                                  int passes);
-Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& fileName);
+Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& path);
 
 }  // namespace saverkit

@@ -14,14 +14,15 @@ std::string changeFileExtension(const std::string& name, const std::string& exte
   return changed;
 }
 
+std::string presentationFileName(const std::string& name, std::uint8_t presentationMode) {
+  if (presentationMode == kPresentationBitmap) return changeFileExtension(name, ".BMP");
+  if (presentationMode == kPresentationJpeg) return changeFileExtension(name, ".jpg");
+  return name;
+}
+
 Status extractPresentation(InstallerContext& context) {
-  PackageEntry& entry = context.header.entries[kSlotPresentation];
-  if (entry.isEmpty()) return status::kSlotNameEmpty;
-  if (context.header.presentationMode == kPresentationBitmap) {
-    entry.name = changeFileExtension(entry.name, ".BMP");
-  } else if (context.header.presentationMode == kPresentationJpeg) {
-    entry.name = changeFileExtension(entry.name, ".jpg");
-  }
+  // The header keeps the package's name: the slot's path adds the picture's extension, for the
+  // extraction and for the view that shows the picture alike.
   return extractStartupSlot(context, static_cast<int>(kSlotPresentation));
 }
 

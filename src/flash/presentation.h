@@ -2,6 +2,7 @@
 // the working folder; the movie panel plays a movie from there.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/status.h"
@@ -12,8 +13,11 @@ namespace saverkit {
 // The name with its extension replaced (or appended when it has none), at most 255 characters.
 std::string changeFileExtension(const std::string& name, const std::string& extension);
 
-// Slot 3 into its destination; for bitmap and JPEG modes the slot's name first takes the
-// extension ".BMP" or ".jpg". -531 (unshown) for an empty slot.
+// The name a presentation is written and shown under: for the bitmap and JPEG modes the
+// package's name with the extension ".BMP" or ".jpg", for the others the package's name.
+std::string presentationFileName(const std::string& name, std::uint8_t presentationMode);
+
+// Slot 3 into its destination, under the name above. -531 (unshown) for an empty slot.
 Status extractPresentation(InstallerContext& context);
 
 }  // namespace saverkit

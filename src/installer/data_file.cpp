@@ -1,7 +1,7 @@
 // The screen saver data file; see the header.
 #include "installer/data_file.h"
 
-#include <array>
+#include <optional>
 #include <vector>
 
 #include "common/file_names.h"
@@ -9,6 +9,7 @@
 #include "installer/slot_extraction.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
+#include "package/data_file_walker.h"
 #include "package/stream_copy.h"
 #include "system/file_helpers.h"
 
@@ -20,7 +21,6 @@ void showReadError(InstallerContext& context, Status code) {
   showErrorBox(context, texts.text(TextId::kVantrelErrorPrefix) +
                             texts.text(TextId::kProblemReadingDataFile) + texts.systemErrorText(code));
 }
-
 
 Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std::string& target,
                        std::int64_t length, bool& created) {
@@ -68,6 +68,26 @@ Status copyMovieItem(InstallerContext& context, int item, const std::string& fir
   return status::kDataCopyFailed;
 }
 
+// Writes one item from the data file below the product folder.
+Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const DataFileItem& item,
+                     const std::string& path) {
+  if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
+  std::optional<ItemHeader> header;
+  Status result = walker.readItemHeader(item, header);
+  // The system's codes are positive; the walker's own refusals are not shown here.
+  if (result > 0) showReadError(context, result);
+  if (result != status::kSuccess || header->expandedSize == 0) return result;
+  const std::string target = context.productFolder + path;
+  forceFolders(context.platform.files, folderOf(target));
+  bool created = false;
+  bool reported = false;
+  result = header->imploded ? writeImplodedItem(context, walker.file(), *header, target, created, reported)
+                            : writeStoredItem(context, walker.file(), target, header->expandedSize, created);
+  if (result > 0 && !reported) showReadError(context, result);
+  if (result != status::kSuccess && created) deleteFileOnce(context.platform.files, target);
+  return result;
+}
+
 }  // namespace
 
 Status readSaverRecord(InstallerContext& context) {
@@ -93,75 +113,9 @@ Status writeSaverRecord(InstallerContext& context) {
   return error;
 }
 
-Status openDataFile(InstallerContext& context, const std::string& path, bool showErrors,
-                    bool& isOpen) {
-  DataFileState& state = context.dataFile;
-  if (state.open) {
-    const TextSource& texts = context.platform.texts;
-    showErrorBox(context, texts.text(TextId::kVantrelErrorPrefix) + texts.text(TextId::kDataFileInUse));
-    isOpen = true;
-    return status::kSuccess;
-  }
-  // The data file the install loop wrote, through the handle that wrote it; its path only names
-  // it in messages.
-  state.file = std::move(context.dataFileCopy);
-  Status error = state.file ? state.file->seek(0) : status::kFileMissing;
-  if (error == 0) error = readExactly(*state.file, context.saverRecord.bytes.data(), kSaverRecordSize);
-  state.directory.assign(kMaxDataFileItems + 1, DirectoryRecord{});
-  const std::int32_t count = context.saverRecord.itemCount();
-  if (error == 0 && !directoryFits(count, static_cast<std::int64_t>(state.file->size()))) {
-    error = status::kDataFileDamaged;
-  }
-  std::array<std::uint8_t, kDirectoryRecordSize> bytes{};
-  for (std::int32_t item = 1; error == 0 && item <= count; ++item) {
-    error = readExactly(*state.file, bytes.data(), bytes.size());
-    if (error == 0) state.directory[static_cast<std::size_t>(item)] = *decodeDirectoryRecord(bytes.data(), bytes.size());
-  }
-  if (error != 0) {
-    state.file.reset();
-    isOpen = false;
-    if (showErrors) showDataFileOpenProblem(context, path, error);
-    return error;
-  }
-  state.open = true;
-  isOpen = true;
-  return status::kSuccess;
-}
-
 void showDataFileOpenProblem(InstallerContext& context, const std::string& path, Status code) {
   showErrorBox(context, context.platform.texts.text(TextId::kProblemOpeningDataFile) + path + "\r\n\r\n" +
                             decimal(code));
-}
-
-Status extractDataItem(InstallerContext& context, const std::string& folder, int item) {
-  DataFileState& state = context.dataFile;
-  if (item < 1 || item > context.saverRecord.itemCount()) return status::kItemBeyondCount;
-  if (!state.open || !state.file) return status::kDataFileNotOpen;
-  const DirectoryRecord& record = state.directory[static_cast<std::size_t>(item)];
-  const std::string path = itemRelativePath(record);
-  if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
-  ReadableFile& data = *state.file;
-  const std::int64_t fileSize = static_cast<std::int64_t>(data.size());
-  if (!itemHeaderFits(record.itemOffset, fileSize)) return status::kDataFileDamaged;
-  std::array<std::uint8_t, kItemHeaderSize> bytes{};
-  Status result = data.seek(static_cast<std::uint64_t>(record.itemOffset));
-  if (result == 0) result = readExactly(data, bytes.data(), bytes.size());
-  if (result != 0) {
-    showReadError(context, result);
-    return result;
-  }
-  const ItemHeader header = *decodeItemHeader(bytes.data(), bytes.size());
-  if (const Status fits = itemDataStatus(record.itemOffset, header, fileSize)) return fits;
-  if (header.expandedSize == 0) return status::kSuccess;
-  const std::string target = folder + path;
-  forceFolders(context.platform.files, folderOf(target));
-  bool created = false;
-  bool reported = false;
-  result = header.imploded ? writeImplodedItem(context, data, header, target, created, reported)
-                           : writeStoredItem(context, data, target, header.expandedSize, created);
-  if (result > 0 && !reported) showReadError(context, result);
-  if (result != status::kSuccess && created) deleteFileOnce(context.platform.files, target);
-  return result;
 }
 
 Status closeDataFile(InstallerContext& context) {
@@ -174,29 +128,34 @@ Status closeDataFile(InstallerContext& context) {
 
 Status expandDataFile(InstallerContext& context) {
   setStatusText(context, context.platform.texts.text(TextId::kExpandingFiles));
-  bool isOpen = false;
-  Status result = openDataFile(context, context.dataFilePath, true, isOpen);
-  if (result != status::kSuccess) return result;
-  auto& directory = context.dataFile.directory;
-  const std::int32_t count = context.saverRecord.itemCount();
-  if (context.saverRecord.saverKind() == kSaverKindInstallerMovie && count >= 1) {
-    directory[1].itemKind = kItemKindMovieCopy;
+  // The data file the install loop wrote, through the handle that wrote it; its path only names
+  // it in messages.
+  DataFileState& state = context.dataFile;
+  state.file = std::move(context.dataFileCopy);
+  state.open = state.file != nullptr;
+  std::optional<DataFileWalker> walker;
+  Status result = status::kFileMissing;
+  if (state.file) {
+    walker.emplace(*state.file, 0, static_cast<std::int64_t>(state.file->size()));
+    result = walker->readDirectory();
+    if (result == status::kSuccess) context.saverRecord = walker->record();
   }
-  const std::string firstItemPath = count >= 1 ? itemRelativePath(directory[1]) : std::string();
-  for (int item = 1; item <= count && result == status::kSuccess; ++item) {
-    const DirectoryRecord& record = directory[static_cast<std::size_t>(item)];
-    if (record.path.empty()) continue;
-    result = record.isMovieCopy() ? copyMovieItem(context, item, firstItemPath, itemRelativePath(record))
-                                  : extractDataItem(context, context.productFolder, item);
-  }
-  if (result == status::kSuccess) {
-    result = closeDataFile(context);
-    stepProgress(context);
-  } else {
-    // Closed after a failure too: the install deletes the data file next, which an open file
-    // would prevent on Windows.
+  if (result != status::kSuccess) {
     closeDataFile(context);
+    showDataFileOpenProblem(context, context.dataFilePath, result);
+    return result;
   }
+  const std::string firstItemPath = walker->itemCount() >= 1 ? itemRelativePath(walker->item(1).record) : std::string();
+  result = walker->visitItems([&context, &walker, &firstItemPath](const DataFileItem& item) {
+    if (item.record.path.empty()) return status::kSuccess;
+    const std::string path = itemRelativePath(item.record);
+    return item.copiesMovie ? copyMovieItem(context, item.number, firstItemPath, path)
+                            : writeDataItem(context, *walker, item, path);
+  });
+  // Closed after a failure too: the install deletes the data file next, which an open file
+  // would prevent on Windows.
+  closeDataFile(context);
+  if (result == status::kSuccess) stepProgress(context);
   if (!firstItemPath.empty() && isSafeRelativePath(firstItemPath, context.codePage)) {
     const std::string firstItem = context.productFolder + firstItemPath;
     if (context.platform.files.fileExists(firstItem)) context.platform.files.addArchiveAttribute(firstItem);

@@ -18,23 +18,17 @@ Status readSaverRecord(InstallerContext& context);
 // Writes the record as "saver.dat" into the product folder.
 Status writeSaverRecord(InstallerContext& context);
 
-// Opens the data file and reads its directory. A second open only says the file is in use.
-// More than 1010 items, or a directory that does not fit the file, is -605. On any failure the
-// file is closed again, so that the install can delete it.
-Status openDataFile(InstallerContext& context, const std::string& path, bool showErrors,
-                    bool& isOpen);
-
-// Writes item `item` (counted from 1) below `folder`: -12 beyond the count, -15 when the file
-// is not open, -604 for a path that leaves the folder, -605 for data outside the file, -7, -35,
-// -16, -13, or the system's code. A failed item leaves no file.
-Status extractDataItem(InstallerContext& context, const std::string& folder, int item);
-
+// Lets the data file go, so that the install can delete it; closing a closed one does nothing.
 Status closeDataFile(InstallerContext& context);
 
 // The box for a data file that cannot be opened or whose directory does not fit it.
 void showDataFileOpenProblem(InstallerContext& context, const std::string& path, Status code);
 
-// The expansion step: every item into the product folder, the kind-3 movie items copied.
+// The expansion step: the data file written by the install loop is walked once, every item
+// written into the product folder and the movie items copied, in directory order until the
+// first fault. A record or directory that cannot be read, or does not fit the file (-605), is
+// shown as an open problem. An item is -604 for a path that leaves the folder, -605 for data outside the file, -7, -35, -16, -13,
+// -532 for a movie that cannot be copied, or the system's code. A failed item leaves no file.
 Status expandDataFile(InstallerContext& context);
 
 }  // namespace saverkit

@@ -17,11 +17,9 @@
 
 namespace saverkit {
 
-// The screen saver data file while it is being expanded: the open file, its directory (entries
-// 1 to the item count; entry 0 stays empty) and whether it is open.
+// The screen saver data file while it is being expanded: the open file and whether it is open.
 struct DataFileState {
   std::unique_ptr<ReadableFile> file;
-  std::vector<DirectoryRecord> directory;
   bool open = false;
 };
 
@@ -69,6 +67,10 @@ struct InstallerContext {
   WindowLayout layout;
   // The system's ANSI code page, for judging names from the package character by character.
   CodePage codePage;
+  // How many "/q" switches the command line gives, read once at the start.
+  int quietSwitches = 0;
+  // The startup's steps in the order they ran.
+  std::vector<std::string> startupStepsRun;
   // The process exit code: the install's status in quiet mode, 0 otherwise.
   int exitCode = 0;
 };

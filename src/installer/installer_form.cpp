@@ -29,7 +29,7 @@ void InstallerForm::onFormCreate() {
     // The window would now wait for a user; a quiet run has none, and a deployment script
     // would wait for ever. It ends instead, and says it failed.
     if (context_.state.quiet() ||
-        hasQuietSwitch(context_.platform.process.commandLineParameters())) {
+        context_.quietSwitches > 0) {
       context_.exitCode = status::kQuietStartupRaised;
       close();
     }

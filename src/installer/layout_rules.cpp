@@ -5,6 +5,12 @@
 
 namespace saverkit {
 
+Rect moviePanelWithin(const Rect& contentPanel) {
+  const int width = contentPanel.width - 2 * kContentPanelBevel;
+  const int height = contentPanel.height - 2 * kContentPanelBevel;
+  return {0, 0, width > 0 ? width : 0, height > 0 ? height : 0};
+}
+
 void placeButtons(WindowLayout& layout) {
   layout.cancelButton.left = layout.buttonPanel.width - layout.cancelButton.width - 1;
   layout.installButton.left = layout.cancelButton.left - layout.installButton.width - 6;

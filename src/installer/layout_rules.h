@@ -47,6 +47,13 @@ struct WindowLayout {
   int contentBottom() const { return contentPanel.bottom(); }
 };
 
+// The sunken edge the content panel draws around its picture.
+inline constexpr int kContentPanelBevel = 1;
+
+// The movie panel lies inside the content panel and fills it within its bevel, so that the bevel
+// stays visible and the player gets the panel's own size. In the content panel's coordinates.
+Rect moviePanelWithin(const Rect& contentPanel);
+
 // Cancel 1 pixel from the button panel's right edge, Install 6 pixels to its left.
 void placeButtons(WindowLayout& layout);
 // Content, 2 pixels, the button panel, and the licence box with 4 pixels when it is shown.

@@ -6,6 +6,7 @@
 #include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "common/trace.h"
+#include "flash/presentation.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
 #include "package/stream_copy.h"
@@ -89,6 +90,17 @@ bool alwaysShown(Status code) {
          code == status::kSlotOutsideFile || code == status::kSlotWithoutTarget;
 }
 
+// `entry` is the slot's entry as written, which may name the file differently from the header.
+void reportFailureOfSlot(InstallerContext& context, int slot, const PackageEntry& entry,
+                         const std::string& targetPath, Status result) {
+  if (!alwaysShown(result) && !isLibraryTarget(targetPath)) return;
+  // Without a target the box names the slot by what the package calls it.
+  std::string detail = targetPath;
+  if (result == status::kUnsafeSlotName || detail.empty()) detail = entry.name;
+  if (detail.empty()) detail = context.platform.texts.text(TextId::kPackageSlot) + decimal(slot);
+  showInstallError(context, result, detail);
+}
+
 }  // namespace
 
 TCompressor& loadedCodec(InstallerContext& context) {
@@ -106,12 +118,8 @@ void releaseCodec(InstallerContext& context) { context.codec.reset(); }
 
 void reportSlotFailure(InstallerContext& context, const PackageEntry& entry, const std::string& targetPath,
                        Status result) {
-  if (!alwaysShown(result) && !isLibraryTarget(targetPath)) return;
-  // Without a target the box names the slot by what the package calls it.
-  std::string detail = targetPath;
-  if (result == status::kUnsafeSlotName || detail.empty()) detail = entry.name;
-  if (detail.empty()) detail = context.platform.texts.text(TextId::kPackageSlot) + decimal(&entry - context.header.entries.data());
-  showInstallError(context, result, detail);
+  const int slot = static_cast<int>(&entry - context.header.entries.data());
+  reportFailureOfSlot(context, slot, entry, targetPath, result);
 }
 
 Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
@@ -139,11 +147,28 @@ Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& en
   return status::kSuccess;
 }
 
+PackageEntry writtenEntry(const PackageHeader& header, int slot) {
+  PackageEntry entry = header.entries[static_cast<std::size_t>(slot)];
+  if (slot == static_cast<int>(kSlotPresentation) && !entry.isEmpty()) {
+    entry.name = presentationFileName(entry.name, header.presentationMode);
+  }
+  return entry;
+}
+
+Status resolveSlotTarget(const InstallerContext& context, int slot, SlotTarget& target) {
+  return resolveSlotTarget(context, writtenEntry(context.header, slot), target);
+}
+
+std::string slotPath(const InstallerContext& context, int slot) {
+  SlotTarget target;
+  return resolveSlotTarget(context, slot, target) == status::kSuccess ? target.path : std::string();
+}
+
 Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
                    bool showProgress) {
   FileSystem& files = context.platform.files;
   if (showProgress) setStatusText(context, context.platform.texts.text(TextId::kWritingScreenSaverFiles));
-  const PackageEntry& entry = context.header.entries[static_cast<std::size_t>(slot)];
+  const PackageEntry entry = writtenEntry(context.header, slot);
   SlotTarget target;
   Status result = status::kSuccess;
   bool written = false;
@@ -169,7 +194,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
     if (keptAfterWriting(slot)) context.dataFileCopy.reset();
     if (written) deleteFileOnce(files, target.path);
     // One box per failure: the expansion may have shown it already.
-    if (!reported) reportSlotFailure(context, entry, target.path, result);
+    if (!reported) reportFailureOfSlot(context, slot, entry, target.path, result);
     return result;
   }
   if (!target.nativeCopy.empty()) {
@@ -220,13 +245,15 @@ Status extractProductSlots(InstallerContext& context) {
 Status copyDocumentsToProduct(InstallerContext& context) {
   FileSystem& files = context.platform.files;
   const auto copyDocument = [&](std::size_t slot) -> Status {
-    const std::string& name = context.header.entries[slot].name;
-    if (!isSafeBareName(name, context.codePage)) return status::kUnsafeSlotName;
-    const std::string source = context.folders.workingFolder + name;
-    if (!files.fileExists(source)) return status::kFileMissing;
-    if (!copyFilePrepared(files, source, context.productFolder + name, false)) {
-      return files.lastError();
-    }
+    SlotTarget source;
+    if (const Status error = resolveSlotTarget(context, static_cast<int>(slot), source)) return error;
+    if (!files.fileExists(source.path)) return status::kFileMissing;
+    // The install opens the read-me by the package's name for it in the product folder.
+    const std::string copy = context.productFolder + context.header.entries[slot].name;
+    // A package may put a document in the product folder itself: copying a file onto itself
+    // could only fail or lose it.
+    if (toLowerAscii(copy) == toLowerAscii(source.path)) return status::kSuccess;
+    if (!copyFilePrepared(files, source.path, copy, false)) return files.lastError();
     return status::kSuccess;
   };
   Status result = status::kSuccess;

@@ -1,5 +1,6 @@
-// Turning package slots into files: one slot (`extractSlot`), the install loop over the product
-// slots, and the copy of the licence and read-me into the product folder.
+// Turning package slots into files: where each slot goes (the one rule that writers and readers
+// share), one slot (`extractSlot`), the install loop over the product slots, and the copy of the
+// licence and read-me into the product folder.
 #pragma once
 
 #include <string>
@@ -18,10 +19,21 @@ struct SlotTarget {
   std::string nativeCopy;
 };
 
-// The slot's target, or a status: -601 for a name that is no bare file name, -603 for a kind
+// The entry's target, or a status: -601 for a name that is no bare file name, -603 for a kind
 // with no folder (0, 8, 9, or outside 0..10) or a folder that is not known.
 Status resolveSlotTarget(const InstallerContext& context, const PackageEntry& entry,
                          SlotTarget& target);
+
+// The slot's entry as this run writes it: the package's own, except that a picture saver's
+// presentation (slot 3) takes the extension by which the view knows its kind.
+PackageEntry writtenEntry(const PackageHeader& header, int slot);
+
+// Where the slot is written, with the statuses above. Everything that reads a slot back after
+// its extraction finds it through here, so that it reads the file that was written.
+Status resolveSlotTarget(const InstallerContext& context, int slot, SlotTarget& target);
+
+// The path of the slot's file, or an empty path when the slot has no target.
+std::string slotPath(const InstallerContext& context, int slot);
 
 // Extracts one slot from the open working copy. Statuses: 0 (also when an existing file could
 // not be replaced and was kept), -531, -601, -602, -603, -7, -30, -35, -13, -16, -38, or the

@@ -4,6 +4,7 @@
 #include "common/saverkit_error.h"
 #include "common/text_helpers.h"
 #include "flash/player_detection.h"
+#include "flash/player_policy.h"
 #include "flash/presentation.h"
 #include "installer/control_panel_offer.h"
 #include "installer/error_messages.h"
@@ -58,8 +59,8 @@ void readCommandLine(Sequence& run) {
   InstallerContext& context = run.context;
   sendToLauncher(context, launcher::kHeaderRead);
   context.state.installMode = context.header.presentationMode;
-  for (const std::string& parameter : context.platform.process.commandLineParameters()) {
-    if (toLowerAscii(parameter) != "/q") continue;
+  // One message for each "/q" given, as launchers have always counted them.
+  for (int quiet = 0; quiet < context.quietSwitches; ++quiet) {
     context.state.installMode = kModeQuiet;
     sendToLauncher(context, launcher::kQuietInstaller);
     run.quietByCommandLine = true;
@@ -81,21 +82,22 @@ void checkPlayer(Sequence& run) {
     carriedPlayerVersion(header.flashVersionIndex, state.carriedPlayerMajor, state.carriedPlayerRelease);
   }
   run.status = verifyFlashAXInstallerCanRunOnThisMachine(context, state.carriedPlayerMajor);
+  // A player installer runs only from the working folder, where the run holds it; one that a
+  // package sends elsewhere is not found, as it never was (-401).
+  std::string playerInstaller = slotPath(context, static_cast<int>(kSlotFlashInstaller));
+  if (!landsInWorkingFolder(header.entries[kSlotFlashInstaller])) playerInstaller.clear();
   if (run.good() && header.carriesFlashInstaller) {
     run.status = extractFlashInstaller(context);
     // Held until the window closes, so that nobody can put another program in its place before
     // it is started.
     Status ignored = 0;
-    if (run.good()) {
-      context.heldPlayerInstaller = context.platform.files.openForReading(
-          context.folders.workingFolder + header.entries[kSlotFlashInstaller].name, ignored);
-    }
+    if (run.good()) context.heldPlayerInstaller = context.platform.files.openForReading(playerInstaller, ignored);
   }
   if (!run.good()) return;
   run.status = decidePlayerUpdate(run.installed, header.carriesFlashInstaller, state.carriedPlayerMajor,
                                   state.carriedPlayerRelease, state.playerUpdateNeeded);
   if (run.good() && state.playerUpdateNeeded) {
-    run.status = handleFlashActiveXControlUpdate(context, header.entries[kSlotFlashInstaller].name);
+    run.status = handleFlashActiveXControlUpdate(context, playerInstaller);
   }
 }
 
@@ -115,7 +117,7 @@ void setUpWindowMode(Sequence& run) {
   if (context.state.hasLicense) {
     run.status = extractLicense(context);
     if (run.good()) {
-      const std::string path = context.folders.workingFolder + context.header.entries[kSlotLicense].name;
+      const std::string path = slotPath(context, static_cast<int>(kSlotLicense));
       Status error = 0;
       std::string text;
       if (auto file = platform.files.openForReading(path, error)) {
@@ -143,7 +145,7 @@ void setUpWindowMode(Sequence& run) {
 void showPresentation(Sequence& run, FlashPanel& moviePanel) {
   InstallerContext& context = run.context;
   InstallerView& view = context.platform.view;
-  const std::string path = context.folders.workingFolder + context.header.entries[kSlotPresentation].name;
+  const std::string path = slotPath(context, static_cast<int>(kSlotPresentation));
   switch (context.state.installMode) {
     case kModeBitmap:
     case kModeJpeg:
@@ -176,35 +178,65 @@ void presentWindow(InstallerContext& context) {
   view.centerInstallerOnScreen();
 }
 
+// The startup's steps in their order, each with the condition it runs under; a step that fails
+// leaves its status, and every later step then finds the sequence no longer good.
+struct Step {
+  const char* name;
+  bool (*runsWhen)(const Sequence&);
+  void (*run)(Sequence&, FlashPanel&);
+};
+
+bool always(const Sequence&) { return true; }
+bool good(const Sequence& run) { return run.good(); }
+bool goodWithWindow(const Sequence& run) { return run.good() && !run.quiet(); }
+// A picture saver that says it needs no player installs where none exists, as on every Windows
+// since the player was withdrawn.
+bool goodAndNeedsPlayer(const Sequence& run) { return run.good() && packageNeedsFlashPlayer(run.context.header); }
+// The header's mode decides, not "/q": a quiet run still extracts a presentation the package has.
+bool goodWithPresentation(const Sequence& run) {
+  return run.good() && run.context.header.presentationMode != kModeQuiet;
+}
+bool goodShownWindow(const Sequence& run) { return run.good() && !run.quiet() && !run.movieFallback; }
+bool goodAndQuiet(const Sequence& run) { return run.good() && run.quiet(); }
+
+const Step kSteps[] = {
+    {"package", always, [](Sequence& run, FlashPanel&) { preparePackage(run); }},
+    {"command line", good, [](Sequence& run, FlashPanel&) { readCommandLine(run); }},
+    {"product paths", good, [](Sequence& run, FlashPanel&) { run.status = setProductPaths(run.context); }},
+    {"read-me", good,
+     [](Sequence& run, FlashPanel&) {
+       run.context.state.hasReadMe = run.context.header.hasReadMe;
+       if (run.context.state.hasReadMe) run.status = extractReadMe(run.context);
+     }},
+    {"player", goodAndNeedsPlayer, [](Sequence& run, FlashPanel&) { checkPlayer(run); }},
+    {"title", goodWithWindow,
+     [](Sequence& run, FlashPanel&) {
+       const std::string title = makeWindowTitle(run.context.platform.texts, run.context.saverName);
+       run.context.platform.view.setInstallerCaption(title);
+       run.context.platform.view.setApplicationTitle(title);
+     }},
+    {"window mode", goodWithWindow, [](Sequence& run, FlashPanel&) { setUpWindowMode(run); }},
+    {"presentation", goodWithPresentation,
+     [](Sequence& run, FlashPanel&) { run.status = extractPresentation(run.context); }},
+    {"show", goodWithWindow, [](Sequence& run, FlashPanel& panel) { showPresentation(run, panel); }},
+    {"window", goodShownWindow, [](Sequence& run, FlashPanel&) { presentWindow(run.context); }},
+    {"quiet install", goodAndQuiet,
+     [](Sequence& run, FlashPanel&) { run.context.exitCode = runInstall(run.context); }},
+};
+
 void runSteps(Sequence& run, FlashPanel& moviePanel) {
-  InstallerContext& context = run.context;
-  preparePackage(run);
-  if (run.good()) readCommandLine(run);
-  if (run.good()) run.status = setProductPaths(context);
-  if (run.good()) {
-    context.state.hasReadMe = context.header.hasReadMe;
-    if (context.state.hasReadMe) run.status = extractReadMe(context);
+  for (const Step& step : kSteps) {
+    if (!step.runsWhen(run)) continue;
+    run.context.startupStepsRun.push_back(step.name);
+    step.run(run, moviePanel);
   }
-  // A picture saver that says it needs no player installs where none exists, as on every
-  // Windows since the player was withdrawn.
-  if (run.good() && packageNeedsFlashPlayer(context.header)) checkPlayer(run);
-  if (run.good() && !run.quiet()) {
-    const std::string title = makeWindowTitle(context.platform.texts, context.saverName);
-    context.platform.view.setInstallerCaption(title);
-    context.platform.view.setApplicationTitle(title);
-  }
-  if (run.good() && !run.quiet()) setUpWindowMode(run);
-  if (run.good() && context.header.presentationMode != kModeQuiet) run.status = extractPresentation(context);
-  if (run.good() && !run.quiet()) showPresentation(run, moviePanel);
-  if (run.good() && !run.quiet() && !run.movieFallback) presentWindow(context);
-  if (run.good() && run.quiet()) context.exitCode = runInstall(context);
 }
 
 void finish(Sequence& run, InstallerForm& form) {
   InstallerContext& context = run.context;
   if (!run.good()) {
     // A quiet run that could not even start must not look like a success to its caller.
-    if (run.quiet() || hasQuietSwitch(context.platform.process.commandLineParameters())) {
+    if (run.quiet() || context.quietSwitches > 0) {
       context.exitCode = run.status;
     }
     if (const auto message = startupFailureMessage(context.platform.texts, run.status)) {
@@ -222,35 +254,10 @@ void finish(Sequence& run, InstallerForm& form) {
 
 }  // namespace
 
-Status decidePlayerUpdate(const PlayerVersion& installed, bool carriesInstaller,
-                          std::int32_t carriedMajor, std::int32_t carriedRelease,
-                          bool& updateNeeded) {
-  updateNeeded = false;
-  if (installed.found) {
-    // An installed release of 0 is unknown and never asks for a minor update.
-    updateNeeded = carriedMajor > installed.major ||
-                   (carriedMajor == installed.major && installed.release != 0 &&
-                    carriedRelease > installed.release);
-    return status::kSuccess;
-  }
-  if (!carriesInstaller) return status::kNoPlayer;
-  updateNeeded = true;
-  return status::kSuccess;
-}
-
-bool hasQuietSwitch(const std::vector<std::string>& parameters) {
-  for (const std::string& parameter : parameters) {
-    if (toLowerAscii(parameter) == "/q") return true;
-  }
-  return false;
-}
-
-void carriedPlayerVersion(std::uint8_t index, std::int32_t& major, std::int32_t& release) {
-  static constexpr std::int32_t kMajors[] = {10, 9};
-  static constexpr std::int32_t kReleases[] = {12, 124};
-  if (index > 1) throw SaverkitError("Range check error");
-  major = kMajors[index];
-  release = kReleases[index];
+int countQuietSwitches(const std::vector<std::string>& parameters) {
+  int count = 0;
+  for (const std::string& parameter : parameters) count += toLowerAscii(parameter) == "/q";
+  return count;
 }
 
 void runStartupSequence(InstallerContext& context, InstallerForm& form) {
@@ -262,6 +269,9 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);
   context.codePage = context.platform.system.ansiCodePage();
+  // The command line is read once, here; every later question about "/q" asks this count.
+  context.quietSwitches = countQuietSwitches(context.platform.process.commandLineParameters());
+  context.startupStepsRun.clear();
   // First of all: from here on the download folder's copy of the installer cannot change.
   context.installerFile = context.platform.files.openForReading(context.platform.process.modulePath(),
                                                                context.installerFileError);

@@ -64,8 +64,8 @@ inline constexpr std::int64_t directoryEnd(std::int64_t count) {
   return directoryRecordOffset(count + 1);
 }
 
-// The rules a data file of `size` bytes must keep, in one place for the reader that expands it
-// and the check that runs before an install: a directory of 0..1010 records inside the file,
+// The rules a data file of `size` bytes must keep, in one place for the data file walker that
+// every reader goes through: a directory of 0..1010 records inside the file,
 // item headers inside it, and item data (-7 for a length of zero or less, -605 beyond the end;
 // an item of expanded size 0 has no data and passes).
 bool directoryFits(std::int32_t itemCount, std::int64_t size);

@@ -24,6 +24,9 @@ inline constexpr int kVerbHide = -3;
 class HostedPlayer {
  public:
   virtual ~HostedPlayer() = default;
+  // Attaches the created control to its host window in the panel; a control that cannot be
+  // attached is still the panel's player.
+  virtual void placeInPanel() = 0;
   virtual void setScaleMode(int mode) = 0;
   virtual void setVariable(const std::string& name, const std::string& value) = 0;
   virtual void setWindowMode(const std::string& mode) = 0;
@@ -40,7 +43,8 @@ class PlayerControl {
   virtual ~PlayerControl() = default;
   // Creates a temporary control, asks it, and frees it again.
   virtual PlayerVersionAnswer queryVersion() = 0;
-  // A control placed in `panel` and sized to it; nullptr when no control can be created.
+  // A control created for `panel`, with a host window filling it, not yet attached; nullptr
+  // when no control can be created.
   virtual std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) = 0;
 };
 

@@ -164,32 +164,17 @@ TEST_F(DataFileTest, DamagedDirectoriesAndItemsAreRefused) {
   }
 }
 
-TEST_F(DataFileTest, ReaderRulesAndMessages) {
+// No data file written: nothing is opened by path in its place, even with a file there.
+TEST_F(DataFileTest, WithoutTheHeldDataFileNothingIsExpanded) {
   image.add("a.bin", "a");
-  putDataFile(image.bytes());
-  ASSERT_EQ(readSaverRecord(context), 0);
-  EXPECT_EQ(extractDataItem(context, kProduct, 1), -15);  // counted, but not open
-  bool isOpen = false;
-  ASSERT_EQ(openDataFile(context, context.dataFilePath, true, isOpen), 0);
-  EXPECT_TRUE(isOpen);
-  EXPECT_EQ(extractDataItem(context, kProduct, 2), -12);
-  EXPECT_EQ(extractDataItem(context, kProduct, 0), -12);
-  isOpen = false;
-  EXPECT_EQ(openDataFile(context, context.dataFilePath, true, isOpen), 0);
-  EXPECT_TRUE(isOpen);
+  fakes.files.addFile(context.dataFilePath, image.bytes());
+  EXPECT_EQ(expandDataFile(context), -16);
+  EXPECT_FALSE(context.dataFile.open);
   ASSERT_EQ(fakes.view.dialogs.size(), 1u);
-  EXPECT_EQ(fakes.view.dialogs[0].text, "Vantrel Error: Screen saver data file already in use.");
+  EXPECT_EQ(fakes.view.dialogs[0].text,
+            "Problem opening screen saver data file.\r\n\r\nFile: " + context.dataFilePath + "\r\n\r\n-16");
+  EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
   EXPECT_EQ(closeDataFile(context), 0);
-  EXPECT_EQ(closeDataFile(context), 0);
-
-  // No data file written: nothing is opened by path in its place.
-  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", true, isOpen), -16);
-  EXPECT_FALSE(isOpen);
-  EXPECT_EQ(fakes.view.dialogs.back().text,
-            "Problem opening screen saver data file.\r\n\r\nFile: " + kWork + "missing.dat\r\n\r\n-16");
-  const std::size_t shown = fakes.view.dialogs.size();
-  EXPECT_EQ(openDataFile(context, kWork + "missing.dat", false, isOpen), -16);
-  EXPECT_EQ(fakes.view.dialogs.size(), shown);
 }
 
 TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
@@ -224,23 +209,6 @@ TEST_F(DataFileTest, ReadAndWriteFailuresAreShownAndReturned) {
 
 namespace saverkit {
 namespace {
-
-// The directory table's limit decides on its own: both files have room for all their records.
-TEST_F(DataFileTest, ExactlyTheItemLimitOpensAndOneMoreIsRefused) {
-  for (int item = 0; item < 1010; ++item) image.add("", "");
-  bool isOpen = false;
-  putDataFile(image.bytes());
-  EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), 0);
-  EXPECT_TRUE(isOpen);
-  closeDataFile(context);
-
-  image.add("", "");
-  const std::string tooMany = image.bytes();
-  ASSERT_GE(tooMany.size(), static_cast<std::size_t>(directoryEnd(1011)));
-  putDataFile(tooMany);
-  EXPECT_EQ(openDataFile(context, context.dataFilePath, false, isOpen), -605);
-  EXPECT_FALSE(isOpen);
-}
 
 // An imploded item may claim at most 1024 times its stored size (and 4 KiB); beyond that
 // nothing is even created, at the limit the expansion runs and the size check decides.

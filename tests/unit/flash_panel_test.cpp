@@ -3,6 +3,8 @@
 // panel.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "flash/flash_panel.h"
 #include "flash/player_detection.h"
 #include "movie_fixture.h"
@@ -37,7 +39,7 @@ class FlashPanelTest : public ::testing::Test {
     return "C:\\work\\" + name;
   }
   static Calls playing(const std::string& path) {
-    return {"create 119", "ScaleMode 0", "SetVariable Align AlClient", "WMode Opaque", "Menu false",
+    return {"create 119", "place", "ScaleMode 0", "SetVariable Align AlClient", "WMode Opaque", "Menu false",
             "verb -3",    "Movie " + path, "Play", "verb -1"};
   }
 
@@ -77,16 +79,26 @@ TEST_F(FlashPanelTest, CreationIsRetriedAndARefusedSettingKeepsThePlayer) {
   EXPECT_EQ(panel.playMovie(kMovie), 0);
   EXPECT_EQ(fakes.player.creationAttempts, 4);
 
-  fake::FakePlatform refusing;
-  refusing.player.refusedOperation = "WMode";
-  InstallerContext other(refusing.platform);
-  other.cachedPlayerMajor = 9;
-  other.cachedPlayerRelease = 0;
-  refusing.files.addFile(kMovie, fakes.files.contents(kMovie).value());
-  FlashPanel kept(other);
-  EXPECT_EQ(kept.playMovie(kMovie), 0);
-  EXPECT_EQ(refusing.player.calls, (Calls{"create 119", "ScaleMode 0", "SetVariable Align AlClient",
-                                          "WMode Opaque", "verb -3", "Movie " + kMovie, "Play", "verb -1"}));
+  // A player whose control refuses one operation, playing the same movie on a machine of its own.
+  const auto refusingOne = [this](const std::string& operation) {
+    auto machine = std::make_unique<fake::FakePlatform>();
+    machine->player.refusedOperation = operation;
+    machine->files.addFile(kMovie, fakes.files.contents(kMovie).value());
+    InstallerContext other(machine->platform);
+    other.cachedPlayerMajor = 9;
+    other.cachedPlayerRelease = 0;
+    FlashPanel panel(other);
+    EXPECT_EQ(panel.playMovie(kMovie), 0);
+    return machine;
+  };
+  const auto refusing = refusingOne("WMode");
+  EXPECT_EQ(refusing->player.calls, (Calls{"create 119", "place", "ScaleMode 0", "SetVariable Align AlClient",
+                                           "WMode Opaque", "verb -3", "Movie " + kMovie, "Play", "verb -1", "free"}));
+  // A control that was created but cannot be placed in its host ends the loop as the player:
+  // no second creation, no settings, and the movie is still given to it.
+  const auto unplaced = refusingOne("place");
+  EXPECT_EQ(unplaced->player.creationAttempts, 1);
+  EXPECT_EQ(unplaced->player.calls, (Calls{"create 119", "place", "verb -3", "Movie " + kMovie, "Play", "verb -1", "free"}));
 
   fakes.player.creationFailures = -1;
   FlashPanel never(context);
@@ -141,7 +153,7 @@ TEST_F(FlashPanelTest, ACompressedMovieIsGivenAsItIsAndItsCopyGoesWithThePanel) 
   {
     FlashPanel panel(context);
     ASSERT_EQ(panel.playMovie(compressed), 0);
-    EXPECT_EQ(fakes.player.calls[6], "Movie " + compressed);
+    EXPECT_EQ(fakes.player.calls[7], "Movie " + compressed);
     EXPECT_TRUE(fakes.files.exists(copy));
   }
   EXPECT_FALSE(fakes.files.exists(kLocal + "Vantrel\\FlashPanel1"));

@@ -71,5 +71,13 @@ TEST(LayoutRules, AnchoredControlsFollowThePanelAndTheLicenceBoxKeepsItsMinimum)
   EXPECT_EQ(layout.doneButton.left, 400);
 }
 
+// The movie panel fills the content panel within its bevel: the bevel stays visible around the
+// player, which gets the panel's own size, whatever size the content panel has.
+TEST(LayoutRules, TheMoviePanelFillsTheContentPanelWithinItsBevel) {
+  EXPECT_EQ(moviePanelWithin(WindowLayout{}.contentPanel), (Rect{0, 0, 480, 270}));
+  EXPECT_EQ(moviePanelWithin(Rect{5, 9, 100, 40}), (Rect{0, 0, 98, 38}));
+  EXPECT_EQ(moviePanelWithin(Rect{0, 0, 1, 1}), (Rect{0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace saverkit

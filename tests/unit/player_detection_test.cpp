@@ -111,7 +111,7 @@ TEST_F(ControlReadTest, TheUpdateWaitsForTheCarriedVersion) {
   fakes.files.addFile("C:\\work\\install_flash_player_10_active_x.exe", "x");
   context.folders.workingFolder = "C:\\work\\";
   fakes.player.answers = {{}, {}, {}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
-  EXPECT_EQ(handleFlashActiveXControlUpdate(context, "install_flash_player_10_active_x.exe"), 0);
+  EXPECT_EQ(handleFlashActiveXControlUpdate(context, "C:\\work\\install_flash_player_10_active_x.exe"), 0);
   EXPECT_EQ(fakes.player.queries, 4);
   EXPECT_EQ(fakes.clock.now, 2000u);
 
@@ -122,14 +122,14 @@ TEST_F(ControlReadTest, TheUpdateWaitsForTheCarriedVersion) {
   wrong.folders.workingFolder = "C:\\work\\";
   other.files.addFile("C:\\work\\Player Setup.exe", "x");
   other.player.lastAnswer = {Outcome::kAnswered, "WIN 9,0,124,0"};
-  EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "Player Setup.exe"), 0);
+  EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "C:\\work\\Player Setup.exe"), 0);
   EXPECT_EQ(other.shell.started, std::vector<std::string>{"C:\\work\\Player Setup.exe /Q"});
   EXPECT_EQ(other.player.queries, 1);  // later passes compare the kept version without pauses
   EXPECT_EQ(other.clock.now, 500u);
 
   other.shell.startResult = 2;
-  EXPECT_EQ(runFlashPlayerInstaller(wrong, "Player Setup.exe"), 2);
-  EXPECT_EQ(runFlashPlayerInstaller(wrong, "gone.exe"), -401);
+  EXPECT_EQ(runFlashPlayerInstaller(wrong, "C:\\work\\Player Setup.exe"), 2);
+  EXPECT_EQ(runFlashPlayerInstaller(wrong, "C:\\work\\gone.exe"), -401);
 }
 
 }  // namespace

@@ -229,6 +229,52 @@ TEST_F(SlotExtractionTest, AFailedExpansionShowsOneBox) {
   EXPECT_FALSE(fakes.files.exists(kProduct + "packed.swf"));
 }
 
+// Every reader finds a slot through slotPath; it must name the file extractSlot wrote, the
+// picture's renamed presentation included.
+TEST_F(SlotExtractionTest, ASlotIsReadBackWhereItWasWritten) {
+  struct Row {
+    int slot;
+    std::uint8_t mode;
+    const char* name;
+    int kind;
+    std::string written;
+  };
+  const Row rows[] = {
+      {3, 1, "intro.bmp", 7, kWork + "intro.BMP"},
+      {3, 8, "Intro.JPEG", 7, kWork + "Intro.jpg"},
+      {3, 8, "intro", 7, kWork + "intro.jpg"},
+      {3, 2, "intro.swf", 7, kWork + "intro.swf"},
+      {3, 1, "intro.bmp", 3, kShared + "intro.dll"},  // the extension first, then the kind's own rule
+      {2, 1, "install_flash_player_active_x.exe", 2, kSystem + "install_flash_player_active_x.exe"},
+      {4, 1, "License.txt", 1, kProduct + "License.txt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.slot) + " " + std::to_string(row.mode) + " " + row.name);
+    context.package.reset();  // a fresh working copy for every row
+    context.heldLibrary.reset();
+    image = InstallerImage{};
+    image.header.presentationMode = row.mode;
+    image.setSlot(row.slot, row.name, row.kind, "slot bytes");
+    load();
+    ASSERT_EQ(extract(row.slot), 0);
+    EXPECT_EQ(slotPath(context, row.slot), row.written);
+    EXPECT_EQ(fakes.files.contents(row.written), "slot bytes");
+    EXPECT_EQ(context.header.entries[static_cast<std::size_t>(row.slot)].name, row.name);
+  }
+  EXPECT_EQ(slotPath(context, 9), "");  // empty: no file to read
+}
+
+// The name a failed presentation is shown by is the one it would have been written under.
+TEST_F(SlotExtractionTest, AFailedPresentationIsNamedAsWritten) {
+  image.header.presentationMode = 8;
+  image.setSlot(3, "intro.png", 1, "picture");
+  load();
+  context.productFolder.clear();
+  EXPECT_EQ(extract(3), -603);
+  ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+  EXPECT_EQ(fakes.view.dialogs[0].text, "Installation Error: intro.jpg\r\n\r\nProblem with file intro.jpg. ");
+}
+
 class InstallLoopTest : public SlotExtractionTest {
  protected:
   InstallLoopTest() {
@@ -310,6 +356,22 @@ TEST_F(InstallLoopTest, DocumentsAreCopiedIntoTheProductFolder) {
   context.state.hasLicense = false;
   EXPECT_EQ(copyDocumentsToProduct(context), 0);
   EXPECT_TRUE(fakes.view.dialogs.empty());  // the document copies never show their codes
+}
+
+// Documents are copied from wherever their slots put them; one already in the product folder
+// stays as it is.
+TEST_F(InstallLoopTest, DocumentsAreCopiedFromWhereTheirSlotsWroteThem) {
+  image.setSlot(4, "License.txt", 2, "terms");
+  image.setSlot(5, "Read Me.txt", 1, "read me");
+  load();
+  ASSERT_EQ(extract(4), 0);
+  ASSERT_EQ(extract(5), 0);
+  context.state.hasLicense = true;
+  context.state.hasReadMe = true;
+  EXPECT_EQ(copyDocumentsToProduct(context), 0);
+  EXPECT_EQ(fakes.files.contents(kProduct + "License.txt"), "terms");
+  EXPECT_EQ(fakes.files.contents(kProduct + "Read Me.txt"), "read me");
+  EXPECT_FALSE(fakes.files.exists(kWork + "License.txt"));
 }
 
 }  // namespace

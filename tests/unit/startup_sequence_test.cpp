@@ -220,6 +220,52 @@ TEST(StartupSequence, PlayerInstallerRefusedOnWindowsNt) {
   EXPECT_EQ(world.dialogTexts(), std::vector<std::string>{"This screen saver is not compatible with Windows NT."});
 }
 
+// The view is given the picture's file under the name its mode gives it, which must be the
+// file the extraction wrote.
+TEST(StartupSequence, ThePictureShownIsTheFileItsSlotWrote) {
+  struct Row {
+    std::uint8_t mode;
+    const char* name;
+    const char* shown;
+  };
+  for (const Row& row : {Row{1, "intro.gif", "intro.BMP"}, Row{8, "intro.jpeg", "intro.jpg"}}) {
+    SCOPED_TRACE(row.name);
+    InstallerWorld world;
+    world.image.header.presentationMode = row.mode;
+    world.image.setSlot(3, row.name, 7, "the picture");
+    world.fakes.view.userActions.push_back([&world, &row] {
+      EXPECT_EQ(world.fakes.view.picture, kWorking + row.shown);
+      EXPECT_EQ(world.fakes.files.contents(kWorking + row.shown), "the picture");
+      world.form.onCancelClick();
+    });
+    EXPECT_EQ(world.run(), 0);
+    EXPECT_TRUE(world.fakes.view.dialogs.empty());
+  }
+}
+
+// A player installer the package puts outside the working folder is held and run from there.
+// A player installer runs only from the working folder, where the run holds it: one a package
+// sends to the system folder is written there but never started, as before (-401).
+TEST(StartupSequence, APlayerInstallerRunsOnlyFromTheWorkingFolder) {
+  for (const int destination : {7, 2}) {
+    SCOPED_TRACE(destination);
+    InstallerWorld world;
+    world.installPlayer(9, 124);
+    world.image.header.carriesFlashInstaller = true;
+    world.image.setSlot(2, "install_flash_player_10_active_x.exe", destination, "player installer");
+    world.fakes.player.lastAnswer = {PlayerVersionAnswer::Outcome::kAnswered, "WIN 10,0,12,36"};
+    world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+    EXPECT_EQ(world.run(), 0);
+    if (destination == 7) {
+      EXPECT_EQ(world.fakes.shell.started,
+                std::vector<std::string>{kWorking + "install_flash_player_10_active_x.exe /s"});
+    } else {
+      EXPECT_TRUE(world.fakes.shell.started.empty());
+      EXPECT_EQ(world.dialogTexts().back(), "Installer file is corrupted. Vantrel Error: -401. ");
+    }
+  }
+}
+
 TEST(StartupSequence, ADamagedPictureShowsCorruptFileAndTheWindowStillOpens) {
   InstallerWorld world;
   world.fakes.view.unreadablePictures = {kWorking + "intro.BMP"};
@@ -261,7 +307,7 @@ TEST(StartupSequence, AMovieThatPlaysWaitsInTheWindowAndStopsWhenItCloses) {
     world.form.onCancelClick();
   });
   EXPECT_EQ(world.run(), 0);
-  EXPECT_EQ(world.fakes.player.calls[6], "Movie " + kWorking + "intro.swf");
+  EXPECT_EQ(world.fakes.player.calls[7], "Movie " + kWorking + "intro.swf");
   const auto stopped = std::find(world.fakes.player.calls.begin(), world.fakes.player.calls.end(), "StopPlay");
   EXPECT_NE(stopped, world.fakes.player.calls.end());
   EXPECT_EQ(world.fakes.player.livingPlayers, 0);
@@ -299,6 +345,35 @@ TEST(StartupSequence, RaisedErrorsAreReportedAndTheWindowWaits) {
   InstallerWorld quiet;
   EXPECT_EQ(quiet.run({"/q", "/l=zz"}), -606);  // a quiet run never waits for a user
   EXPECT_TRUE(quiet.logged("terminate"));
+}
+
+// The startup's steps run in their fixed order, each only under its condition.
+TEST(StartupSequence, StepsRunInTheirOrderUnderTheirConditions) {
+  using Steps = std::vector<std::string>;
+  {
+    InstallerWorld world;
+    world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+    EXPECT_EQ(world.run(), 0);
+    EXPECT_EQ(world.context.startupStepsRun, (Steps{"package", "command line", "product paths", "read-me", "player",
+                                                    "title", "window mode", "presentation", "show", "window"}));
+  }
+  {
+    InstallerWorld world;  // quiet by "/q", twice: read once, heard twice; the picture still extracted
+    world.image.header.needsNoFlashPlayer = true;
+    EXPECT_EQ(world.run({"/l=4242", "/Q", "/q"}), 0);
+    EXPECT_EQ(world.context.startupStepsRun,
+              (Steps{"package", "command line", "product paths", "read-me", "presentation", "quiet install"}));
+    EXPECT_EQ(world.context.quietSwitches, 2);
+    EXPECT_EQ(world.launcherTexts().at(1), withNul("quiet installer"));
+    EXPECT_EQ(world.launcherTexts().at(2), withNul("quiet installer"));
+  }
+  {
+    InstallerWorld world;
+    world.image.header.saverName = "..";  // stops at the product paths
+    EXPECT_EQ(world.run(), 0);
+    EXPECT_EQ(world.context.startupStepsRun, (Steps{"package", "command line", "product paths"}));
+  }
+  EXPECT_EQ(countQuietSwitches({"/q", "/Q", "/qq", "-q", "q", "/l=1"}), 2);
 }
 
 }  // namespace

@@ -7,11 +7,15 @@
 #include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "header_rules.h"
+#include "package/data_file_walker.h"
 
 namespace saverpack {
 namespace {
 
+using saverkit::DataFileItem;
+using saverkit::DataFileWalker;
 using saverkit::ItemHeader;
+using saverkit::Status;
 
 std::string itemField(const DataFileReadOptions& options, std::int32_t number, const char* field) {
   return options.where + "." + std::to_string(number) + "." + field;
@@ -26,18 +30,18 @@ std::string pathKey(const std::string& path) {
   return key;
 }
 
-// Checks the item's record and bytes and, when they hold up, expands them.
-void readItemBytes(const std::uint8_t* data, std::size_t size, const DataFileReadOptions& options,
-                   ItemReport& item, Findings& findings) {
+// Checks the item's header and bytes and, when they hold up, expands them. The walker judges
+// the bounds; a negative size is refused here first, as a tool can say more than the installer.
+void readItemBytes(const std::uint8_t* data, DataFileWalker& walker, const DataFileItem& walked,
+                   const DataFileReadOptions& options, ItemReport& item, Findings& findings) {
+  const Status bounds = walker.readItemHeader(walked, item.header);
   const std::int64_t offset = item.record.itemOffset;
-  const auto fileSize = static_cast<std::int64_t>(size);
-  if (offset < 0 || offset + std::int64_t(saverkit::kItemHeaderSize) > fileSize) {
+  if (!item.header) {
     findings.error(itemField(options, item.number, "offset"),
                    "item record at " + std::to_string(offset) + " lies outside the file (" +
-                       std::to_string(size) + " bytes)");
+                       std::to_string(walker.file().size()) + " bytes)");
     return;
   }
-  item.header = saverkit::decodeItemHeader(data + offset, size - std::size_t(offset));
   const ItemHeader& header = *item.header;
   if (header.expandedSize < 0 || (header.imploded && header.storedSize < 0)) {
     findings.error(itemField(options, item.number, "size"), "negative size in the item record");
@@ -48,7 +52,7 @@ void readItemBytes(const std::uint8_t* data, std::size_t size, const DataFileRea
     return;
   }
   const std::int64_t start = offset + std::int64_t(saverkit::kItemHeaderSize);
-  if (start + header.dataLength() > fileSize) {
+  if (bounds == saverkit::status::kDataFileDamaged) {
     findings.error(itemField(options, item.number, "size"),
                    std::to_string(header.dataLength()) + " data bytes at " + std::to_string(start) +
                        " run past the end of the file");
@@ -111,41 +115,42 @@ void checkMovieCopies(const DataFileReport& report, const DataFileReadOptions& o
 DataFileReport readDataFile(const std::uint8_t* data, std::size_t size,
                             const DataFileReadOptions& options) {
   DataFileReport report;
-  const auto record = saverkit::decodeSaverRecord(data, size);
-  if (!record) {
+  if (size < saverkit::kSaverRecordSize) {
     report.findings.error(options.where, "a data file needs at least 1240 bytes; this one has " +
                                              std::to_string(size));
     return report;
   }
-  report.record = *record;
-  const std::int32_t count = record->itemCount();
-  if (count < 0 || count > saverkit::kMaxDataFileItems) {
-    report.findings.error(options.where, "item count " + std::to_string(count) +
-                                             " is outside 0 to 1010");
-    return report;
-  }
-  if (saverkit::directoryEnd(count) > static_cast<std::int64_t>(size)) {
-    report.findings.error(options.where, "the directory of " + std::to_string(count) +
-                                             " items runs past the end of the file");
+  saverkit::ByteSpanFile file(data, size);
+  DataFileWalker walker(file, 0, static_cast<std::int64_t>(size));
+  const bool fits = walker.readDirectory() == saverkit::status::kSuccess;
+  report.record = walker.record();
+  const std::int32_t count = report.record.itemCount();
+  if (!fits) {
+    report.findings.error(options.where, count < 0 || count > saverkit::kMaxDataFileItems
+                                             ? "item count " + std::to_string(count) + " is outside 0 to 1010"
+                                             : "the directory of " + std::to_string(count) +
+                                                   " items runs past the end of the file");
     return report;
   }
   report.readable = true;
   std::map<std::string, std::int32_t> seen;
-  for (std::int32_t number = 1; number <= count; ++number) {
-    const auto offset = static_cast<std::size_t>(saverkit::directoryRecordOffset(number));
+  walker.visitItems([&](const DataFileItem& walked) {
     ItemReport item;
-    item.number = number;
-    item.record = *saverkit::decodeDirectoryRecord(data + offset, size - offset);
+    item.number = walked.number;
+    item.record = walked.record;
     if (!item.record.path.empty()) {
       checkItemPath(options, item, seen, report.findings);
+      // The item's own kind decides here, not the installer's rule for item 1 of a kind-3
+      // saver: an item 1 that does not say it is the movie is reported, and its bytes shown.
       if (item.record.isMovieCopy()) {
         item.intact = true;
       } else {
-        readItemBytes(data, size, options, item, report.findings);
+        readItemBytes(data, walker, walked, options, item, report.findings);
       }
     }
     report.items.push_back(std::move(item));
-  }
+    return saverkit::status::kSuccess;
+  });
   checkMovieCopies(report, options, report.findings);
   return report;
 }

@@ -1,7 +1,7 @@
-// Reading a screen saver data file that came from anywhere: every directory entry and item
-// record is checked against the file's bounds, every path against escaping the product folder,
-// and imploded items are expanded to confirm their sizes. inspect, verify and extract all
-// start here.
+// Reading a screen saver data file that came from anywhere: walked with the installer's own
+// walker, so every directory entry and item record is held to the bounds an install holds it
+// to; every path is checked against escaping the product folder, and imploded items are
+// expanded to confirm their sizes. inspect, verify and extract all start here.
 #pragma once
 
 #include <cstddef>

@@ -173,6 +173,7 @@ class FakeHostedPlayer : public HostedPlayer {
     control_.calls.push_back("free");
     --control_.livingPlayers;
   }
+  void placeInPanel() override { record("place", ""); }
   void setScaleMode(int mode) override { record("ScaleMode", std::to_string(mode)); }
   void setVariable(const std::string& name, const std::string& value) override {
     record("SetVariable", name + " " + value);

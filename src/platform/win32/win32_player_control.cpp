@@ -138,7 +138,17 @@ class Win32HostedPlayer : public HostedPlayer {
   Win32HostedPlayer& operator=(const Win32HostedPlayer&) = delete;
 
   ComReference<IDispatch>& control() { return control_; }
-  ComReference<IUnknown>& container() { return container_; }
+
+  void placeInPanel() override {
+    const AttachControl attach = controlContainer();
+    IUnknown* control = nullptr;
+    if (control_) control_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&control));
+    const HRESULT attached = attach && control
+                                 ? attach(control, host_, reinterpret_cast<IUnknown**>(container_.out()))
+                                 : E_FAIL;
+    if (control) control->Release();
+    if (FAILED(attached)) throw SaverkitError("the player control could not be placed in the window");
+  }
 
   void setScaleMode(int mode) override {
     Variant value;
@@ -226,11 +236,6 @@ std::unique_ptr<HostedPlayer> Win32PlayerControl::createHostedPlayer(WindowHandl
                                 player->control().out()))) {
     return nullptr;
   }
-  IUnknown* control = nullptr;
-  player->control()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&control));
-  const HRESULT attached = attach(control, host, reinterpret_cast<IUnknown**>(player->container().out()));
-  if (control) control->Release();
-  if (FAILED(attached)) throw SaverkitError("the player control could not be placed in the window");
   return player;
 }
 

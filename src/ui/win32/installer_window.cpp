@@ -62,7 +62,7 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   window_ = ::CreateWindowExA(kExtendedStyle, kClassName, "", kFixedStyle, kDesignLeft, kDesignTop,
                               kDesignWidth, kDesignHeight, owner, nullptr,
                               ::GetModuleHandleA(nullptr), this);
-  content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY, layout_.contentPanel,
+  content_ = addControl("STATIC", "", WS_VISIBLE | SS_SUNKEN | SS_NOTIFY | WS_CLIPCHILDREN, layout_.contentPanel,
                         kContentPanelId, font);
   ::SetWindowLongPtrA(content_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   staticProcedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
@@ -73,8 +73,12 @@ void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::str
   movieClass.hInstance = ::GetModuleHandleA(nullptr);
   movieClass.lpszClassName = kMoviePanelClass;
   ::RegisterClassA(&movieClass);
-  moviePanel_ = addControl(kMoviePanelClass, "", WS_CLIPCHILDREN | WS_TABSTOP, layout_.contentPanel,
-                           kMoviePanelId, font);
+  // Inside the content panel, within its bevel (see moviePanelWithin).
+  const Rect inner = moviePanelWithin(layout_.contentPanel);
+  moviePanel_ = ::CreateWindowExA(0, kMoviePanelClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_TABSTOP, inner.left, inner.top,
+                                  inner.width, inner.height, content_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMoviePanelId)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
   setMoviePanelColor(RGB(255, 255, 255));
   controls_[Control::kLicenseBox] = addControl(
       RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
@@ -131,7 +135,7 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
 
 void InstallerWindow::placeControls(const WindowLayout& layout) {
   place(content_, layout.contentPanel, 0, 0);
-  place(moviePanel_, layout.contentPanel, 0, 0);
+  place(moviePanel_, moviePanelWithin(layout.contentPanel), 0, 0);
   place(control(Control::kLicenseBox), layout.licenseBox, 0, 0);
   ::ShowWindow(control(Control::kLicenseBox), layout.licenseVisible ? SW_SHOW : SW_HIDE);
   const Rect& panel = layout.buttonPanel;

@@ -43,8 +43,12 @@ void Win32InstallerView::terminateApplication() {
   ::PostQuitMessage(0);
 }
 
+// The window the user sees: the installer's once it is shown, else the preparing window, else
+// the application's own.
 HWND Win32InstallerView::frontWindow() const {
-  return installer_.alive() ? installer_.handle() : preparing_.handle();
+  if (installer_.alive() && ::IsWindowVisible(installer_.handle())) return installer_.handle();
+  if (preparing_.handle() && ::IsWindowVisible(preparing_.handle())) return preparing_.handle();
+  return application_;
 }
 
 void Win32InstallerView::bringApplicationToFront() {
