@@ -10,10 +10,10 @@
 #include <random>
 #include <string>
 
+#include "installer/fake/fake_platform.h"
 #include "installer/installer_context.h"
 #include "installer/package_reader.h"
 #include "installer/slot_extraction.h"
-#include "platform/fake/fake_platform.h"
 #include "posix_file_system.h"
 
 namespace {

@@ -2,7 +2,6 @@
 #include "system/registration.h"
 
 #include "common/file_names.h"
-#include "common/text_helpers.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
 
@@ -31,17 +30,8 @@ Status unregisterUnder(Registry& registry, RegistryRoot root, const std::string&
 
 }  // namespace
 
-bool namesAScreenSaver(const std::string& name, const std::string& extraWord) {
-  const std::string lowered = toLowerAscii(name);
-  for (const char* word : {"screen saver", "screensaver", "saver"}) {
-    if (lowered.find(word) != std::string::npos) return true;
-  }
-  return !extraWord.empty() && lowered.find(toLowerAscii(extraWord)) != std::string::npos;
-}
-
 std::string makeDisplayName(const TextSource& texts, const std::string& saverName) {
-  if (namesAScreenSaver(saverName)) return saverName;
-  return saverName + " " + texts.text(TextId::kScreenSaver);
+  return makeDisplayName(saverName, texts.text(TextId::kScreenSaver));
 }
 
 std::string makeWindowTitle(const TextSource& texts, const std::string& saverName) {

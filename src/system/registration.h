@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/status.h"
+#include "package/saver_naming.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -14,13 +15,8 @@
 
 namespace saverkit {
 
-inline constexpr const char* kUninstallKeyPrefix =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-// Whether the name already says it is a screen saver ("screen saver", "screensaver", "saver",
-// and `extraWord` when given), ignoring the case of ASCII letters.
-bool namesAScreenSaver(const std::string& name, const std::string& extraWord = "");
-
+// The naming rules themselves (the key prefix, namesAScreenSaver) live in package/saver_naming.h,
+// shared with saverpack; these take the words from the string table in use.
 std::string makeDisplayName(const TextSource& texts, const std::string& saverName);
 std::string makeWindowTitle(const TextSource& texts, const std::string& saverName);
 

@@ -1,8 +1,8 @@
 // Shell actions; see the header.
 #include "system/shell_actions.h"
 
+#include "common/crc32.h"
 #include "common/text_helpers.h"
-#include "package/crc32.h"
 #include "system/file_helpers.h"
 
 namespace saverkit {

@@ -4,7 +4,7 @@
 #include "contract/files_contract.h"
 #include "contract/platform_contract.h"
 #include "contract/tree_removal_contract.h"
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 
 namespace saverkit::contract {
 namespace {

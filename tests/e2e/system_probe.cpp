@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "package/crc32.h"
+#include "common/crc32.h"
 #include "system/file_helpers.h"
 #include "system/folders.h"
 #include "system/os_detection.h"

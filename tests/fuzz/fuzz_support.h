@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "installer/fake/fake_platform.h"
 #include "installer/installer_context.h"
-#include "platform/fake/fake_platform.h"
 
 namespace saverkit::fuzzing {
 

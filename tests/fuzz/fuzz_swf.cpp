@@ -7,7 +7,7 @@
 
 #include "common/saverkit_error.h"
 #include "flash/swf_reader.h"
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace saverkit;

@@ -3,9 +3,9 @@
 
 #include <vector>
 
+#include "common/crc32.h"
+#include "installer/fake/fake_platform.h"
 #include "package/compressor.h"
-#include "package/crc32.h"
-#include "platform/fake/fake_platform.h"
 #include "saverkit/implode/codec.h"
 #include "saverkit/implode/implode_api.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/error_messages.h"
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

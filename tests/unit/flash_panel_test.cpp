@@ -7,8 +7,8 @@
 
 #include "flash/flash_panel.h"
 #include "flash/player_detection.h"
+#include "installer/fake/fake_platform.h"
 #include "movie_fixture.h"
-#include "platform/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

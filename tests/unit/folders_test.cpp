@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 #include "system/folders.h"
 
 namespace saverkit {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/saverkit_error.h"
+#include "installer/fake/fake_platform.h"
 #include "installer/launcher_channel.h"
-#include "platform/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "installer/fake/fake_platform.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"
-#include "platform/fake/fake_platform.h"
 #include "saverkit/implode/codec.h"
 
 namespace saverkit::testing {

@@ -4,7 +4,7 @@
 
 #include "common/saverkit_error.h"
 #include "flash/player_detection.h"
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

@@ -2,7 +2,7 @@
 // names that must never reach a folder operation.
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 #include "system/product_folder.h"
 
 namespace saverkit {

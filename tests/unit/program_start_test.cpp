@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "installer/fake/fake_platform.h"
 #include "installer/program_start.h"
 #include "installer_world.h"
-#include "platform/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

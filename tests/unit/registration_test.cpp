@@ -1,7 +1,7 @@
 // The uninstall entry, the rollback and the names derived from the saver name.
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 #include "system/registration.h"
 
 namespace saverkit {

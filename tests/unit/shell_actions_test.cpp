@@ -1,8 +1,8 @@
 // Closing the Display control panel, the read-me, the start-up shortcut and CRC-32.
 #include <gtest/gtest.h>
 
-#include "package/crc32.h"
-#include "platform/fake/fake_platform.h"
+#include "common/crc32.h"
+#include "installer/fake/fake_platform.h"
 #include "system/shell_actions.h"
 
 namespace saverkit {

@@ -9,8 +9,8 @@
 
 #include "common/saverkit_error.h"
 #include "flash/swf_reader.h"
+#include "installer/fake/fake_platform.h"
 #include "movie_fixture.h"
-#include "platform/fake/fake_platform.h"
 
 namespace saverkit {
 namespace {

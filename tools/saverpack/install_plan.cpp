@@ -9,22 +9,13 @@
 #include "header_rules.h"
 #include "messages.h"
 #include "package/data_file_format.h"
-#include "platform/text_source.h"
-#include "system/registration.h"
+#include "package/saver_naming.h"
 
 namespace saverpack {
 namespace {
 
 using saverkit::PackageEntry;
 using saverkit::TargetFolder;
-
-// The installer's own built-in words, so the display name comes out as the installer makes it.
-class BuiltInTexts : public saverkit::TextSource {
- public:
-  std::string text(saverkit::TextId id) const override { return saverkit::builtInText(id); }
-  std::string systemErrorText(int) const override { return {}; }
-  std::string toUtf8(const std::string& ansi) const override { return ansi; }
-};
 
 std::string productFolder(const saverkit::PackageHeader& header) {
   return kPlanSharedFolder + saverkit::storedFileName(header.saverName) + "\\";
@@ -204,10 +195,11 @@ void printPlan(const InstallPlan& plan, std::ostream& out) {
       << packed << std::setw(7) << ratioText(size, packed) << "\n";
   if (!plan.header.entries[saverkit::kSlotDataFile].isEmpty()) printItems(plan, out);
   printAlsoWritten(plan, out);
-  const BuiltInTexts texts;
+  // The installer's own built-in words, so the display name comes out as the installer makes it.
+  const std::string screenSaverWord = saverkit::builtInText(saverkit::TextId::kScreenSaver);
   out << "\nRegistry (under HKCU instead when HKLM cannot be written)\n"
       << "  HKLM\\" << saverkit::kUninstallKeyPrefix << plan.header.saverName << "\n"
-      << "    DisplayName      " << saverkit::makeDisplayName(texts, plan.header.saverName) << "\n"
+      << "    DisplayName      " << saverkit::makeDisplayName(plan.header.saverName, screenSaverWord) << "\n"
       << "    UninstallString  " << uninstallCommand(plan.header.saverName) << "\n"
       << "\nA reinstall of " << quoteText(plan.header.saverName) << " replaces the product folder and the engine.\n";
 }

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/fake/fake_platform.h"
+#include "installer/fake/fake_platform.h"
 #include "saver_places.h"
 #include "saver_settings.h"
 #include "uninstall.h"

@@ -1,5 +1,5 @@
 // CRC-32; see the header.
-#include "package/crc32.h"
+#include "common/crc32.h"
 
 #include <cstdio>
 

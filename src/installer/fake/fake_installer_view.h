@@ -1,8 +1,10 @@
-// In-memory fakes of the platform interfaces for native tests. Each records what the core asked
-// of it, so tests assert on exact texts, orders and bytes, and each can be scripted: answers to
-// questions, windows that exist, failures to inject.
+// The installer's view as an in-memory fake for native tests: it records every call in order and
+// answers the questions from a script, so the whole startup sequence and install procedure run
+// natively with every dialog and text checked. It lives with the installer, whose interface it
+// implements, not with the platform fakes below.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -11,72 +13,8 @@
 #include <vector>
 
 #include "installer/installer_view.h"
-#include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_system.h"
-#include "platform/platform.h"
 
 namespace saverkit::fake {
-
-class FakeTextSource : public TextSource {
- public:
-  std::string text(TextId id) const override;
-  std::string systemErrorText(int code) const override;
-  // The fake's code page is Latin-1.
-  std::string toUtf8(const std::string& ansi) const override;
-  // A translated string table: these words replace the built-in ones.
-  std::map<TextId, std::string> translations;
-  std::map<int, std::string> systemTexts;
-};
-
-class FakeClock : public Clock {
- public:
-  void sleepMilliseconds(std::uint32_t milliseconds) override;
-  std::uint64_t nowMilliseconds() const override { return now; }
-  std::uint64_t now = 0;
-  std::uint64_t sleeps = 0;
-};
-
-class FakeProcessEnvironment : public ProcessEnvironment {
- public:
-  std::vector<std::string> commandLineParameters() const override { return parameters; }
-  std::string modulePath() const override { return path; }
-  std::optional<std::string> environmentVariable(const std::string& name) const override;
-  std::vector<std::string> parameters;
-  std::string path = "C:\\Downloads\\Ocean Installer.exe";
-  std::map<std::string, std::string> environment;
-};
-
-struct CopyDataRecord {
-  WindowHandle target;
-  WindowHandle sender;
-  std::uint32_t tag;
-  std::string data;
-};
-
-struct PostedMessage {
-  WindowHandle target;
-  std::uint32_t message;
-  std::uint32_t wParam;
-  std::uint32_t lParam;
-};
-
-class FakeWindowMessaging : public WindowMessaging {
- public:
-  bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t tag,
-                    const std::string& data) override;
-  bool postMessage(WindowHandle target, std::uint32_t message, std::uint32_t wParam,
-                   std::uint32_t lParam) override;
-  WindowHandle findTopLevelWindow(const std::string& title) override;
-  void clickDialogControl(WindowHandle dialog, int controlId) override;
-
-  // Windows that exist; messages to any other handle fail without effect.
-  std::map<WindowHandle, std::string> windows;
-  std::vector<CopyDataRecord> sent;
-  std::vector<PostedMessage> posted;
-  std::vector<std::pair<WindowHandle, int>> clicks;
-  // Everything in order, as "copydata <target> <text>" / "post <target> <message>" lines.
-  std::vector<std::string> log;
-};
 
 struct DialogRecord {
   DialogKind kind;
@@ -172,23 +110,6 @@ class FakeInstallerView : public InstallerView {
  private:
   void deliverOneUserAction();
   InstallerEvents* events_ = nullptr;
-};
-
-// All fakes of one test, wired into a Platform.
-struct FakePlatform {
-  FakeTextSource texts;
-  FakeWindowMessaging messaging;
-  FakeClock clock;
-  FakeProcessEnvironment process;
-  FakeInstallerView view;
-  FakeFileSystem files;
-  FakeSystemInfo system;
-  FakeRegistry registry;
-  FakeShell shell;
-  FakeLibraryLoader libraries;
-  FakePlayerControl player;
-  Platform platform{texts,  messaging, clock,    process, view,
-                    files,  system,    registry, shell,   libraries, player};
 };
 
 }  // namespace saverkit::fake
