@@ -162,15 +162,17 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
   session.startWine({installer.string(), "/suppressmsgboxes", "/log=" + WineSession::windowsPath(log)});
   XWindow window = waitForWindow(session, programs, log, timeout);
   Bytes png = photograph(session, programs, window);
-  auto size = pngSize(png);
   // A window that was still being laid out when it was first measured is measured again.
-  for (int retry = 0; retry < 3 && (!size || size->first != window.width || size->second != window.height); ++retry) {
+  const auto fits = [&window](const Bytes& picture) {
+    const std::pair<int, int> size = pngSize(picture).value_or(std::make_pair(-1, -1));
+    return size.first == window.width && size.second == window.height;
+  };
+  for (int retry = 0; retry < 3 && !fits(png); ++retry) {
     WineSession::pause(milliseconds(500));
     window = waitForWindow(session, programs, log, timeout);
     png = photograph(session, programs, window);
-    size = pngSize(png);
   }
-  if (!size || size->first != window.width || size->second != window.height) {
+  if (!fits(png)) {
     throw ioError("the picture taken is not the window's size (" + std::to_string(window.width) + " x " +
                   std::to_string(window.height) + ")");
   }

@@ -15,8 +15,7 @@ std::string saverNameFromModulePath(const std::string& longModulePath) {
   return name;
 }
 
-SaverPlaces findSaverPlaces(SystemInfo& system, const ProcessEnvironment& process,
-                            const std::string& longModulePath) {
+SaverPlaces findSaverPlaces(SystemInfo& system, const std::string& longModulePath) {
   SaverPlaces places;
   places.saverName = saverNameFromModulePath(longModulePath);
   const std::string systemFolder = system.systemDirectory();

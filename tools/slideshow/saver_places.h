@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "platform/process_environment.h"
 #include "platform/system_info.h"
 
 namespace saverkit::slideshow {
@@ -20,7 +19,8 @@ struct SaverPlaces {
 // The file name of the engine's long path without a final ".scr" (any case).
 std::string saverNameFromModulePath(const std::string& longModulePath);
 
-SaverPlaces findSaverPlaces(SystemInfo& system, const ProcessEnvironment& process,
-                            const std::string& longModulePath);
+// Where the saver lives, all from the system and the engine's own name: never from the
+// environment, which the user's programs set and an elevated /u inherits.
+SaverPlaces findSaverPlaces(SystemInfo& system, const std::string& longModulePath);
 
 }  // namespace saverkit::slideshow

@@ -19,19 +19,19 @@ TEST(SaverPlaces, FromTheEnginesOwnName) {
   EXPECT_EQ(saverNameFromModulePath("C:\\tools\\slideshow.exe"), "slideshow.exe");
 
   fake::FakePlatform fakes;
-  // The environment is the user's to set; the folders /u deletes in come from the system.
+  // The folders /u deletes in come from the system, whatever the user's environment says.
   fakes.process.environment["SystemRoot"] = "D:\\Elsewhere";
-  SaverPlaces places = findSaverPlaces(fakes.system, fakes.process, "C:\\WINDOWS\\system32\\Ocean Waves.scr");
+  SaverPlaces places = findSaverPlaces(fakes.system, "C:\\WINDOWS\\system32\\Ocean Waves.scr");
   EXPECT_EQ(places.saverName, "Ocean Waves");
   EXPECT_EQ(places.systemFolder, "C:\\WINDOWS\\system32\\");
   EXPECT_EQ(places.nativeSystemFolder, "");  // a 32-bit Windows
   EXPECT_EQ(places.productFolder, "C:\\Documents and Settings\\All Users\\Application Data\\Vantrel\\Ocean Waves\\");
 
   fakes.system.wow64 = Wow64Answer::kYes;
-  places = findSaverPlaces(fakes.system, fakes.process, "C:\\WINDOWS\\SysWOW64\\Ocean Waves.scr");
+  places = findSaverPlaces(fakes.system, "C:\\WINDOWS\\SysWOW64\\Ocean Waves.scr");
   EXPECT_EQ(places.nativeSystemFolder, "C:\\WINDOWS\\Sysnative\\");
   // A renamed engine whose name would reach outside the shared folder has no product folder.
-  EXPECT_EQ(findSaverPlaces(fakes.system, fakes.process, "C:\\x\\...scr").productFolder, "");
+  EXPECT_EQ(findSaverPlaces(fakes.system, "C:\\x\\...scr").productFolder, "");
 }
 
 struct InstalledSaver : ::testing::Test {

@@ -50,7 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   saverkit::win32::Win32FileSystem files;
   saverkit::win32::Win32Registry registry;
   const std::string modulePath = longModulePath();
-  const SaverPlaces places = findSaverPlaces(system, process, modulePath);
+  const SaverPlaces places = findSaverPlaces(system, modulePath);
   const SaverCommand command = parseSaverCommand(process.commandLineParameters());
 
   switch (command.mode) {
