@@ -292,29 +292,34 @@ std::unique_ptr<ReadableFile> FakeFileSystem::openForReading(const std::string& 
   return std::make_unique<FakeReadableFile>(*this, key(path), node->data, readError ? *readError : 0);
 }
 
-std::unique_ptr<WritableFile> FakeFileSystem::createFile(const std::string& path, Status& error) {
-  log.push_back("create file " + path);
+std::optional<std::size_t> FakeFileSystem::makeNewFile(const std::string& path, Status& error) {
   if (const Status* injectedError = injected(openErrors, path)) {
     error = *injectedError;
-    return nullptr;
+    return std::nullopt;
   }
   const Node* existing = find(path);
   if (existing && (existing->isFolder || existing->readOnly)) {
     error = win_error::kAccessDenied;
-    return nullptr;
+    return std::nullopt;
   }
   if (existing && isHeld(path)) {
     error = win_error::kSharingViolation;
-    return nullptr;
+    return std::nullopt;
   }
   if (!parentExists(key(path))) {
     error = win_error::kPathNotFound;
-    return nullptr;
+    return std::nullopt;
   }
   addFile(path, "");
   const std::size_t* limit = injected(writeLimits, path);
   error = 0;
-  return std::make_unique<FakeWritableFile>(*this, path, limit ? *limit : SIZE_MAX);
+  return limit ? *limit : SIZE_MAX;
+}
+
+std::unique_ptr<WritableFile> FakeFileSystem::createFile(const std::string& path, Status& error) {
+  log.push_back("create file " + path);
+  const auto limit = makeNewFile(path, error);
+  return limit ? std::make_unique<FakeWritableFile>(*this, path, *limit) : nullptr;
 }
 
 }  // namespace saverkit::fake

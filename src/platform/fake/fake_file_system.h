@@ -120,6 +120,9 @@ class FakeFileSystem : public FileSystem {
   Node* find(const std::string& path);
   const Node* find(const std::string& path) const;
   bool fail(Status code);
+  // The checks and the new, empty node of a file being created: the write limit for it, or
+  // nothing with the reason in `error`.
+  std::optional<std::size_t> makeNewFile(const std::string& path, Status& error);
   template <typename Map>
   static const typename Map::mapped_type* injected(const Map& faults, const std::string& path);
 

@@ -115,22 +115,8 @@ std::unique_ptr<HeldFolder> FakeFileSystem::holdFolder(const std::string& path, 
 
 std::unique_ptr<ScratchFile> FakeFileSystem::createScratchFile(const std::string& path, Status& error) {
   log.push_back("create scratch file " + path);
-  if (const Status* injectedError = injected(openErrors, path)) {
-    error = *injectedError;
-    return nullptr;
-  }
-  if (find(path) && !deleteFile(path)) {
-    error = lastError_;
-    return nullptr;
-  }
-  if (!parentExists(key(path))) {
-    error = win_error::kPathNotFound;
-    return nullptr;
-  }
-  addFile(path, "");
-  const std::size_t* limit = injected(writeLimits, path);
-  error = 0;
-  return std::make_unique<FakeScratchFile>(*this, path, limit ? *limit : SIZE_MAX);
+  const auto limit = makeNewFile(path, error);
+  return limit ? std::make_unique<FakeScratchFile>(*this, path, *limit) : nullptr;
 }
 
 }  // namespace saverkit::fake
