@@ -23,10 +23,7 @@ class FakeReadableFile : public ReadableFile {
   Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
     bytesRead = 0;
     if (readError_ != 0) return readError_;
-    if (position_ >= data_.size()) return 0;
-    bytesRead = static_cast<std::size_t>(std::min<std::uint64_t>(size, data_.size() - position_));
-    std::memcpy(buffer, data_.data() + position_, bytesRead);
-    position_ += bytesRead;
+    readFromText(data_, position_, buffer, size, bytesRead);
     return 0;
   }
   std::uint64_t size() const override { return data_.size(); }
@@ -39,6 +36,15 @@ class FakeReadableFile : public ReadableFile {
 };
 
 }  // namespace
+
+void readFromText(const std::string& data, std::uint64_t& position, void* buffer, std::size_t size,
+                  std::size_t& bytesRead) {
+  bytesRead = 0;
+  if (position >= data.size()) return;
+  bytesRead = static_cast<std::size_t>(std::min<std::uint64_t>(size, data.size() - position));
+  std::memcpy(buffer, data.data() + position, bytesRead);
+  position += bytesRead;
+}
 
 class FakeWritableFile : public WritableFile {
  public:

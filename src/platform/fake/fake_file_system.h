@@ -16,6 +16,10 @@ namespace saverkit::fake {
 
 class FakeFileSystem;
 
+// Reads from `data` at `position` as a file does: up to `size` bytes, fewer at the end.
+void readFromText(const std::string& data, std::uint64_t& position, void* buffer, std::size_t size,
+                  std::size_t& bytesRead);
+
 // Keeps one hold on a path for as long as it lives: a file open for reading, a scratch file or a
 // held folder, none of which another program could then write, rename or delete.
 class FakeHeldPath : public HeldFolder {

@@ -23,11 +23,7 @@ class FakeScratchFile : public ScratchFile {
     return 0;
   }
   Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override {
-    bytesRead = 0;
-    if (position_ >= data_.size()) return 0;
-    bytesRead = static_cast<std::size_t>(std::min<std::uint64_t>(size, data_.size() - position_));
-    std::memcpy(buffer, data_.data() + position_, bytesRead);
-    position_ += bytesRead;
+    readFromText(data_, position_, buffer, size, bytesRead);
     return 0;
   }
   std::uint64_t size() const override { return data_.size(); }

@@ -110,6 +110,17 @@ UniqueFileHandle createNew(const std::string& path, DWORD access, DWORD sharing)
   return file;
 }
 
+// The file object for an opened handle, or nothing with the system's code in `error`.
+template <typename File>
+std::unique_ptr<File> wrapped(UniqueFileHandle file, Status& error) {
+  if (!file) {
+    error = systemError();
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<File>(std::move(file));
+}
+
 }  // namespace
 
 bool Win32FileSystem::check(bool succeeded) {
@@ -188,34 +199,17 @@ std::optional<std::uint64_t> Win32FileSystem::fileSize(const std::string& path) 
 
 std::unique_ptr<ReadableFile> Win32FileSystem::openForReading(const std::string& path,
                                                               Status& error) {
-  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    error = systemError();
-    return nullptr;
-  }
-  error = 0;
-  return std::make_unique<Win32ReadableFile>(std::move(file));
+  return wrapped<Win32ReadableFile>(UniqueFileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+                                    error);
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::createFile(const std::string& path, Status& error) {
-  UniqueFileHandle file = createNew(path, GENERIC_WRITE, 0);
-  if (!file) {
-    error = systemError();
-    return nullptr;
-  }
-  error = 0;
-  return std::make_unique<Win32WritableFile>(std::move(file));
+  return wrapped<Win32WritableFile>(createNew(path, GENERIC_WRITE, 0), error);
 }
 
 std::unique_ptr<ScratchFile> Win32FileSystem::createScratchFile(const std::string& path, Status& error) {
-  UniqueFileHandle file = createNew(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
-  if (!file) {
-    error = systemError();
-    return nullptr;
-  }
-  error = 0;
-  return std::make_unique<Win32ScratchFile>(std::move(file));
+  return wrapped<Win32ScratchFile>(createNew(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ), error);
 }
 
 std::unique_ptr<HeldFolder> Win32FileSystem::holdFolder(const std::string& path, Status& error) {

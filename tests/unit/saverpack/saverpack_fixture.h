@@ -47,6 +47,10 @@ class SaverpackTest : public ::testing::Test {
 
 Bytes bytesOf(const std::string& text);
 // Deterministic, poorly compressible bytes.
+// A minimal PE32 header whose security directory says where the certificate table is.
+Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fileSize,
+                       std::uint8_t directories = 16);
+
 Bytes noise(std::size_t size, unsigned seed);
 
 }  // namespace saverpack::test

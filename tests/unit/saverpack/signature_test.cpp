@@ -2,31 +2,13 @@
 // package (a signature never covers part of the package it follows).
 #include <gtest/gtest.h>
 
+#include "saverpack_fixture.h"
 #include "signature.h"
 
 namespace saverpack {
 namespace {
 
-// A minimal PE32 header whose security directory says where the certificate table is.
-Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fileSize,
-                       std::uint8_t directories = 16) {
-  Bytes file(fileSize, 0);
-  file[0] = 'M';
-  file[1] = 'Z';
-  file[0x3C] = 0x40;
-  file[0x40] = 'P';
-  file[0x41] = 'E';
-  const std::size_t optional = 0x40 + 24;
-  file[optional] = 0x0B;
-  file[optional + 1] = 0x01;
-  file[optional + 92] = directories;
-  const std::size_t security = optional + 96 + 4 * 8;
-  for (int i = 0; i < 4; ++i) {
-    file[security + i] = static_cast<std::uint8_t>(offset >> (8 * i));
-    file[security + 4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
-  }
-  return file;
-}
+using test::programWithTable;
 
 TEST(Signature, TheTableComesFromTheProgramHeader) {
   const auto table = findCertificateTable(programWithTable(4000, 96, 4096));

@@ -18,19 +18,7 @@ bool programAvailable(const std::string& program) {
 }
 
 // The smallest stub osslsigncode accepts: DOS and PE headers with sixteen empty data directories.
-Bytes signableStub() {
-  Bytes stub(static_cast<std::size_t>(saverkit::kInstallerSizeInBytes), 0);
-  stub[0] = 'M';
-  stub[1] = 'Z';
-  stub[0x3C] = 0x40;
-  stub[0x40] = 'P';
-  stub[0x41] = 'E';
-  const std::size_t optional = 0x40 + 24;
-  stub[optional] = 0x0B;
-  stub[optional + 1] = 0x01;
-  stub[optional + 92] = 16;
-  return stub;
-}
+Bytes signableStub() { return programWithTable(0, 0, static_cast<std::size_t>(saverkit::kInstallerSizeInBytes)); }
 
 std::string textOf(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
