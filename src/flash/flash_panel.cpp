@@ -3,6 +3,7 @@
 
 #include "common/saverkit_error.h"
 #include "flash/player_detection.h"
+#include "platform/file_system.h"
 #include "system/file_helpers.h"
 
 namespace saverkit {
@@ -17,21 +18,21 @@ constexpr std::uint32_t kBlack = 0x000000;
 }  // namespace
 
 FlashPanel::~FlashPanel() {
-  InstallerView& view = context_.platform.view;
+  MovieHost& view = services_.host;
   view.collapseMoviePanel();
   player_.reset();
-  if (!movie_.tempFolder.empty()) deleteFolderTree(context_.platform.files, movie_.tempFolder);
+  if (!movie_.tempFolder.empty()) deleteFolderTree(services_.files, movie_.tempFolder);
 }
 
 Status FlashPanel::playMovie(const std::string& path) {
   if (path.empty() || path == movie_.swfFilename) return status::kSuccess;
   movie_.swfFilename = path;
-  FileSystem& files = context_.platform.files;
+  FileSystem& files = services_.files;
   Status result = readSWFFileFormatType(files, movie_);
   if (result == status::kSuccess && movie_.formatSignature == "FWS") {
     result = readSWFFile_FWS_Format(files, movie_, movie_.swfFilename);
   } else if (result == status::kSuccess && movie_.formatSignature == "CWS") {
-    result = inflateSWFFileToTempFile(files, context_.platform.system, movie_);
+    result = inflateSWFFileToTempFile(files, services_.system, movie_);
     if (result == status::kSuccess) {
       result = readSWFFile_FWS_Format(files, movie_, movie_.tempFolder + kUncompressedMovieName);
     }
@@ -44,7 +45,7 @@ Status FlashPanel::playMovie(const std::string& path) {
 }
 
 Status FlashPanel::checkFlashPlayerForMovie() {
-  const PlayerVersion installed = getInstalledFlashPlayerVersion(context_, kPanelPlayerAttempts);
+  const PlayerVersion installed = getInstalledFlashPlayerVersion(services_, kPanelPlayerAttempts);
   if (!installed.found) return status::kPlayerInstallerMissing;
   if (movie_.swfVersion > installed.major) return status::kPlayerTooOld;
   return status::kSuccess;
@@ -59,7 +60,7 @@ Status FlashPanel::releasePlayer() {
     return status::kPlayerNotReleased;
   }
   // The freed control's window goes away with messages of its own; let one through.
-  context_.platform.view.handleOneMessage();
+  services_.host.handleOneMessage();
   return status::kSuccess;
 }
 
@@ -71,11 +72,11 @@ void FlashPanel::applyPlayerSettings() {
 }
 
 Status FlashPanel::createPlayer() {
-  const WindowHandle panel = context_.platform.view.moviePanelHandle();
+  const WindowHandle panel = services_.host.moviePanelHandle();
   // The loop ends with the first control created: one that then cannot be placed in its host,
   // or refuses a setting, is still the panel's player, kept as it is.
   for (int attempt = 0; attempt < kPlayerCreationAttempts && !player_; ++attempt) {
-    player_ = context_.platform.player.createHostedPlayer(panel);
+    player_ = services_.player.createHostedPlayer(panel);
   }
   if (!player_) return status::kPlayerNotCreated;
   try {
@@ -94,7 +95,7 @@ void FlashPanel::loadAndPlay() {
 }
 
 void FlashPanel::focusMovie() {
-  InstallerView& view = context_.platform.view;
+  MovieHost& view = services_.host;
   if (!view.moviePanelVisible() || !player_) return;
   try {
     view.repaintMoviePanel();
@@ -106,7 +107,7 @@ void FlashPanel::focusMovie() {
 
 void FlashPanel::stopMovie() {
   releasePlayer();
-  context_.platform.view.setMoviePanelColor(kBlack);
+  services_.host.setMoviePanelColor(kBlack);
   movie_.swfFilename.clear();
 }
 

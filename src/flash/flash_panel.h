@@ -9,13 +9,14 @@
 
 #include "common/status.h"
 #include "flash/swf_reader.h"
-#include "installer/installer_context.h"
+#include "platform/player_control.h"
+#include "flash/flash_services.h"
 
 namespace saverkit {
 
 class FlashPanel {
  public:
-  explicit FlashPanel(InstallerContext& context) : context_(context) {}
+  explicit FlashPanel(FlashServices& services) : services_(services) {}
   // Frees the player and removes the temporary folder with everything in it.
   ~FlashPanel();
   FlashPanel(const FlashPanel&) = delete;
@@ -44,7 +45,7 @@ class FlashPanel {
  private:
   void applyPlayerSettings();
 
-  InstallerContext& context_;
+  FlashServices& services_;
   std::unique_ptr<HostedPlayer> player_;
   MovieFileState movie_;
 };

@@ -5,7 +5,12 @@
 
 #include "common/saverkit_error.h"
 #include "common/text_helpers.h"
-#include "installer/package_reader.h"
+#include "package/package_format.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/player_control.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
 
@@ -55,29 +60,29 @@ void parseFlashVersionString(const std::string& text, std::int32_t& major, std::
   release = toInteger(items[3]);
 }
 
-void getFlashPlayerVersionInfoFromFileProperties(InstallerContext& context, PlayerVersion& version) {
+void getFlashPlayerVersionInfoFromFileProperties(FlashServices& services, PlayerVersion& version) {
   version.major = 0;
   version.release = 0;
   std::string path;
-  if (readFlashOcxPath(context.platform.registry, path) != status::kSuccess) return;
-  if (!context.platform.files.fileExists(path)) return;
+  if (readFlashOcxPath(services.registry, path) != status::kSuccess) return;
+  if (!services.files.fileExists(path)) return;
   version.found = true;
-  myGetFileVersion(context.platform.system, path, version.major, version.release);
+  myGetFileVersion(services.system, path, version.major, version.release);
 }
 
-Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion& version,
+Status getFlashPlayerVersionFromControl(FlashServices& services, PlayerVersion& version,
                                         int attempts) {
   version.found = true;
-  if (context.cachedPlayerMajor != -1) {
-    version.major = context.cachedPlayerMajor;
-    version.release = context.cachedPlayerRelease;
+  if (services.versionCache.major != -1) {
+    version.major = services.versionCache.major;
+    version.release = services.versionCache.release;
     return status::kSuccess;
   }
   version = PlayerVersion{};
   Status result = status::kSuccess;
   for (int attempt = 0; attempt < attempts; ++attempt) {
-    context.platform.clock.sleepMilliseconds(kPlayerPollMilliseconds);
-    const PlayerVersionAnswer answer = context.platform.player.queryVersion();
+    services.clock.sleepMilliseconds(kPlayerPollMilliseconds);
+    const PlayerVersionAnswer answer = services.player.queryVersion();
     if (answer.outcome == PlayerVersionAnswer::Outcome::kNotCreated) {
       result = status::kNoPlayer;
       continue;  // no control yet: the next attempt tries again
@@ -85,8 +90,8 @@ Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion
     try {
       if (answer.outcome == PlayerVersionAnswer::Outcome::kQueryFailed) throw SaverkitError("query failed");
       parseFlashVersionString(answer.text, version.major, version.release);
-      context.cachedPlayerMajor = version.major;
-      context.cachedPlayerRelease = version.release;
+      services.versionCache.major = version.major;
+      services.versionCache.release = version.release;
       version.found = true;
       result = status::kSuccess;
     } catch (const SaverkitError&) {
@@ -98,51 +103,46 @@ Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion
   return result;
 }
 
-PlayerVersion getInstalledFlashPlayerVersion(InstallerContext& context, int attempts) {
+PlayerVersion getInstalledFlashPlayerVersion(FlashServices& services, int attempts) {
   PlayerVersion version;
-  getFlashPlayerVersionInfoFromFileProperties(context, version);
-  if (version.major <= 0) getFlashPlayerVersionFromControl(context, version, attempts);
+  getFlashPlayerVersionInfoFromFileProperties(services, version);
+  if (version.major <= 0) getFlashPlayerVersionFromControl(services, version, attempts);
   return version;
 }
 
-Status verifyFlashAXInstallerCanRunOnThisMachine(InstallerContext& context,
-                                                 std::int32_t carriedMajor) {
-  const bool ntFour = GetOperatingSystem(context.platform.system) == os::kWindowsNt;
+Status verifyFlashAXInstallerCanRunOnThisMachine(SystemInfo& system, std::int32_t carriedMajor) {
+  const bool ntFour = GetOperatingSystem(system) == os::kWindowsNt;
   return ntFour && carriedMajor >= 8 ? status::kPlayerInstallerIncompatible : status::kSuccess;
 }
 
-Status extractFlashInstaller(InstallerContext& context) {
-  return extractStartupSlot(context, static_cast<int>(kSlotFlashInstaller));
-}
-
-Status runFlashPlayerInstaller(InstallerContext& context, const std::string& path) {
+Status runFlashPlayerInstaller(FlashServices& services, const std::string& path) {
   const std::string fileName = fileNameOf(path);
   const bool known = fileName == kPlayerInstallerName9 || fileName == kPlayerInstallerName10;
   const std::string switches = known ? "/s" : "/Q";
-  if (!context.platform.files.fileExists(path)) return status::kPlayerInstallerMissing;
-  const int started = context.platform.shell.startHidden(path, switches);
-  context.platform.view.bringApplicationToFront();
+  if (!services.files.fileExists(path)) return status::kPlayerInstallerMissing;
+  const int started = services.shell.startHidden(path, switches);
+  services.host.bringApplicationToFront();
   if (started > 32) return status::kSuccess;
   return started == 0 ? status::kNoMemory : started;
 }
 
-Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& version,
+Status waitForFlashPlayerVersion(FlashServices& services, PlayerVersion& version,
                                  std::int32_t expectedMajor, std::int32_t expectedRelease,
                                  int passes) {
   Status result = status::kSuccess;
   for (int pass = 1; pass <= passes; ++pass) {
-    result = getFlashPlayerVersionFromControl(context, version, passes);
+    result = getFlashPlayerVersionFromControl(services, version, passes);
     if (version.major == expectedMajor && version.release == expectedRelease) break;
   }
   return result;
 }
 
-Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& path) {
-  Status result = runFlashPlayerInstaller(context, path);
+Status handleFlashActiveXControlUpdate(FlashServices& services, const std::string& path,
+                                       std::int32_t expectedMajor, std::int32_t expectedRelease) {
+  Status result = runFlashPlayerInstaller(services, path);
   if (result == status::kSuccess) {
     PlayerVersion version;
-    result = waitForFlashPlayerVersion(context, version, context.state.carriedPlayerMajor,
-                                       context.state.carriedPlayerRelease, 20);
+    result = waitForFlashPlayerVersion(services, version, expectedMajor, expectedRelease, 20);
   }
   return result;
 }

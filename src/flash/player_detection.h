@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/status.h"
-#include "installer/installer_context.h"
+#include "flash/flash_services.h"
 
 namespace saverkit {
 
@@ -28,22 +28,22 @@ Status readFlashOcxPath(Registry& registry, std::string& path);
 // is not a decimal integer.
 void parseFlashVersionString(const std::string& text, std::int32_t& major, std::int32_t& release);
 
-void getFlashPlayerVersionInfoFromFileProperties(InstallerContext& context, PlayerVersion& version);
-Status getFlashPlayerVersionFromControl(InstallerContext& context, PlayerVersion& version,
+void getFlashPlayerVersionInfoFromFileProperties(FlashServices& services, PlayerVersion& version);
+Status getFlashPlayerVersionFromControl(FlashServices& services, PlayerVersion& version,
                                         int attempts);
-PlayerVersion getInstalledFlashPlayerVersion(InstallerContext& context, int attempts);
+PlayerVersion getInstalledFlashPlayerVersion(FlashServices& services, int attempts);
 
 // -455 on Windows NT 4 and earlier for a carried player of major version 8 or more.
-Status verifyFlashAXInstallerCanRunOnThisMachine(InstallerContext& context,
-                                                 std::int32_t carriedMajor);
+Status verifyFlashAXInstallerCanRunOnThisMachine(SystemInfo& system, std::int32_t carriedMajor);
 
-Status extractFlashInstaller(InstallerContext& context);
 // Starts the extracted player installer at `path` (where its slot was written) silently: the
 // two installers Adobe shipped take "/s", any other "/Q". -401 when the file is not there.
-Status runFlashPlayerInstaller(InstallerContext& context, const std::string& path);
-Status waitForFlashPlayerVersion(InstallerContext& context, PlayerVersion& version,
+Status runFlashPlayerInstaller(FlashServices& services, const std::string& path);
+Status waitForFlashPlayerVersion(FlashServices& services, PlayerVersion& version,
                                  std::int32_t expectedMajor, std::int32_t expectedRelease,
                                  int passes);
-Status handleFlashActiveXControlUpdate(InstallerContext& context, const std::string& path);
+// Runs the carried installer and waits for the player it carries, (expectedMajor, expectedRelease).
+Status handleFlashActiveXControlUpdate(FlashServices& services, const std::string& path,
+                                       std::int32_t expectedMajor, std::int32_t expectedRelease);
 
 }  // namespace saverkit

@@ -124,10 +124,4 @@ void AdministratorView::setPreparingMessage(const std::string& text) {
   inner_.setPreparingMessage(text);
 }
 
-Platform withView(const Platform& platform, InstallerView& view) {
-  return Platform{platform.texts, platform.messaging, platform.clock,      platform.process,
-                  view,           platform.files,     platform.system,     platform.registry,
-                  platform.shell, platform.libraries, platform.player};
-}
-
 }  // namespace saverkit

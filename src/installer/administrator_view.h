@@ -88,15 +88,11 @@ class AdministratorView : public InstallerView {
   void collapseMoviePanel() override { inner_.collapseMoviePanel(); }
   void pauseBriefly() override { inner_.pauseBriefly(); }
 
-
  private:
   InstallerView& inner_;
   const TextSource& texts_;
   bool suppressBoxes_;
   std::unique_ptr<WritableFile> log_;
 };
-
-// The platform with the view replaced.
-Platform withView(const Platform& platform, InstallerView& view);
 
 }  // namespace saverkit

@@ -9,7 +9,7 @@ namespace saverkit {
 
 void offerControlPanel(InstallerContext& context, bool askOpenControlPanel) {
   if (!askOpenControlPanel) return;
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.bringApplicationToFront();
   if (!askYesNo(context, context.platform.texts.text(TextId::kControlPanelQuestion))) return;
   setStatusText(context, context.platform.texts.text(TextId::kOpeningControlPanel));

@@ -38,7 +38,7 @@ Status writeScreenSaver(InstallerContext& context) {
   requestMakeActive(context, context.header.entries[kSlotEngine].name);
   if (goOn(context, result)) result = copyDocumentsToProduct(context);
   if (goOn(context, result)) {
-    openReadMe(platform.shell, platform.view.installerWindowHandle(), context.state.hasReadMe,
+    openReadMe(platform.shell, context.view.installerWindowHandle(), context.state.hasReadMe,
                context.productFolder, context.header.entries[kSlotReadMe].name);
   }
   if (goOn(context, result)) {
@@ -54,7 +54,7 @@ Status writeScreenSaver(InstallerContext& context) {
 Status runInstall(InstallerContext& context) {
   Platform& platform = context.platform;
   InstallerState& state = context.state;
-  platform.view.showHourglassCursor(true);
+  context.view.showHourglassCursor(true);
   setupInstallerFormForInstallation(context);
   // A package that would fail halfway must not get as far as replacing the installed saver.
   Status result = checkPackageBeforeInstall(context);
@@ -67,7 +67,7 @@ Status runInstall(InstallerContext& context) {
                                   context.codePage, context.sharedFolderHold);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;
     if (result == status::kUnsafeFolder) showInstallError(context, result, context.folders.sharedFolder);
-    platform.view.repaintPreparing();
+    context.view.repaintPreparing();
   }
   if (goOn(context, result)) result = writeScreenSaver(context);
 
@@ -88,13 +88,13 @@ Status runInstall(InstallerContext& context) {
   }
   releaseCodec(context);
   context.sharedFolderHold.reset();  // held until the install, and any rollback, is over
-  platform.view.showHourglassCursor(false);
-  platform.view.logLine("install status: " + decimal(result));
+  context.view.showHourglassCursor(false);
+  context.view.logLine("install status: " + decimal(result));
   return result;
 }
 
 Status runInstallWithoutWindow(InstallerContext& context) {
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   const std::uint8_t rememberedMode = context.state.installMode;
   context.state.installMode = kModeQuiet;
   view.setPreparingCaption(view.installerCaption());
@@ -113,7 +113,7 @@ Status runInstallWithoutWindow(InstallerContext& context) {
 
 void setupInstallerFormForInstallation(InstallerContext& context) {
   if (context.state.quiet()) return;
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.setControlEnabled(Control::kInstallButton, false);
   view.setControlVisible(Control::kCancelButton, true);
   setStatusText(context, context.platform.texts.text(TextId::kInstallingScreenSaver));
@@ -121,7 +121,7 @@ void setupInstallerFormForInstallation(InstallerContext& context) {
 
 void setupFormForInstallationComplete(InstallerContext& context, Status result) {
   if (context.state.quiet()) return;
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   const TextSource& texts = context.platform.texts;
   if (result == status::kSuccess) view.setProgressPosition(kProgressMaximum);
   pauseBriefly(context);
@@ -153,7 +153,7 @@ void setupFormForInstallationComplete(InstallerContext& context, Status result) 
 
 void resetAfterAbort(InstallerContext& context) {
   if (context.state.quiet()) return;
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.setProgressPosition(0);
   setStatusText(context, "");
   view.setControlEnabled(Control::kCancelButton, true);
@@ -164,7 +164,7 @@ void resetAfterAbort(InstallerContext& context) {
 void cancelWhileInstalling(InstallerContext& context) {
   context.state.cancelRequested = true;
   setStatusText(context, context.platform.texts.text(TextId::kAbortedCleaningUp));
-  context.platform.view.setProgressPosition(0);
+  context.view.setProgressPosition(0);
   pauseBriefly(context);
   pauseBriefly(context);
 }

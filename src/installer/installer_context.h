@@ -1,11 +1,12 @@
 // The program-wide records of one run, created by main/WinMain and passed down: the platform,
-// the installer state, and (as later steps need them) folders, paths and the package header.
+// the view, the installer state, and (as later steps need them) folders, paths and the package header.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "flash/flash_services.h"
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
 #include "installer/layout_rules.h"
@@ -24,9 +25,16 @@ struct DataFileState {
 };
 
 struct InstallerContext {
-  explicit InstallerContext(Platform& platformIn) : platform(platformIn) {}
+  InstallerContext(Platform& platformIn, InstallerView& viewIn) : platform(platformIn), view(viewIn) {}
 
   Platform& platform;
+  // The windows and dialogs; the administrator's switches may stand a wrapper in front of them.
+  InstallerView& view;
+  // The first version read from the player control answers every later read of the run.
+  PlayerVersionCache playerVersionCache;
+  // What the movie panel and the player steps get of all this.
+  FlashServices flash{platform.files, platform.system, platform.registry, platform.clock,
+                      platform.shell, platform.player, view,             playerVersionCache};
   InstallerState state;
   // Set once by the startup sequence; the working folder is removed when the window closes.
   Folders folders;
@@ -60,9 +68,6 @@ struct InstallerContext {
   // when that ends (see loadedCodec): loading it for each of hundreds of files costs more than
   // expanding them.
   std::unique_ptr<TCompressor> codec;
-  // The first version read from the player control answers every later read of the run.
-  std::int32_t cachedPlayerMajor = -1;
-  std::int32_t cachedPlayerRelease = -1;
   // The installer window's layout, kept by the core and applied by the view.
   WindowLayout layout;
   // The system's ANSI code page, for judging names from the package character by character.

@@ -17,15 +17,15 @@ namespace saverkit {
 InstallerForm::~InstallerForm() = default;
 
 void InstallerForm::onFormCreate() {
-  moviePanel_ = std::make_unique<FlashPanel>(context_);
+  moviePanel_ = std::make_unique<FlashPanel>(context_.flash);
   // Errors raised inside the sequence end it where they are raised. They are reported here and
   // the window then opens as far as the sequence had set it up.
   try {
     runStartupSequence(context_, *this);
   } catch (const std::exception& error) {
     // The startup is over: the window now waits, and an hourglass over it would say otherwise.
-    context_.platform.view.showHourglassCursor(false);
-    context_.platform.view.showErrorReport(errorReportText(error.what()));
+    context_.view.showHourglassCursor(false);
+    context_.view.showErrorReport(errorReportText(error.what()));
     // The window would now wait for a user; a quiet run has none, and a deployment script
     // would wait for ever. It ends instead, and says it failed.
     if (context_.state.quiet() ||
@@ -36,14 +36,14 @@ void InstallerForm::onFormCreate() {
   }
 }
 
-void InstallerForm::onFormShow() { context_.platform.view.bringApplicationToFront(); }
+void InstallerForm::onFormShow() { context_.view.bringApplicationToFront(); }
 
 void InstallerForm::onCloseRequested() { close(); }
 
 void InstallerForm::close() {
   if (context_.state.installing || closed_) return;
   closed_ = true;
-  InstallerView& view = context_.platform.view;
+  InstallerView& view = context_.view;
   if (moviePanel_) {
     if (context_.state.installMode != kModeQuiet) moviePanel_->stopMovie();
     // The panel's player lives in the window and its folder with the panel: both go first.
@@ -91,7 +91,7 @@ void InstallerForm::onCancelClick() {
 
 void InstallerForm::onResize(int clientWidth, int clientHeight) {
   applyResizeRule(context_.layout, clientWidth, clientHeight);
-  context_.platform.view.applyLayout(context_.layout);
+  context_.view.applyLayout(context_.layout);
 }
 
 void InstallerForm::onDoneClick() { close(); }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "flash/flash_services.h"
 #include "installer/layout_rules.h"
 #include "platform/platform_types.h"
 
@@ -31,7 +32,9 @@ class InstallerEvents {
 // Installer window controls that the core shows, hides, enables or captions.
 enum class Control { kInstallButton, kCancelButton, kDoneButton, kStatusLabel, kLicenseBox };
 
-class InstallerView {
+// The view is also the movie panel's host (MovieHost): the panel's window, the pumping of one
+// message and bringing the application to the front are declared there, for the flash layer.
+class InstallerView : public MovieHost {
  public:
   virtual ~InstallerView() = default;
 
@@ -42,12 +45,9 @@ class InstallerView {
   // Runs the message loop until the application is told to terminate.
   virtual void runMessageLoop() = 0;
   virtual void terminateApplication() = 0;
-  virtual void bringApplicationToFront() = 0;
   virtual void showHourglassCursor(bool on) = 0;
   // True when the application's window is the one the user works in.
   virtual bool applicationActive() const = 0;
-  // Handles one message, waiting a short while for one when none is queued.
-  virtual void handleOneMessage() = 0;
 
   // The preparing window (the application's main window).
   virtual void createPreparingWindow() = 0;
@@ -83,15 +83,9 @@ class InstallerView {
   virtual bool showPicture(const std::string& path) = 0;
   virtual void centerInstallerOnScreen() = 0;
 
-  // The movie panel, where the player control lives (hidden until a movie plays).
-  virtual WindowHandle moviePanelHandle() const = 0;
+  // The movie panel, where the player control lives (hidden until a movie plays); the rest of
+  // its operations are the MovieHost's.
   virtual void setMoviePanelVisible(bool visible) = 0;
-  virtual bool moviePanelVisible() const = 0;
-  virtual void repaintMoviePanel() = 0;
-  virtual void focusMoviePanel() = 0;
-  virtual void setMoviePanelColor(std::uint32_t rgb) = 0;
-  // Takes the panel out of the layout for good: it is being destroyed.
-  virtual void collapseMoviePanel() = 0;
   // Handles window messages for one 100 ms timer interval, then brings the application to the
   // front: how the program stays responsive in the middle of a long step.
   virtual void pauseBriefly() = 0;

@@ -28,7 +28,7 @@ void sendToLauncher(InstallerContext& context, const std::string& text) {
   std::string block = text;
   block.push_back('\0');
   context.platform.messaging.sendCopyData(context.state.launcherWindow,
-                                          context.platform.view.installerWindowHandle(), 0, block);
+                                          context.view.installerWindowHandle(), 0, block);
 }
 
 void notifyLauncherClosed(InstallerContext& context) {

@@ -97,6 +97,10 @@ Status extractStartupSlot(InstallerContext& context, int slot) {
   return extractSlot(context, *context.package, slot, false);
 }
 
+Status extractFlashInstaller(InstallerContext& context) {
+  return extractStartupSlot(context, static_cast<int>(kSlotFlashInstaller));
+}
+
 Status extractLicense(InstallerContext& context) {
   return extractStartupSlot(context, static_cast<int>(kSlotLicense));
 }

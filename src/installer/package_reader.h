@@ -28,7 +28,8 @@ Status readPackageHeader(InstallerContext& context);
 // when the name could lead outside the shared folder.
 Status setProductPaths(InstallerContext& context);
 
-// Slots 4 and 5 into the working folder: -531 (unshown) for an empty slot.
+// Slots 2, 4 and 5 into their destinations: -531 (unshown) for an empty slot.
+Status extractFlashInstaller(InstallerContext& context);
 Status extractLicense(InstallerContext& context);
 Status extractReadMe(InstallerContext& context);
 // Any slot into its destination without progress, as the startup extracts slots 2 to 5.

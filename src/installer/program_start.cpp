@@ -7,7 +7,7 @@
 namespace saverkit {
 
 int runProgram(InstallerContext& context, InstallerForm& form) {
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.setApplicationTitle(literal::kPreparingInstallation);
   view.createPreparingWindow();
   view.setPreparingCaption(fileNameOf(context.platform.process.modulePath()));

@@ -6,7 +6,7 @@
 #include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "common/trace.h"
-#include "flash/presentation.h"
+#include "installer/presentation.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
 #include "package/stream_copy.h"

@@ -5,7 +5,7 @@
 #include "common/text_helpers.h"
 #include "flash/player_detection.h"
 #include "flash/player_policy.h"
-#include "flash/presentation.h"
+#include "installer/presentation.h"
 #include "installer/control_panel_offer.h"
 #include "installer/error_messages.h"
 #include "installer/install_procedure.h"
@@ -66,9 +66,9 @@ void readCommandLine(Sequence& run) {
     run.quietByCommandLine = true;
   }
   if (run.quiet()) {
-    context.platform.view.movePreparingOffScreen();
+    context.view.movePreparingOffScreen();
   } else {
-    context.platform.view.centerPreparingOnScreen();
+    context.view.centerPreparingOnScreen();
   }
 }
 
@@ -77,11 +77,11 @@ void checkPlayer(Sequence& run) {
   InstallerContext& context = run.context;
   InstallerState& state = context.state;
   const PackageHeader& header = context.header;
-  run.installed = getInstalledFlashPlayerVersion(context, kStartupPlayerAttempts);
+  run.installed = getInstalledFlashPlayerVersion(context.flash, kStartupPlayerAttempts);
   if (header.carriesFlashInstaller) {
     carriedPlayerVersion(header.flashVersionIndex, state.carriedPlayerMajor, state.carriedPlayerRelease);
   }
-  run.status = verifyFlashAXInstallerCanRunOnThisMachine(context, state.carriedPlayerMajor);
+  run.status = verifyFlashAXInstallerCanRunOnThisMachine(context.platform.system, state.carriedPlayerMajor);
   // A player installer runs only from the working folder, where the run holds it; one that a
   // package sends elsewhere is not found, as it never was (-401).
   std::string playerInstaller = slotPath(context, static_cast<int>(kSlotFlashInstaller));
@@ -97,7 +97,8 @@ void checkPlayer(Sequence& run) {
   run.status = decidePlayerUpdate(run.installed, header.carriesFlashInstaller, state.carriedPlayerMajor,
                                   state.carriedPlayerRelease, state.playerUpdateNeeded);
   if (run.good() && state.playerUpdateNeeded) {
-    run.status = handleFlashActiveXControlUpdate(context, playerInstaller);
+    run.status = handleFlashActiveXControlUpdate(context.flash, playerInstaller, state.carriedPlayerMajor,
+                                                 state.carriedPlayerRelease);
   }
 }
 
@@ -105,7 +106,7 @@ void checkPlayer(Sequence& run) {
 void applyLayoutAfterResize(InstallerContext& context) {
   WindowLayout& layout = context.layout;
   applyResizeRule(layout, layout.clientWidth, layout.clientHeight);
-  context.platform.view.applyLayout(layout);
+  context.view.applyLayout(layout);
 }
 
 // Step 15: licence mode or plain mode.
@@ -126,25 +127,25 @@ void setUpWindowMode(Sequence& run) {
         file->read(text.data(), text.size(), got);
         text.resize(got);
       }
-      platform.view.setLicenseText(text);
+      context.view.setLicenseText(text);
       setupLicenseMode(layout);
-      platform.view.setControlCaption(Control::kInstallButton, platform.texts.text(TextId::kButtonAcceptAndInstall));
-      platform.view.setControlVisible(Control::kCancelButton, true);
+      context.view.setControlCaption(Control::kInstallButton, platform.texts.text(TextId::kButtonAcceptAndInstall));
+      context.view.setControlVisible(Control::kCancelButton, true);
     }
   } else {
     setupPlainMode(layout);
-    platform.view.setControlCaption(Control::kInstallButton, platform.texts.text(TextId::kInstall));
+    context.view.setControlCaption(Control::kInstallButton, platform.texts.text(TextId::kInstall));
   }
   placeButtons(layout);
-  platform.view.setControlCaption(Control::kCancelButton, platform.texts.text(TextId::kButtonCancel));
-  platform.view.setControlCaption(Control::kDoneButton, platform.texts.text(TextId::kButtonClose));
-  platform.view.applyLayout(layout);
+  context.view.setControlCaption(Control::kCancelButton, platform.texts.text(TextId::kButtonCancel));
+  context.view.setControlCaption(Control::kDoneButton, platform.texts.text(TextId::kButtonClose));
+  context.view.applyLayout(layout);
 }
 
 // Step 17: the picture or the movie.
 void showPresentation(Sequence& run, FlashPanel& moviePanel) {
   InstallerContext& context = run.context;
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   const std::string path = slotPath(context, static_cast<int>(kSlotPresentation));
   switch (context.state.installMode) {
     case kModeBitmap:
@@ -170,7 +171,7 @@ void showPresentation(Sequence& run, FlashPanel& moviePanel) {
 
 // Step 18: the window laid out, centred and waiting.
 void presentWindow(InstallerContext& context) {
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.movePreparingOffScreen();
   view.setProgressMaximum(kProgressMaximum);
   arrangeButtons(context.layout, context.state.hasLicense);
@@ -212,8 +213,8 @@ const Step kSteps[] = {
     {"title", goodWithWindow,
      [](Sequence& run, FlashPanel&) {
        const std::string title = makeWindowTitle(run.context.platform.texts, run.context.saverName);
-       run.context.platform.view.setInstallerCaption(title);
-       run.context.platform.view.setApplicationTitle(title);
+       run.context.view.setInstallerCaption(title);
+       run.context.view.setApplicationTitle(title);
      }},
     {"window mode", goodWithWindow, [](Sequence& run, FlashPanel&) { setUpWindowMode(run); }},
     {"presentation", goodWithPresentation,
@@ -240,7 +241,7 @@ void finish(Sequence& run, InstallerForm& form) {
       context.exitCode = run.status;
     }
     if (const auto message = startupFailureMessage(context.platform.texts, run.status)) {
-      context.platform.view.showDialog(message->kind, message->text);
+      context.view.showDialog(message->kind, message->text);
     }
     form.close();
   } else if (run.movieFallback) {
@@ -261,7 +262,7 @@ int countQuietSwitches(const std::vector<std::string>& parameters) {
 }
 
 void runStartupSequence(InstallerContext& context, InstallerForm& form) {
-  InstallerView& view = context.platform.view;
+  InstallerView& view = context.view;
   view.showHourglassCursor(true);
   view.repaintInstaller();
   view.setInstallerWidth(kWindowWidth);

@@ -14,15 +14,11 @@
 
 namespace saverkit {
 
-// The installer's view belongs to the installer layer above; the platform only carries it.
-class InstallerView;
-
 struct Platform {
   TextSource& texts;
   WindowMessaging& messaging;
   Clock& clock;
   ProcessEnvironment& process;
-  InstallerView& view;
   FileSystem& files;
   SystemInfo& system;
   Registry& registry;

@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
   using namespace saverkit;
   win32::Win32Runtime runtime;
-  InstallerContext context(runtime.platform);
+  InstallerContext context(runtime.platform, runtime.view);
 
   int exitCode = 0;
   bool sending = false;

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     print("status", std::to_string(deleteFolderTree(p.files, argument)));
   } else if (command == "prepare") {
     const bool ask = argc > 3 && std::string(argv[3]) == "ask";
-    const auto confirm = [&p](const std::string& question) { return p.view.showDialog(DialogKind::kOkCancel, question); };
+    const auto confirm = [&runtime](const std::string& question) { return runtime.view.showDialog(DialogKind::kOkCancel, question); };
     std::unique_ptr<HeldFolder> sharedHold;
     print("status", std::to_string(prepareProductFolder(p.files, confirm, folders, argument, ask,
                                                         " screen saver already exists. Overwrite?", {}, sharedHold)));

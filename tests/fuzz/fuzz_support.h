@@ -16,7 +16,7 @@ inline const std::string kProduct = "C:\\PD\\Vantrel\\Fuzz\\";
 struct FuzzMachine {
   FuzzMachine();
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
 
   // A file the run made and holds with these bytes, as the working copy and the data file are.
   std::unique_ptr<ScratchFile> heldFile(const std::string& path, const std::string& bytes) {

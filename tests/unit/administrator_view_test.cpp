@@ -19,8 +19,7 @@ int runAsAdministrator(InstallerWorld& world, const std::vector<std::string>& pa
   world.fakes.process.parameters = parameters;
   AdministratorView view(world.fakes.view, world.fakes.files, world.fakes.texts,
                          readAdministratorSwitches(parameters));
-  Platform platform = withView(world.fakes.platform, view);
-  InstallerContext context(platform);
+  InstallerContext context(world.fakes.platform, view);
   InstallerForm form(context);
   return runProgram(context, form);
 }

@@ -14,7 +14,7 @@ class ControlPanelOfferTest : public ::testing::Test {
     fakes.messaging.windows[9] = "launcher";
   }
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
 };
 
 TEST_F(ControlPanelOfferTest, NotAskedWhenThePackageDoesNotWantIt) {

@@ -38,7 +38,7 @@ class DataFileTest : public ::testing::Test {
   }
 
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
   DataFileImage image;
 };
 

@@ -46,11 +46,12 @@ class FlashPanelTest : public ::testing::Test {
   const std::string kLocal = "C:\\Documents and Settings\\user\\Local Settings\\Application Data\\";
   const std::string kMovie = "C:\\work\\intro.swf";
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  PlayerVersionCache cache;
+  FlashServices services = fakes.flashServices(cache);
 };
 
 TEST_F(FlashPanelTest, AMoviePlaysWithTheSetUpInOrderAndOnlyOnce) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   ASSERT_EQ(panel.playMovie(kMovie), 0);
   EXPECT_EQ(fakes.player.calls, playing(kMovie));
   EXPECT_EQ(panel.movie().swfVersion, 8);
@@ -61,12 +62,12 @@ TEST_F(FlashPanelTest, AMoviePlaysWithTheSetUpInOrderAndOnlyOnce) {
 }
 
 TEST_F(FlashPanelTest, ThePlayerMustBeThereAndAtLeastAsNewAsTheMovie) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   EXPECT_EQ(panel.playMovie(addMovie("ten.swf", 10, false)), -410);
   EXPECT_EQ(panel.playMovie(addMovie("nine.swf", 9, true)), 0);
   fakes.registry.keys[RegistryRoot::kClassesRoot].clear();
-  FlashPanel withoutPlayer(context);
-  context.cachedPlayerMajor = -1;
+  FlashPanel withoutPlayer(services);
+  cache.major = -1;
   EXPECT_EQ(withoutPlayer.playMovie(kMovie), -401);
   EXPECT_EQ(fakes.player.queries, 1000);  // the panel's patience, 500 ms apart
   EXPECT_EQ(fakes.clock.now, 500000u);
@@ -75,7 +76,7 @@ TEST_F(FlashPanelTest, ThePlayerMustBeThereAndAtLeastAsNewAsTheMovie) {
 
 TEST_F(FlashPanelTest, CreationIsRetriedAndARefusedSettingKeepsThePlayer) {
   fakes.player.creationFailures = 3;
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   EXPECT_EQ(panel.playMovie(kMovie), 0);
   EXPECT_EQ(fakes.player.creationAttempts, 4);
 
@@ -84,9 +85,8 @@ TEST_F(FlashPanelTest, CreationIsRetriedAndARefusedSettingKeepsThePlayer) {
     auto machine = std::make_unique<fake::FakePlatform>();
     machine->player.refusedOperation = operation;
     machine->files.addFile(kMovie, fakes.files.contents(kMovie).value());
-    InstallerContext other(machine->platform);
-    other.cachedPlayerMajor = 9;
-    other.cachedPlayerRelease = 0;
+    PlayerVersionCache known{9, 0};
+    FlashServices other = machine->flashServices(known);
     FlashPanel panel(other);
     EXPECT_EQ(panel.playMovie(kMovie), 0);
     return machine;
@@ -101,14 +101,14 @@ TEST_F(FlashPanelTest, CreationIsRetriedAndARefusedSettingKeepsThePlayer) {
   EXPECT_EQ(unplaced->player.calls, (Calls{"create 119", "place", "verb -3", "Movie " + kMovie, "Play", "verb -1", "free"}));
 
   fakes.player.creationFailures = -1;
-  FlashPanel never(context);
+  FlashPanel never(services);
   EXPECT_EQ(never.playMovie(addMovie("other.swf", 8, false)), -403);
   EXPECT_EQ(fakes.player.creationAttempts, 4 + 10000);
   EXPECT_FALSE(never.hasPlayer());
 }
 
 TEST_F(FlashPanelTest, ANewMovieReplacesThePlayerAndStopLeavesABlackPanel) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   ASSERT_EQ(panel.playMovie(kMovie), 0);
   const std::string second = addMovie("second.swf", 6, false);
   fakes.player.calls.clear();
@@ -127,7 +127,7 @@ TEST_F(FlashPanelTest, ANewMovieReplacesThePlayerAndStopLeavesABlackPanel) {
 }
 
 TEST_F(FlashPanelTest, APlayerThatRefusesToStopIsKept) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   ASSERT_EQ(panel.playMovie(kMovie), 0);
   fakes.player.refusedOperation = "StopPlay";
   EXPECT_EQ(panel.releasePlayer(), -409);
@@ -136,7 +136,7 @@ TEST_F(FlashPanelTest, APlayerThatRefusesToStopIsKept) {
 }
 
 TEST_F(FlashPanelTest, FocusGoesToAVisiblePlayerOnly) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   panel.focusMovie();
   ASSERT_EQ(panel.playMovie(kMovie), 0);
   panel.focusMovie();  // hidden panel
@@ -151,7 +151,7 @@ TEST_F(FlashPanelTest, ACompressedMovieIsGivenAsItIsAndItsCopyGoesWithThePanel) 
   const std::string compressed = addMovie("packed.swf", 7, true);
   const std::string copy = kLocal + "Vantrel\\FlashPanel1\\unCompressedSWF.swf";
   {
-    FlashPanel panel(context);
+    FlashPanel panel(services);
     ASSERT_EQ(panel.playMovie(compressed), 0);
     EXPECT_EQ(fakes.player.calls[7], "Movie " + compressed);
     EXPECT_TRUE(fakes.files.exists(copy));
@@ -160,12 +160,12 @@ TEST_F(FlashPanelTest, ACompressedMovieIsGivenAsItIsAndItsCopyGoesWithThePanel) 
   EXPECT_EQ(fakes.player.livingPlayers, 0);
 
   const std::vector<std::string> before = fakes.files.pathsUnder();
-  { FlashPanel untouched(context); }
+  { FlashPanel untouched(services); }
   EXPECT_EQ(fakes.files.pathsUnder(), before);
 }
 
 TEST_F(FlashPanelTest, AMissingMovieStillGetsAPlayer) {
-  FlashPanel panel(context);
+  FlashPanel panel(services);
   EXPECT_EQ(panel.playMovie("C:\\work\\gone.swf"), 0);
   EXPECT_EQ(fakes.player.calls, playing("C:\\work\\gone.swf"));
 }

@@ -84,7 +84,7 @@ class InstallerWorld {
   }
 
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
   InstallerForm form{context};
   InstallerImage image;
   DataFileImage data;

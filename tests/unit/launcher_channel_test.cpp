@@ -53,7 +53,7 @@ TEST(ParseLauncherWindow, ARestThatIsNoDecimalIntegerRaisesTheConversionError) {
 class LauncherChannelTest : public ::testing::Test {
  protected:
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
 };
 
 TEST_F(LauncherChannelTest, SendsTheTextWithItsNulFromTheInstallerWindow) {

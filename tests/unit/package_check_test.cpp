@@ -29,7 +29,7 @@ int runOverInstall(InstallerWorld& world, const std::function<void(std::string&)
   std::string bytes = world.fakes.files.contents(kInstaller).value();
   damage(bytes);
   world.fakes.files.addFile(kInstaller, bytes);
-  InstallerContext second(world.fakes.platform);
+  InstallerContext second(world.fakes.platform, world.fakes.view);
   InstallerForm form(second);
   world.fakes.view.dialogs.clear();
   return runProgram(second, form);
@@ -131,7 +131,7 @@ TEST(PackageCheck, AMovieSaversFirstItemNeedsNoItemHeader) {
   for (const std::int32_t kind : {kSaverKindInstallerMovie, 0}) {
     SCOPED_TRACE(kind);
     fake::FakePlatform fakes;
-    InstallerContext context{fakes.platform};
+    InstallerContext context{fakes.platform, fakes.view};
     context.folders.workingFolder = kWorking;
     context.folders.systemFolder = kSystem32;
     fakes.files.addFolder(kWorking);

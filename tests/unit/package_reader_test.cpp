@@ -28,7 +28,7 @@ class PackageReaderTest : public ::testing::Test {
   std::string work() const { return "C:\\Local\\Vantrel\\ZOR1\\temp.dat"; }
 
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
   InstallerImage image;
 };
 

@@ -46,8 +46,7 @@ TEST(PlayerInstallerCheck, OnlyWindowsNtFourRefusesPlayersFromVersionEight) {
     SCOPED_TRACE(row.what);
     fake::FakePlatform fakes;
     fakes.system.version = row.version;
-    InstallerContext context{fakes.platform};
-    EXPECT_EQ(verifyFlashAXInstallerCanRunOnThisMachine(context, row.carriedMajor), row.expected);
+    EXPECT_EQ(verifyFlashAXInstallerCanRunOnThisMachine(fakes.system, row.carriedMajor), row.expected);
   }
 }
 
@@ -57,8 +56,9 @@ TEST(PlayerDetection, OnlyAsksToReadTheRegistry) {
   fakes.files.addFile("C:\\f.ocx", "ocx");
   fakes.system.fileVersions["C:\\f.ocx"] = {10u << 16, 12u << 16};
   fakes.registry.openings.clear();
-  InstallerContext context{fakes.platform};
-  EXPECT_EQ(getInstalledFlashPlayerVersion(context, 1).major, 10);
+  PlayerVersionCache cache;
+  FlashServices services = fakes.flashServices(cache);
+  EXPECT_EQ(getInstalledFlashPlayerVersion(services, 1).major, 10);
   ASSERT_FALSE(fakes.registry.openings.empty());
   for (const auto& opening : fakes.registry.openings) {
     SCOPED_TRACE(opening.path);
@@ -69,13 +69,14 @@ TEST(PlayerDetection, OnlyAsksToReadTheRegistry) {
 class ControlReadTest : public ::testing::Test {
  protected:
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  PlayerVersionCache cache;
+  FlashServices services = fakes.flashServices(cache);
   PlayerVersion version;
 };
 
 TEST_F(ControlReadTest, RetriesUntilAControlAnswersThenKeepsItsVersion) {
   fakes.player.answers = {{}, {}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
-  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), 0);
+  EXPECT_EQ(getFlashPlayerVersionFromControl(services, version, 20), 0);
   EXPECT_TRUE(version.found);
   EXPECT_EQ(version.major, 10);
   EXPECT_EQ(version.release, 12);
@@ -83,7 +84,7 @@ TEST_F(ControlReadTest, RetriesUntilAControlAnswersThenKeepsItsVersion) {
 
   fakes.player.lastAnswer = {Outcome::kAnswered, "WIN 11,0,1,0"};
   PlayerVersion again;
-  EXPECT_EQ(getFlashPlayerVersionFromControl(context, again, 20), 0);
+  EXPECT_EQ(getFlashPlayerVersionFromControl(services, again, 20), 0);
   EXPECT_EQ(again.major, 10);  // the first answer of the run stands
   EXPECT_EQ(fakes.player.queries, 3);
   EXPECT_EQ(fakes.clock.now, 1500u);
@@ -91,38 +92,33 @@ TEST_F(ControlReadTest, RetriesUntilAControlAnswersThenKeepsItsVersion) {
 
 TEST_F(ControlReadTest, AControlThatCannotAnswerEndsTheRead) {
   fakes.player.answers = {{}, {Outcome::kQueryFailed, ""}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
-  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), -402);
+  EXPECT_EQ(getFlashPlayerVersionFromControl(services, version, 20), -402);
   EXPECT_FALSE(version.found);
   EXPECT_EQ(fakes.player.queries, 2);
 
   fakes.player.answers = {{Outcome::kAnswered, "WIN 10,0"}};
   fakes.player.queries = 0;
-  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 20), -402);
+  EXPECT_EQ(getFlashPlayerVersionFromControl(services, version, 20), -402);
   EXPECT_EQ(fakes.player.queries, 1);
-  EXPECT_EQ(context.cachedPlayerMajor, -1);
+  EXPECT_EQ(cache.major, -1);
 
-  EXPECT_EQ(getFlashPlayerVersionFromControl(context, version, 0), 0);
+  EXPECT_EQ(getFlashPlayerVersionFromControl(services, version, 0), 0);
   EXPECT_FALSE(version.found);
 }
 
 TEST_F(ControlReadTest, TheUpdateWaitsForTheCarriedVersion) {
-  context.state.carriedPlayerMajor = 10;
-  context.state.carriedPlayerRelease = 12;
   fakes.files.addFile("C:\\work\\install_flash_player_10_active_x.exe", "x");
-  context.folders.workingFolder = "C:\\work\\";
   fakes.player.answers = {{}, {}, {}, {Outcome::kAnswered, "WIN 10,0,12,36"}};
-  EXPECT_EQ(handleFlashActiveXControlUpdate(context, "C:\\work\\install_flash_player_10_active_x.exe"), 0);
+  EXPECT_EQ(handleFlashActiveXControlUpdate(services, "C:\\work\\install_flash_player_10_active_x.exe", 10, 12), 0);
   EXPECT_EQ(fakes.player.queries, 4);
   EXPECT_EQ(fakes.clock.now, 2000u);
 
   fake::FakePlatform other;
-  InstallerContext wrong(other.platform);
-  wrong.state.carriedPlayerMajor = 10;
-  wrong.state.carriedPlayerRelease = 12;
-  wrong.folders.workingFolder = "C:\\work\\";
+  PlayerVersionCache otherCache;
+  FlashServices wrong = other.flashServices(otherCache);
   other.files.addFile("C:\\work\\Player Setup.exe", "x");
   other.player.lastAnswer = {Outcome::kAnswered, "WIN 9,0,124,0"};
-  EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "C:\\work\\Player Setup.exe"), 0);
+  EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "C:\\work\\Player Setup.exe", 10, 12), 0);
   EXPECT_EQ(other.shell.started, std::vector<std::string>{"C:\\work\\Player Setup.exe /Q"});
   EXPECT_EQ(other.player.queries, 1);  // later passes compare the kept version without pauses
   EXPECT_EQ(other.clock.now, 500u);

@@ -13,7 +13,7 @@ namespace {
 class ProgramStartTest : public ::testing::Test {
  protected:
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
   InstallerForm form{context};
 
   std::ptrdiff_t indexOf(const std::string& entry) {

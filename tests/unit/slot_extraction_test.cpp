@@ -34,7 +34,7 @@ class SlotExtractionTest : public ::testing::Test {
   Status extract(int slot) { return extractSlot(context, *context.package, slot, false); }
 
   fake::FakePlatform fakes;
-  InstallerContext context{fakes.platform};
+  InstallerContext context{fakes.platform, fakes.view};
   InstallerImage image;
 };
 

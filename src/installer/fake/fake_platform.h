@@ -1,5 +1,5 @@
-// All fakes of one test wired into a Platform: the platform fakes and the installer's fake view,
-// which the Platform carries. Tests change the fakes' scripts and read their records directly.
+// All fakes of one test: the platform fakes wired into a Platform, and beside it the installer's
+// fake view, which an InstallerContext takes with the Platform. Tests change the fakes' scripts and read their records directly.
 #pragma once
 
 #include "installer/fake/fake_installer_view.h"
@@ -22,8 +22,13 @@ struct FakePlatform {
   FakeShell shell;
   FakeLibraryLoader libraries;
   FakePlayerControl player;
-  Platform platform{texts,  messaging, clock,    process, view,
-                    files,  system,    registry, shell,   libraries, player};
+  Platform platform{texts,  messaging, clock,     process, files,
+                    system, registry,  shell,     libraries, player};
+
+  // What the installer hands the flash layer, over these fakes.
+  FlashServices flashServices(PlayerVersionCache& versionCache) {
+    return FlashServices{files, system, registry, clock, shell, player, view, versionCache};
+  }
 };
 
 }  // namespace saverkit::fake

@@ -19,8 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     saverkit::win32::Win32Runtime runtime;
     saverkit::AdministratorView view(runtime.view, runtime.files, runtime.texts,
                                      saverkit::readAdministratorSwitches(runtime.process.commandLineParameters()));
-    saverkit::Platform platform = saverkit::withView(runtime.platform, view);
-    saverkit::InstallerContext context(platform);
+    saverkit::InstallerContext context(runtime.platform, view);
     saverkit::InstallerForm form(context);
     exitCode = saverkit::runProgram(context, form);
   }

@@ -1,4 +1,4 @@
-// Every Win32 implementation of the platform in one place, wired into a Platform: what the stub
+// Every Win32 implementation of the platform in one place, wired into a Platform, and the installer's view: what the stub
 // and the Windows-side test programs construct once at start.
 #pragma once
 
@@ -24,8 +24,8 @@ struct Win32Runtime {
   Win32Shell shell;
   Win32LibraryLoader libraries;
   Win32PlayerControl player;
-  Platform platform{texts, messaging, clock,    process, view,
-                    files, system,    registry, shell,   libraries, player};
+  Platform platform{texts,  messaging, clock,     process, files,
+                    system, registry,  shell,     libraries, player};
 };
 
 }  // namespace saverkit::win32

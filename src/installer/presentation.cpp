@@ -1,5 +1,5 @@
 // The presentation; see the header.
-#include "flash/presentation.h"
+#include "installer/presentation.h"
 
 #include "installer/package_reader.h"
 
