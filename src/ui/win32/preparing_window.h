@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "platform/win32/windows_api.h"
+#include "ui/win32/form_window.h"
 
 namespace saverkit::win32 {
 
-class PreparingWindow {
+class PreparingWindow : public FormWindow {
  public:
   static constexpr const char* kClassName = "TpreparingInstallWnd";
   static constexpr int kClientWidth = 264;
@@ -16,24 +16,13 @@ class PreparingWindow {
 
   // Owned by the application window, so that the taskbar shows the application alone.
   void create(HFONT font, const std::string& label, HWND owner);
-  HWND handle() const { return window_; }
   void setCaption(const std::string& caption);
   void setMessage(const std::string& text);
-  void moveTo(int left, int top);
-  // Centred with integer division, as the installer window is.
-  void centerOnScreen();
   void repaint();
 
  private:
-  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  HWND window_ = nullptr;
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   HWND label_ = nullptr;
 };
-
-// Registers a top-level window class of the program: button-face background, arrow cursor.
-void registerFormClass(const char* className, WNDPROC procedure);
-
-// Left and top that centre a window of this size on a screen of that size.
-POINT centredPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
 }  // namespace saverkit::win32

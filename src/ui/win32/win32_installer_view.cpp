@@ -109,40 +109,31 @@ std::string Win32InstallerView::installerCaption() const {
   return std::string(buffer, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
-void Win32InstallerView::showStatusText(const std::string& text) {
-  HWND label = installer_.control(Control::kStatusLabel);
-  if (!label) return;
-  ::ShowWindow(label, SW_SHOW);
-  ::SetWindowTextA(label, text.c_str());
-  ::UpdateWindow(label);
-}
+void Win32InstallerView::showStatusText(const std::string& text) { installer_.statusLabel().showText(text); }
 
-void Win32InstallerView::stepProgressBar() {
-  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_STEPIT, 0, 0);
-}
+void Win32InstallerView::stepProgressBar() { installer_.progressBar().step(); }
 
-void Win32InstallerView::setProgressPosition(int position) {
-  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
+void Win32InstallerView::setProgressPosition(int position) { installer_.progressBar().setPosition(position); }
 
-void Win32InstallerView::setProgressMaximum(int maximum) {
-  if (HWND bar = installer_.progressBar()) ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-}
+void Win32InstallerView::setProgressMaximum(int maximum) { installer_.progressBar().setMaximum(maximum); }
 
 void Win32InstallerView::setControlVisible(Control control, bool visible) {
-  if (HWND window = installer_.control(control)) ::ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
+  installer_.control(control).setVisible(visible);
 }
 
 void Win32InstallerView::setControlEnabled(Control control, bool enabled) {
-  if (HWND window = installer_.control(control)) ::EnableWindow(window, enabled);
+  installer_.control(control).setEnabled(enabled);
 }
 
 void Win32InstallerView::setControlCaption(Control control, const std::string& caption) {
-  if (HWND window = installer_.control(control)) ::SetWindowTextA(window, caption.c_str());
+  installer_.control(control).setCaption(caption);
 }
 
-void Win32InstallerView::focusControl(Control control) {
-  if (HWND window = installer_.control(control)) ::SetFocus(window);
+void Win32InstallerView::focusControl(Control control) { installer_.control(control).focus(); }
+
+bool Win32InstallerView::showPicture(const std::string& path) {
+  installer_.moviePanel().setVisible(false);
+  return installer_.picturePanel().showPicture(path);
 }
 
 void Win32InstallerView::repaintInstaller() {
@@ -170,29 +161,20 @@ void Win32InstallerView::handleOneMessage() {
 }
 
 WindowHandle Win32InstallerView::moviePanelHandle() const {
-  return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(installer_.moviePanel()));
+  return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(installer_.moviePanel().handle()));
 }
 
-void Win32InstallerView::setMoviePanelVisible(bool visible) {
-  if (HWND panel = installer_.moviePanel()) ::ShowWindow(panel, visible ? SW_SHOW : SW_HIDE);
-}
+void Win32InstallerView::setMoviePanelVisible(bool visible) { installer_.moviePanel().setVisible(visible); }
 
-bool Win32InstallerView::moviePanelVisible() const {
-  HWND panel = installer_.moviePanel();
-  return panel && ::IsWindowVisible(panel);
-}
+bool Win32InstallerView::moviePanelVisible() const { return installer_.moviePanel().visible(); }
 
-void Win32InstallerView::repaintMoviePanel() {
-  if (HWND panel = installer_.moviePanel()) ::InvalidateRect(panel, nullptr, TRUE);
-}
+void Win32InstallerView::repaintMoviePanel() { installer_.moviePanel().repaint(); }
 
-void Win32InstallerView::focusMoviePanel() {
-  if (HWND panel = installer_.moviePanel()) ::SetFocus(panel);
-}
+void Win32InstallerView::focusMoviePanel() { installer_.moviePanel().focus(); }
 
 void Win32InstallerView::setMoviePanelColor(std::uint32_t rgb) {
   // The core speaks 0xRRGGBB; Windows keeps colours as 0x00BBGGRR.
-  installer_.setMoviePanelColor(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+  installer_.moviePanel().setColor(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
 
 void Win32InstallerView::pauseBriefly() {

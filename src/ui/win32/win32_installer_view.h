@@ -48,8 +48,8 @@ class Win32InstallerView : public InstallerView {
   void focusControl(Control control) override;
   void repaintInstaller() override;
   void applyLayout(const WindowLayout& layout) override { installer_.applyLayout(layout); }
-  void setLicenseText(const std::string& text) override { installer_.setLicenseText(text); }
-  bool showPicture(const std::string& path) override { return installer_.showPicture(path); }
+  void setLicenseText(const std::string& text) override { installer_.licenseBox().setText(text); }
+  bool showPicture(const std::string& path) override;
   void centerInstallerOnScreen() override { installer_.centerOnScreen(); }
   void pauseBriefly() override;
 
@@ -59,7 +59,7 @@ class Win32InstallerView : public InstallerView {
   void repaintMoviePanel() override;
   void focusMoviePanel() override;
   void setMoviePanelColor(std::uint32_t rgb) override;
-  void collapseMoviePanel() override { installer_.collapseMoviePanel(); }
+  void collapseMoviePanel() override { installer_.moviePanel().collapse(); }
 
   bool showDialog(DialogKind kind, const std::string& text) override;
   void showErrorReport(const std::string& text) override;
