@@ -50,7 +50,7 @@ class AdministratorView : public InstallerView {
   void showHourglassCursor(bool on) override { inner_.showHourglassCursor(on); }
   bool applicationActive() const override { return inner_.applicationActive(); }
   void handleOneMessage() override { inner_.handleOneMessage(); }
-  void createPreparingWindow() override { inner_.createPreparingWindow(); }
+  void createPreparingWindow(bool shown) override { inner_.createPreparingWindow(shown); }
   void setPreparingCaption(const std::string& caption) override { inner_.setPreparingCaption(caption); }
   void movePreparingOffScreen() override { inner_.movePreparingOffScreen(); }
   void centerPreparingOnScreen() override { inner_.centerPreparingOnScreen(); }

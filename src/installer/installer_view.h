@@ -50,7 +50,9 @@ class InstallerView : public MovieHost {
   virtual bool applicationActive() const = 0;
 
   // The preparing window (the application's main window).
-  virtual void createPreparingWindow() = 0;
+  // `shown` is false when the command line asks for a quiet run: the windows are then made
+  // hidden, so that a quiet run has no taskbar button and no window, not even off the screen.
+  virtual void createPreparingWindow(bool shown) = 0;
   virtual void setPreparingCaption(const std::string& caption) = 0;
   virtual void setPreparingMessage(const std::string& text) = 0;
   virtual void movePreparingOffScreen() = 0;

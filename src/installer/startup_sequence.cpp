@@ -270,8 +270,6 @@ void runStartupSequence(InstallerContext& context, InstallerForm& form) {
   context.state = InstallerState{};
   context.state.osKind = GetOperatingSystem(context.platform.system);
   context.codePage = context.platform.system.ansiCodePage();
-  // The command line is read once, here; every later question about "/q" asks this count.
-  context.quietSwitches = countQuietSwitches(context.platform.process.commandLineParameters());
   context.startupStepsRun.clear();
   // First of all: from here on the download folder's copy of the installer cannot change.
   context.installerFile = context.platform.files.openForReading(context.platform.process.modulePath(),

@@ -54,6 +54,24 @@ TEST(ProgramStart, PreparingWindowFirstThenInstallerWindowThenLoop) {
   }
 }
 
+// A "/q" on the command line is known before any window exists: the windows are made hidden.
+// A package that chooses quiet mode is known only later, so its windows are made as usual.
+TEST(ProgramStart, OnlyQuietByCommandLineMakesTheWindowsHidden) {
+  const auto preparingEntry = [](const std::vector<std::string>& parameters) {
+    saverkit::testing::InstallerWorld world;
+    world.fakes.view.userActions.push_back([&world] { world.form.onCancelClick(); });
+    world.run(parameters);
+    for (const std::string& entry : world.fakes.view.log) {
+      if (entry.rfind("preparing: created", 0) == 0) return entry;
+    }
+    return std::string("none");
+  };
+  EXPECT_EQ(preparingEntry({"/Q"}), "preparing: created hidden");
+  EXPECT_EQ(preparingEntry({"/x", "/q"}), "preparing: created hidden");
+  EXPECT_EQ(preparingEntry({"/qq"}), "preparing: created");
+  EXPECT_EQ(preparingEntry({}), "preparing: created");
+}
+
 TEST_F(ProgramStartTest, CaptionIsTheBareFileNameWhateverTheSeparator) {
   fakes.process.path = "D:/mixed\\path/Fish Saver Setup.EXE";
   fakes.view.userActions.push_back([this] { form.onDoneClick(); });

@@ -33,7 +33,9 @@ void FakeInstallerView::showHourglassCursor(bool on) {
   log.push_back(on ? "cursor: hourglass" : "cursor: restored");
 }
 
-void FakeInstallerView::createPreparingWindow() { log.push_back("preparing: created"); }
+void FakeInstallerView::createPreparingWindow(bool shown) {
+  log.push_back(shown ? "preparing: created" : "preparing: created hidden");
+}
 
 void FakeInstallerView::setPreparingCaption(const std::string& text) {
   preparingCaption = text;

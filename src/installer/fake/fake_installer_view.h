@@ -33,7 +33,7 @@ class FakeInstallerView : public InstallerView {
   bool applicationActive() const override { return active; }
   void handleOneMessage() override;
 
-  void createPreparingWindow() override;
+  void createPreparingWindow(bool shown) override;
   void setPreparingCaption(const std::string& caption) override;
   void setPreparingMessage(const std::string& text) override;
   void movePreparingOffScreen() override;

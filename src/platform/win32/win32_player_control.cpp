@@ -205,7 +205,16 @@ class Win32HostedPlayer : public HostedPlayer {
 
 }  // namespace
 
+Win32PlayerControl::~Win32PlayerControl() {
+  if (oleStarted_) ::OleUninitialize();
+}
+
+void Win32PlayerControl::startOle() {
+  if (!oleStarted_) oleStarted_ = SUCCEEDED(::OleInitialize(nullptr));
+}
+
 PlayerVersionAnswer Win32PlayerControl::queryVersion() {
+  startOle();
   PlayerVersionAnswer answer;
   ComReference<IDispatch> control;
   if (FAILED(::CoCreateInstance(kPlayerClassId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out()))) {
@@ -221,6 +230,7 @@ PlayerVersionAnswer Win32PlayerControl::queryVersion() {
 }
 
 std::unique_ptr<HostedPlayer> Win32PlayerControl::createHostedPlayer(WindowHandle panel) {
+  startOle();
   const AttachControl attach = controlContainer();
   HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(panel));
   if (!attach || !::IsWindow(parent)) return nullptr;

@@ -123,8 +123,11 @@ bool openThroughDesktopShell(const std::string& path) {
 void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
   if (!runningElevated()) {
     // Our token is the user's own: the user's associations decide nothing the user could not.
+    // The program starts no COM of its own at its start; a handler the shell picks may need it.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner)), nullptr, path.c_str(),
                     nullptr, nullptr, SW_SHOWNORMAL);
+    if (SUCCEEDED(com)) ::CoUninitialize();
     return;
   }
   // Elevated, the document is opened by the user's desktop shell or not at all: an association

@@ -40,15 +40,13 @@ SIZE outerSize(DWORD style, int clientWidth, int clientHeight) {
 void InstallerWindow::create(InstallerEvents& events, HFONT font, const std::string& cancelCaption,
                              const std::string& closeCaption, const std::string& installCaption,
                              HWND owner) {
-  systemLibrary("riched20.dll");  // registers the rich-text box class
+  font_ = font;
   createForm(kClassName, kExtendedStyle, kFixedStyle, kDesignBounds, owner);
   // The core hears of the window from here on: the sizes of its creation are not a resize.
   events_ = &events;
   HWND window = handle();
   content_.create(window, layout_.contentPanel, kContentPanelId, font);
   movie_.create(content_.handle(), moviePanelWithin(layout_.contentPanel), kMoviePanelId);
-  license_.create(window, RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                  layout_.licenseBox, kLicenseBoxId, font);
   status_.create(window, "STATIC", "", SS_LEFT | SS_NOPREFIX, {}, kStatusLabelId, font);
   progress_.create(window, PROGRESS_CLASSA, "", WS_VISIBLE, {}, kProgressBarId, font);
   progress_.setMaximum(100);
@@ -66,9 +64,20 @@ ChildControl& InstallerWindow::control(Control which) {
     case Control::kCancelButton: return cancel_;
     case Control::kDoneButton: return done_;
     case Control::kStatusLabel: return status_;
-    case Control::kLicenseBox: return license_;
+    case Control::kLicenseBox: return licenseBox();
   }
   return done_;
+}
+
+LicenseBox& InstallerWindow::licenseBox() {
+  // Made when a licence is first shown: the rich-text library starts OLE as it loads, which
+  // costs a quiet run or a package without a licence as much as the rest of its start.
+  if (!license_.handle() && alive()) {
+    systemLibrary("riched20.dll");  // registers the rich-text box class
+    license_.create(handle(), RICHEDIT_CLASSA, "", WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    layout_.licenseBox, kLicenseBoxId, font_);
+  }
+  return license_;
 }
 
 void InstallerWindow::setWidth(int width) {
@@ -101,6 +110,7 @@ void InstallerWindow::applyLayout(const WindowLayout& layout) {
 void InstallerWindow::placeControls(const WindowLayout& layout) {
   content_.place(layout.contentPanel);
   movie_.place(moviePanelWithin(layout.contentPanel));
+  if (layout.licenseVisible) licenseBox();
   license_.place(layout.licenseBox);
   license_.setVisible(layout.licenseVisible);
   const Rect& panel = layout.buttonPanel;

@@ -26,7 +26,8 @@ class InstallerWindow : public FormWindow {
   ChildControl& control(Control which);
   StatusLabel& statusLabel() { return status_; }
   ProgressBar& progressBar() { return progress_; }
-  LicenseBox& licenseBox() { return license_; }
+  // Made on first use.
+  LicenseBox& licenseBox();
   PicturePanel& picturePanel() { return content_; }
   MoviePanel& moviePanel() { return movie_; }
   const MoviePanel& moviePanel() const { return movie_; }
@@ -41,6 +42,7 @@ class InstallerWindow : public FormWindow {
   void placeControls(const WindowLayout& layout);
 
   InstallerEvents* events_ = nullptr;
+  HFONT font_ = nullptr;
   PicturePanel content_;
   MoviePanel movie_;
   LicenseBox license_;

@@ -6,14 +6,11 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/windows_api.h"
 
-#include <ole2.h>
 #include "ui/win32/win32_runtime.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // First of all: no library of ours may ever come from the download folder.
   saverkit::win32::restrictLibrarySearchToSystemFolder();
-  // The player control is an OLE control hosted in place: OLE, not just COM, on this thread.
-  const bool ole = SUCCEEDED(::OleInitialize(nullptr));
   int exitCode = 0;
   {
     saverkit::win32::Win32Runtime runtime;
@@ -23,6 +20,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     saverkit::InstallerForm form(context);
     exitCode = saverkit::runProgram(context, form);
   }
-  if (ole) ::OleUninitialize();
   return exitCode;
 }

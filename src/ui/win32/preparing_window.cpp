@@ -16,8 +16,8 @@ LRESULT PreparingWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
   return FormWindow::handleMessage(message, wParam, lParam);
 }
 
-void PreparingWindow::create(HFONT font, const std::string& label, HWND owner) {
-  const DWORD style = WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+void PreparingWindow::create(HFONT font, const std::string& label, HWND owner, bool shown) {
+  const DWORD style = WS_CAPTION | WS_SYSMENU | (shown ? WS_VISIBLE : 0);
   RECT frame{0, 0, kClientWidth, kClientHeight};
   ::AdjustWindowRect(&frame, style, FALSE);
   // Created off the screen; the startup sequence centres it when the run is not quiet.

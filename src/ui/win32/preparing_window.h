@@ -15,7 +15,7 @@ class PreparingWindow : public FormWindow {
   static constexpr int kClientHeight = 91;
 
   // Owned by the application window, so that the taskbar shows the application alone.
-  void create(HFONT font, const std::string& label, HWND owner);
+  void create(HFONT font, const std::string& label, HWND owner, bool shown);
   void setCaption(const std::string& caption);
   void setMessage(const std::string& text);
   void repaint();

@@ -57,14 +57,16 @@ void Win32InstallerView::bringApplicationToFront() {
 
 void Win32InstallerView::showHourglassCursor(bool on) { setBusyCursor(on); }
 
-void Win32InstallerView::createPreparingWindow() {
+void Win32InstallerView::createPreparingWindow(bool shown) {
   // The application's own window: never seen, it carries the one taskbar button with the
-  // application title, and owns both windows of the program.
+  // application title, and owns both windows of the program. Under Wine every shown window,
+  // even one off the screen, costs about as much as a whole small quiet install.
   registerFormClass(kApplicationClass, ::DefWindowProcA);
-  application_ = ::CreateWindowExA(0, kApplicationClass, applicationTitle_.c_str(), WS_POPUP | WS_VISIBLE | WS_CAPTION,
+  const DWORD visible = shown ? WS_VISIBLE : 0;
+  application_ = ::CreateWindowExA(0, kApplicationClass, applicationTitle_.c_str(), WS_POPUP | WS_CAPTION | visible,
                                    -3000, -3000, 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   preparing_.create(static_cast<HFONT>(font_.get()), texts_.text(TextId::kPreparingInstallationLabel),
-                    application_);
+                    application_, shown);
 }
 
 void Win32InstallerView::setPreparingCaption(const std::string& caption) {

@@ -25,7 +25,7 @@ class Win32InstallerView : public InstallerView {
   bool applicationActive() const override;
   void handleOneMessage() override;
 
-  void createPreparingWindow() override;
+  void createPreparingWindow(bool shown) override;
   void setPreparingCaption(const std::string& caption) override;
   void setPreparingMessage(const std::string& text) override;
   void movePreparingOffScreen() override;
