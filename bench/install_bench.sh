@@ -2,7 +2,7 @@
 # A quiet install under Wine, timed against an NSIS installer of the same files and against
 # plainly copying the same bytes.
 #
-#   bench/install_bench.sh [--small|--large|--both] [--runs N]
+#   bench/install_bench.sh [--small|--large|--both] [--tiny] [--runs N]
 #
 # Run from anywhere; paths are taken relative to the repository. Needs the native and win32
 # builds. Content is generated once (deterministically) under build/bench/install/ and reused;
@@ -15,18 +15,22 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: bench/install_bench.sh [--small|--large|--both] [--runs N]"
+  echo "usage: bench/install_bench.sh [--small|--large|--both] [--tiny] [--runs N]"
   echo "  --small   the ~48 MB package;  --large  the ~236 MB package;  --both  both (default)"
+  echo "  --tiny    a package of a few kB, against 'wine cmd /c exit': what starting costs"
+  echo "  (no package named: --both)"
   echo "  --runs N  timed runs of each installer and of each copy (default 5)"
 }
 
-sizes=(small large)
+sizes=()
 runs=5
+tiny=0
 while [ $# -gt 0 ]; do
   case $1 in
-    --small) sizes=(small) ;;
-    --large) sizes=(large) ;;
-    --both) sizes=(small large) ;;
+    --small) sizes+=(small) ;;
+    --large) sizes+=(large) ;;
+    --both) sizes+=(small large) ;;
+    --tiny) tiny=1 ;;
     --runs) runs=${2:?--runs needs a number}; shift ;;
     -h|--help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
@@ -34,6 +38,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "install_bench: --runs wants a positive number" >&2; exit 2; }
+[ ${#sizes[@]} -gt 0 ] || [ "$tiny" = 1 ] || sizes=(small large)
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -306,7 +311,37 @@ check_installed() {
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 stats() {  # prints "min median" of its arguments
-  printf '%s\n' "$@" | sort -g | awk '{v[NR]=$1} END {m = NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2; printf "%.2f %.2f", v[1], m}'
+  printf '%s\n' "$@" | sort -g | awk '{v[NR]=$1} END {m = NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2; printf "%.3f %.3f", v[1], m}'
+}
+
+# The tiny package: what starting and ending cost, against Wine starting and ending a program
+# that does nothing. A quiet-mode package of one small engine and two small data items.
+tiny_round() {
+  local dir=$work/tiny name="Bench Tiny"
+  mkdir -p "$dir/content/data"
+  seq 1 3000 > "$dir/content/data/notes.txt"
+  seq 1 500 | sed 's/^/line /' > "$dir/content/data/more.txt"
+  seq 1 5000 | head -c 20000 > "$dir/content/engine.scr"
+  cat > "$dir/content/manifest.json" <<JSON
+{
+  "saverName": "$name",
+  "presentationMode": "quiet",
+  "slots": {"6": {"file": "engine.scr"}},
+  "data": {"folder": "data"}
+}
+JSON
+  "$saverpack" build "$dir/content/manifest.json" -o "$dir/Setup.exe" --stub "$stub" --no-progress 2>/dev/null
+  clean_up "$name"; time_run discard wine "$dir/Setup.exe" /q
+  local installs=() exits=() t
+  for ((run = 1; run <= runs; run++)); do
+    clean_up "$name"; time_run t wine "$dir/Setup.exe" /q; installs+=("$t")
+    time_run t wine cmd /c exit; exits+=("$t")
+  done
+  clean_up "$name"
+  say "tiny saverkit:     ${installs[*]}"
+  say "tiny cmd /c exit:  ${exits[*]}"
+  read -r tiny_sk_min tiny_sk_med <<< "$(stats "${installs[@]}")"
+  read -r tiny_cmd_min tiny_cmd_med <<< "$(stats "${exits[@]}")"
 }
 
 declare -A results
@@ -360,3 +395,9 @@ for size in "${sizes[@]}"; do
     "$(ratio "$sk_med" "$cp_med")" "$(met "$(ratio "$sk_med" "$cp_med")" 1.5)" \
     "$(ratio "$sk_med" "$ns_med")" "$(met "$(ratio "$sk_med" "$ns_med")" 1.0)"
 done
+if [ "$tiny" = 1 ]; then
+  tiny_round
+  printf 'tiny: saverkit %s / %s, wine cmd /c exit %s / %s (min / median); ratio %s (goal <= 1.5: %s)\n' \
+    "$tiny_sk_min" "$tiny_sk_med" "$tiny_cmd_min" "$tiny_cmd_med" "$(ratio "$tiny_sk_med" "$tiny_cmd_med")" \
+    "$(met "$(ratio "$tiny_sk_med" "$tiny_cmd_med")" 1.5)"
+fi
