@@ -70,16 +70,16 @@ Installer& installer() {
 
 // The fakes for everything but the files, which are real.
 Platform withRealFiles(Platform& platform, FileSystem& files) {
-  return Platform{platform.texts,    platform.messaging, platform.clock,     platform.process,
-                  platform.view,     files,              platform.system,    platform.registry,
-                  platform.shell,    platform.libraries, platform.player};
+  return Platform{platform.texts,  platform.messaging, platform.clock,  platform.process,
+                  files,           platform.system,    platform.registry, platform.shell,
+                  platform.libraries, platform.player};
 }
 
 void extractStoredSlot(benchmark::State& state) {
   fake::FakePlatform fakes;
   bench::PosixFileSystem files;
   Platform real = withRealFiles(fakes.platform, files);
-  InstallerContext context(real);
+  InstallerContext context(real, fakes.view);
   context.header = installer().header;
   context.productFolder = benchDir() + "/product/";
   context.folders.workingFolder = benchDir() + "/work/";
@@ -103,7 +103,7 @@ void workingCopy(benchmark::State& state) {
   fake::FakePlatform fakes;
   bench::PosixFileSystem files;
   Platform real = withRealFiles(fakes.platform, files);
-  InstallerContext context(real);
+  InstallerContext context(real, fakes.view);
   context.installerPath = installer().path;
   context.workCopyPath = benchDir() + "/work/temp.dat";
   for (auto _ : state) {

@@ -8,6 +8,7 @@
 // recent, so they are pushed back out of reach every kSweepInterval bytes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,13 @@ inline constexpr unsigned kStoredMatches = 8;
 inline constexpr std::size_t kParseNodes = kBlockSize + kLookahead + kMaxMatch + 1;
 // Small enough that no table entry ages past the 16-bit range between two sweeps.
 inline constexpr std::size_t kSweepInterval = 16384;
+
+// Two bytes at once, for equality tests only (the byte order does not matter there).
+inline std::uint16_t load16(const std::uint8_t* p) {
+  std::uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
 
 struct Match {
   std::uint16_t len;
@@ -131,15 +139,29 @@ class BitWriter {
 class FinderBase {
  public:
   const std::uint8_t* window() const { return w_.window; }
-  // The most recent two-byte match within reach of a length-two token, or len 0.
-  Match findPair(std::size_t pos, std::size_t avail) const;
+  // The most recent two-byte match within reach of a length-two token, or len 0. Every
+  // position of the optimal parse asks, and the answers follow no pattern a branch predictor
+  // could learn, so the checks are folded into selects.
+  Match findPair(std::size_t pos, std::size_t avail) const {
+    if (pos + 2 > avail) return Match{0, 0};
+    const std::uint8_t* const p = w_.window + pos;
+    const unsigned dist = age(pos, w_.pairHead[pairHash(p)]);
+    // A pair noted at or after `pos` (the optimal parser revisits its lookahead) ages past
+    // every limit, like one that fell out of the dictionary; it then compares the bytes at
+    // `pos` with themselves, and `d == 0` turns that down.
+    const unsigned reach = static_cast<unsigned>(std::min<std::size_t>(pairReach_, pos));
+    const unsigned d = dist - 1 < reach ? dist : 0;
+    const bool hit = (d != 0) & (load16(p - d) == load16(p));
+    return hit ? Match{2, static_cast<std::uint16_t>(d)} : Match{0, 0};
+  }
   // The window moved down by `shift` bytes.
   void slide(std::size_t shift);
   std::uint16_t tag(std::size_t pos) const { return static_cast<std::uint16_t>(tagBase_ + pos); }
   std::size_t firstUnindexed() const { return next_; }
 
  protected:
-  FinderBase(EncoderWork& work, unsigned dictSize) : w_(work), dictSize_(dictSize) {}
+  FinderBase(EncoderWork& work, unsigned dictSize)
+      : w_(work), dictSize_(dictSize), pairReach_(std::min(dictSize, kMaxShortDistance)) {}
   void startPairs();
 
   template <unsigned kBits>
@@ -153,10 +175,10 @@ class FinderBase {
   }
   // A stored value that stays out of reach of every position until the next sweep.
   std::uint16_t farTag() const { return static_cast<std::uint16_t>(tag(next_) - 2 * kMaxDistance); }
-  void notePair(std::size_t pos) {
-    const std::uint8_t* p = w_.window + pos;
-    w_.pairHead[((p[0] | p[1] << 8) * 2654435761u) >> (32 - kPairHashBits)] = tag(pos);
+  static std::uint32_t pairHash(const std::uint8_t* p) {
+    return ((p[0] | p[1] << 8) * 2654435761u) >> (32 - kPairHashBits);
   }
+  void notePair(std::size_t pos) { w_.pairHead[pairHash(w_.window + pos)] = tag(pos); }
   template <bool kAll>
   unsigned search(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice,
                   Match* out) const;
@@ -165,6 +187,7 @@ class FinderBase {
 
   EncoderWork& w_;
   unsigned dictSize_;
+  unsigned pairReach_;  // how far back a length-two token can point
   std::uint16_t tagBase_ = 0;  // stream offset of window[0], modulo 2^16
   std::size_t next_ = 0;       // first window position not yet indexed
   std::size_t sinceSweep_ = 0;

@@ -20,13 +20,15 @@ static_assert(kSweepInterval + kWindowSize + 4 * kMaxDistance < 0x10000,
 LevelParams levelParams(Level level) {
   switch (level) {
     case Level::kFast:
-      return LevelParams{false, false, false, 8, 32};
+      return LevelParams{false, false, false, 8, 32, 0};
     case Level::kBest:
-      return LevelParams{true, true, false, 48, 128};
+      return LevelParams{true, true, false, 48, 128, 0};
     case Level::kDefault:
       break;
   }
-  return LevelParams{true, false, false, 16, 32};
+  // Chains followed deep, for the far matches that the shortest path turns into savings,
+  // paid for by not searching inside matches of 16 bytes or more.
+  return LevelParams{true, false, false, 64, 64, 16};
 }
 
 Encoder::Encoder(EncoderWork& work, SaverkitWriteBuf write, void* param,

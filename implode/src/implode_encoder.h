@@ -12,6 +12,9 @@ struct LevelParams {
   bool lazy;       // greedy only: let a longer match at the next byte win
   unsigned depth;  // chain links followed per position
   unsigned nice;   // a match this long is taken at once, without looking further
+  // Optimal only: the positions inside a match at least this long are not searched; the
+  // parser prices only a literal and the rest of that match from them. 0 searches them all.
+  unsigned cover;
 };
 
 LevelParams levelParams(Level level);

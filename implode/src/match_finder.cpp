@@ -14,22 +14,6 @@ void FinderBase::startPairs() {
   std::fill(std::begin(w_.pairHead), std::end(w_.pairHead), farTag());
 }
 
-Match FinderBase::findPair(std::size_t pos, std::size_t avail) const {
-  if (pos + 2 > avail) return Match{0, 0};
-  const std::uint8_t* p = w_.window + pos;
-  const unsigned dist = age(pos, w_.pairHead[((p[0] | p[1] << 8) * 2654435761u) >> (32 - kPairHashBits)]);
-  // A pair noted at or after `pos` (the optimal parser revisits its lookahead) ages past
-  // every limit, like one that fell out of the dictionary.
-  if (dist == 0 || dist > std::min<std::size_t>({kMaxShortDistance, dictSize_, pos})) {
-    return Match{0, 0};
-  }
-  if (p[0] != p[0 - static_cast<std::ptrdiff_t>(dist)] ||
-      p[1] != p[1 - static_cast<std::ptrdiff_t>(dist)]) {
-    return Match{0, 0};
-  }
-  return Match{2, static_cast<std::uint16_t>(dist)};
-}
-
 void FinderBase::slide(std::size_t shift) {
   tagBase_ = static_cast<std::uint16_t>(tagBase_ + shift);
   next_ -= shift;
@@ -67,32 +51,44 @@ void MatchFinder::start() {
   std::fill(std::begin(w_.chain.head), std::end(w_.chain.head), farTag());
 }
 
+// The walk is a chain of dependent loads, so each link is kept to the least work: one
+// two-byte test at the end of the best length so far (a longer match must pass it), and one
+// unsigned comparison for both ends of the chain.
 template <bool kAll>
 unsigned FinderBase::search(std::size_t pos, unsigned maxLen, unsigned depth, unsigned nice,
                             Match* out) const {
-  if (maxLen < 3) return 0;
+  if (maxLen < 3 || depth == 0) return 0;
   const std::uint8_t* const cur = w_.window + pos;
   const unsigned limit = static_cast<unsigned>(std::min<std::size_t>(dictSize_, pos));
+  const std::uint16_t now = tag(pos);
+  const std::uint16_t* const prev = w_.chain.prev;
+  std::uint16_t cand = w_.chain.head[hash3<kChainHashBits>(pos)];
+  unsigned dist = static_cast<std::uint16_t>(now - cand);
+  if (dist - 1 >= limit) return 0;
+  const unsigned enough = std::min(nice, maxLen);
   unsigned best = 2;
   unsigned count = 0;
-  std::uint16_t cand = w_.chain.head[hash3<kChainHashBits>(pos)];
-  unsigned dist = age(pos, cand);
-  while (dist != 0 && dist <= limit && depth-- > 0) {
+  std::uint16_t tail = load16(cur + 1);
+  for (;;) {
     const std::uint8_t* const prior = cur - dist;
-    if (prior[best] == cur[best] && prior[0] == cur[0]) {
+    if (load16(prior + best - 1) == tail) {
       const unsigned len = matchLength(prior, cur, maxLen);
       if (len > best) {
         best = len;
         if (kAll && count == kMaxCandidates) --count;
         if (kAll || count == 0) ++count;
         out[count - 1] = Match{static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(dist)};
-        if (len >= nice || len == maxLen) break;
+        if (len >= enough) break;
+        tail = load16(cur + best - 1);
       }
     }
-    cand = w_.chain.prev[cand & (kMaxDistance - 1)];
-    const unsigned next = age(pos, cand);
-    // Chains only ever lead to older positions; anything else is a reused slot.
-    if (next <= dist) break;
+    if (--depth == 0) break;
+    cand = prev[cand & (kMaxDistance - 1)];
+    const unsigned next = static_cast<std::uint16_t>(now - cand);
+    // Chains only ever lead to older positions; anything else is a reused slot. Past the
+    // dictionary the walk ends too: both in one test, as next - dist - 1 wraps when next
+    // is not beyond dist.
+    if (next - dist - 1 >= limit - dist) break;
     dist = next;
   }
   return count;

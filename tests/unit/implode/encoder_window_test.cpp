@@ -134,8 +134,9 @@ TEST(EncoderWindow, OptimalLevelsComeCloseToTheExactOptimum) {
     const Bytes packed = packChunked(input, {sk::LiteralMode::kBinary, 4096, level}, 65536);
     const double bits = 8.0 * static_cast<double>(packed.size());
     EXPECT_GE(bits + 8, static_cast<double>(floorBits));
-    // The default level searches shallower chains for speed; best searches trees.
-    EXPECT_LE(bits, static_cast<double>(floorBits) * (level == sk::Level::kBest ? 1.01 : 1.05));
+    // The default level searches chains and skips the inside of long matches for speed (it
+    // comes to about 1.5 % here, where its earlier parse gave 3 %); best searches trees.
+    EXPECT_LE(bits, static_cast<double>(floorBits) * (level == sk::Level::kBest ? 1.01 : 1.025));
   }
 }
 
