@@ -92,7 +92,7 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
 
 Status readSaverRecord(InstallerContext& context) {
   // Read back through the handle that wrote it: never reopened by its path.
-  ScratchFile* file = context.dataFileCopy.get();
+  ReadableFile* file = context.dataFileCopy.get();
   Status error = file ? file->seek(0) : status::kFileMissing;
   if (error == 0) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
   if (error != 0) showInstallError(context, error, context.dataFilePath);

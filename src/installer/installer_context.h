@@ -50,8 +50,9 @@ struct InstallerContext {
   std::unique_ptr<ScratchFile> package;
   std::unique_ptr<ReadableFile> heldLibrary;
   std::unique_ptr<ReadableFile> heldPlayerInstaller;
-  // The data file as the install loop wrote it, read back through the same handle.
-  std::unique_ptr<ScratchFile> dataFileCopy;
+  // The data file as the install loop found it: a stored one where it lies in the working copy,
+  // an imploded one as expanded into the working folder and read back through the same handle.
+  std::unique_ptr<ReadableFile> dataFileCopy;
   // The shared folder, made ours and held while an install writes into it.
   std::unique_ptr<HeldFolder> sharedFolderHold;
   // The package header, read once from the working copy.

@@ -9,6 +9,7 @@
 #include "installer/presentation.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
+#include "package/data_file_walker.h"
 #include "package/stream_copy.h"
 #include "system/file_helpers.h"
 #include "system/os_detection.h"
@@ -18,27 +19,21 @@ namespace {
 
 bool isLibraryTarget(const std::string& path) { return endsWith(path, ".dll"); }
 
-// The data file is read back by the install, so it is written through a file the run keeps
-// and reads again through the same handle; every other slot is written and let go.
+// The data file is read again by the install. Stored, it is read where it lies in the working
+// copy, which the run holds: writing it out first would copy the largest part of most packages
+// once more. Imploded, it is expanded through a file the run keeps and read back through that
+// handle. Every other slot is written and let go.
 bool keptAfterWriting(int slot) { return slot == static_cast<int>(kSlotDataFile); }
 
-Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile, int slot,
+Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
                        const std::string& target, std::int64_t length) {
   Status error = 0;
-  std::unique_ptr<ScratchFile> kept;
-  std::unique_ptr<WritableFile> file;
-  if (keptAfterWriting(slot)) {
-    kept = context.platform.files.createScratchFile(target, error);
-  } else {
-    file = context.platform.files.createFile(target, error);
-  }
-  WritableFile* output = kept ? static_cast<WritableFile*>(kept.get()) : file.get();
+  std::unique_ptr<WritableFile> output = context.platform.files.createFile(target, error);
   if (!output) return error;
   trace::enter("file created: ", target);
   const Status copied = copyBytes(packageFile, *output, length, status::kShortCopy);
   const Status closed = output->close();
   trace::leave("sizeExtracted: ", length);
-  if (kept) context.dataFileCopy = std::move(kept);
   return copied != status::kSuccess ? copied : closed;
 }
 
@@ -181,11 +176,16 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
     if ((result = storedBytesStatus(entry, static_cast<std::int64_t>(packageFile.size()))) == status::kSuccess &&
         (result = packageFile.seek(static_cast<std::uint64_t>(entry.startOffset))) == status::kSuccess) {
       if (showProgress) stepProgress(context);
+      if (keptAfterWriting(slot) && !entry.imploded) {
+        context.dataFileCopy = std::make_unique<FileSlice>(packageFile, static_cast<std::uint64_t>(entry.startOffset),
+                                                           static_cast<std::uint64_t>(length));
+        return status::kSuccess;
+      }
       result = clearTheWay(files, target.path);
       if (result == status::kSuccess) {
         written = true;
         result = entry.imploded ? writeImplodedSlot(context, packageFile, slot, entry, target.path, length, reported)
-                                : writeStoredSlot(context, packageFile, slot, target.path, length);
+                                : writeStoredSlot(context, packageFile, target.path, length);
       }
     }
   }

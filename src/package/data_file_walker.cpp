@@ -68,4 +68,20 @@ Status ByteSpanFile::read(void* buffer, std::size_t size, std::size_t& bytesRead
   return status::kSuccess;
 }
 
+Status FileSlice::seek(std::uint64_t offset) {
+  position_ = offset;
+  return status::kSuccess;
+}
+
+Status FileSlice::read(void* buffer, std::size_t size, std::size_t& bytesRead) {
+  bytesRead = 0;
+  const std::uint64_t left = position_ < length_ ? length_ - position_ : 0;
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(left, size));
+  if (wanted == 0) return status::kSuccess;
+  if (const Status error = file_.seek(start_ + position_)) return error;
+  const Status error = file_.read(buffer, wanted, bytesRead);
+  position_ += bytesRead;
+  return error;
+}
+
 }  // namespace saverkit

@@ -79,4 +79,22 @@ class ByteSpanFile final : public ReadableFile {
   std::uint64_t position_ = 0;
 };
 
+// A stretch of another file, read as a file of its own: the installer reads a stored data file
+// where it lies in the working copy of the package rather than writing it out first. Every read
+// positions the file underneath, so other readers of that file may move it in between.
+class FileSlice final : public ReadableFile {
+ public:
+  FileSlice(ReadableFile& file, std::uint64_t start, std::uint64_t length)
+      : file_(file), start_(start), length_(length) {}
+  Status seek(std::uint64_t offset) override;
+  Status read(void* buffer, std::size_t size, std::size_t& bytesRead) override;
+  std::uint64_t size() const override { return length_; }
+
+ private:
+  ReadableFile& file_;
+  std::uint64_t start_;
+  std::uint64_t length_;
+  std::uint64_t position_ = 0;
+};
+
 }  // namespace saverkit

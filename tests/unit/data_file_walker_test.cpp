@@ -190,5 +190,36 @@ TEST(DataFileWalker, ReadFailuresAreReturnedAsTheSystemGaveThem) {
   EXPECT_FALSE(header);
 }
 
+// A data file read where it lies inside a larger file: the walk sees only its stretch, a read
+// ends at the stretch's end, and other readers moving the file in between change nothing.
+TEST(FileSlice, AStoredDataFileIsWalkedWhereItLies) {
+  DataFileImage image;
+  image.add("a.bin", "abc");
+  image.add("b.bin", "defgh");
+  const std::string inner = image.bytes();
+  const std::string outer = std::string(777, 'x') + inner + std::string(50, 'y');
+  ByteSpanFile whole(bytesOf(outer), outer.size());
+  FileSlice slice(whole, 777, inner.size());
+  EXPECT_EQ(slice.size(), inner.size());
+  DataFileWalker walker(slice, 0, static_cast<std::int64_t>(slice.size()));
+  ASSERT_EQ(walker.readDirectory(), 0);
+  std::vector<std::string> names;
+  EXPECT_EQ(walker.visitItems([&](const DataFileItem& item) {
+    whole.seek(0);  // another reader of the package in between
+    names.push_back(item.record.path);
+    return status::kSuccess;
+  }), 0);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.bin", "b.bin"}));
+
+  char tail[8] = {};
+  std::size_t got = 99;
+  ASSERT_EQ(slice.seek(inner.size() - 3), 0);
+  EXPECT_EQ(slice.read(tail, sizeof tail, got), 0);
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(std::string(tail, got), inner.substr(inner.size() - 3));
+  EXPECT_EQ(slice.read(tail, sizeof tail, got), 0);
+  EXPECT_EQ(got, 0u);
+}
+
 }  // namespace
 }  // namespace saverkit

@@ -153,7 +153,8 @@ TEST(InstallProcedure, CancelBetweenAnyTwoSlotsFinishesTheSlotAndRollsEverything
       }
       return files;
     }();
-    EXPECT_EQ(created.size(), static_cast<std::size_t>(pause));
+    // The stored data file of slot 8 (the third pause) is read where it lies: no file for it.
+    EXPECT_EQ(created.size(), static_cast<std::size_t>(pause >= 3 ? pause - 1 : pause));
     EXPECT_FALSE(world.fakes.files.exists(world.product()));
     EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
     EXPECT_TRUE(world.logged("status: Installation Aborted. Cleaning up files..."));

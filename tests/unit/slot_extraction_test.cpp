@@ -295,7 +295,13 @@ TEST_F(InstallLoopTest, SixSlotsWithReadMeFiveWithout) {
   context.state.hasReadMe = true;
   EXPECT_EQ(extractProductSlots(context), 0);
   EXPECT_EQ(steps(), 6);
-  EXPECT_EQ(fakes.files.contents(kWork + "saver.dat"), "data file");
+  // A stored data file is read where it lies in the working copy, never written out.
+  EXPECT_FALSE(fakes.files.exists(kWork + "saver.dat"));
+  ASSERT_TRUE(context.dataFileCopy);
+  std::string data(16, '\0');
+  std::size_t got = 0;
+  ASSERT_EQ(context.dataFileCopy->read(data.data(), data.size(), got), 0);
+  EXPECT_EQ(data.substr(0, got), "data file");
   EXPECT_EQ(fakes.view.statusText, "Writing screen saver files...");
 
   fakes.view.log.clear();
