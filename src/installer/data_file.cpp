@@ -92,7 +92,7 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
 
 Status readSaverRecord(InstallerContext& context) {
   // Read back through the handle that wrote it: never reopened by its path.
-  ReadableFile* file = context.dataFileCopy.get();
+  ReadableFile* file = context.dataFileSource.get();
   Status error = file ? file->seek(0) : status::kFileMissing;
   if (error == 0) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
   if (error != 0) showInstallError(context, error, context.dataFilePath);
@@ -131,7 +131,7 @@ Status expandDataFile(InstallerContext& context) {
   // The data file the install loop wrote, through the handle that wrote it; its path only names
   // it in messages.
   DataFileState& state = context.dataFile;
-  state.file = std::move(context.dataFileCopy);
+  state.file = std::move(context.dataFileSource);
   state.open = state.file != nullptr;
   std::optional<DataFileWalker> walker;
   Status result = status::kFileMissing;

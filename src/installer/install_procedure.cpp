@@ -73,7 +73,7 @@ Status runInstall(InstallerContext& context) {
 
   // Whatever happened, the data file goes: it was only ever a carrier. Our own hold on it goes
   // first, or Windows would keep it.
-  context.dataFileCopy.reset();
+  context.dataFileSource.reset();
   closeDataFile(context);
   if (!context.dataFilePath.empty()) deleteFileOnce(platform.files, context.dataFilePath);
   // A shared folder that is not ours is left exactly as it was found.

@@ -52,7 +52,7 @@ struct InstallerContext {
   std::unique_ptr<ReadableFile> heldPlayerInstaller;
   // The data file as the install loop found it: a stored one where it lies in the working copy,
   // an imploded one as expanded into the working folder and read back through the same handle.
-  std::unique_ptr<ReadableFile> dataFileCopy;
+  std::unique_ptr<ReadableFile> dataFileSource;
   // The shared folder, made ours and held while an install writes into it.
   std::unique_ptr<HeldFolder> sharedFolderHold;
   // The package header, read once from the working copy.

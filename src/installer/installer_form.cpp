@@ -51,7 +51,7 @@ void InstallerForm::close() {
   }
   releaseCodec(context_);
   // The run's holds end before their folder can go.
-  context_.dataFileCopy.reset();
+  context_.dataFileSource.reset();
   closeDataFile(context_);
   context_.heldPlayerInstaller.reset();
   context_.heldLibrary.reset();

@@ -67,7 +67,7 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile, i
     return error;
   }
   const auto size = kept ? std::optional<std::uint64_t>(kept->size()) : platform.files.fileSize(target);
-  if (kept) context.dataFileCopy = std::move(kept);
+  if (kept) context.dataFileSource = std::move(kept);
   if (!size) return status::kFileMissing;
   if (*size != static_cast<std::uint64_t>(entry.expandedSize)) return status::kSizeMismatch;
   return status::kSuccess;
@@ -177,7 +177,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
         (result = packageFile.seek(static_cast<std::uint64_t>(entry.startOffset))) == status::kSuccess) {
       if (showProgress) stepProgress(context);
       if (keptAfterWriting(slot) && !entry.imploded) {
-        context.dataFileCopy = std::make_unique<FileSlice>(packageFile, static_cast<std::uint64_t>(entry.startOffset),
+        context.dataFileSource = std::make_unique<FileSlice>(packageFile, static_cast<std::uint64_t>(entry.startOffset),
                                                            static_cast<std::uint64_t>(length));
         return status::kSuccess;
       }
@@ -191,7 +191,7 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
   }
   if (result == status::kFileBusy) return status::kSuccess;  // the old file keeps its place
   if (result != status::kSuccess) {
-    if (keptAfterWriting(slot)) context.dataFileCopy.reset();
+    if (keptAfterWriting(slot)) context.dataFileSource.reset();
     if (written) deleteFileOnce(files, target.path);
     // One box per failure: the expansion may have shown it already.
     if (!reported) reportFailureOfSlot(context, slot, entry, target.path, result);

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzing::FuzzMachine machine;
   InstallerContext& context = machine.context;
   context.dataFilePath = fuzzing::kWork + "saver.dat";
-  context.dataFileCopy = machine.heldFile(context.dataFilePath, std::string(reinterpret_cast<const char*>(data), size));
+  context.dataFileSource = machine.heldFile(context.dataFilePath, std::string(reinterpret_cast<const char*>(data), size));
   machine.fakes.files.addFile(fuzzing::kWork + "installer.swf", "movie");
   if (readSaverRecord(context) == 0) expandDataFile(context);
   for (const std::string& path : machine.fakes.files.pathsUnder()) {

@@ -32,9 +32,9 @@ class DataFileTest : public ::testing::Test {
   std::vector<std::string> productFiles() const { return fakes.files.pathsUnder(kProduct); }
   // The data file as the install loop leaves it: written, and held for reading back.
   void putDataFile(const std::string& bytes) {
-    context.dataFileCopy.reset();
+    context.dataFileSource.reset();
     closeDataFile(context);
-    context.dataFileCopy = saverkit::testing::scratchWith(fakes.files, context.dataFilePath, bytes);
+    context.dataFileSource = saverkit::testing::scratchWith(fakes.files, context.dataFilePath, bytes);
   }
 
   fake::FakePlatform fakes;
@@ -131,7 +131,7 @@ TEST_F(DataFileTest, ItemPathsThatLeaveTheProductFolderWriteNothing) {
     EXPECT_EQ(expand(), -604);
   }
   putDataFile("");
-  context.dataFileCopy.reset();
+  context.dataFileSource.reset();
   fakes.files.deleteFile(context.dataFilePath);
   EXPECT_EQ(fakes.files.pathsUnder(), before);
 }

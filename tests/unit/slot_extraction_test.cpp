@@ -297,10 +297,10 @@ TEST_F(InstallLoopTest, SixSlotsWithReadMeFiveWithout) {
   EXPECT_EQ(steps(), 6);
   // A stored data file is read where it lies in the working copy, never written out.
   EXPECT_FALSE(fakes.files.exists(kWork + "saver.dat"));
-  ASSERT_TRUE(context.dataFileCopy);
+  ASSERT_TRUE(context.dataFileSource);
   std::string data(16, '\0');
   std::size_t got = 0;
-  ASSERT_EQ(context.dataFileCopy->read(data.data(), data.size(), got), 0);
+  ASSERT_EQ(context.dataFileSource->read(data.data(), data.size(), got), 0);
   EXPECT_EQ(data.substr(0, got), "data file");
   EXPECT_EQ(fakes.view.statusText, "Writing screen saver files...");
 
