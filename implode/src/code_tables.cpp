@@ -68,19 +68,26 @@ constexpr DecodeTables buildDecodeTables() {
   for (unsigned s = 0; s < 256; ++s) {
     const unsigned len = kLiteralCode.lengths[s];
     for (unsigned i = kLiteralCode.streamBits[s]; i < t.literal.size(); i += 1u << len) {
-      t.literal[i] = static_cast<std::uint16_t>(s | len << 8);
+      t.literal[i] = static_cast<std::uint16_t>(s | (1 + len) << 8);
     }
   }
   for (unsigned s = 0; s < 16; ++s) {
     const unsigned len = kLengthCode.lengths[s];
     for (unsigned i = kLengthCode.streamBits[s]; i < t.length.size(); i += 1u << len) {
-      t.length[i] = LengthDecode{kLengthBase[s], static_cast<std::uint8_t>(len), kLengthExtra[s]};
+      t.length[i] = LengthDecode{kLengthBase[s], static_cast<std::uint8_t>(1 + len),
+                                 static_cast<std::uint8_t>(1 + len + kLengthExtra[s]),
+                                 (1u << kLengthExtra[s]) - 1};
     }
   }
-  for (unsigned s = 0; s < 64; ++s) {
-    const unsigned len = kDistanceCode.lengths[s];
-    for (unsigned i = kDistanceCode.streamBits[s]; i < t.distance.size(); i += 1u << len) {
-      t.distance[i] = DistanceDecode{static_cast<std::uint8_t>(s), static_cast<std::uint8_t>(len)};
+  for (unsigned lowBits : {2u, 4u, 5u, 6u}) {
+    auto& table = t.distance[distanceTableFor(lowBits)];
+    for (unsigned s = 0; s < 64; ++s) {
+      const unsigned len = kDistanceCode.lengths[s];
+      for (unsigned i = kDistanceCode.streamBits[s]; i < table.size(); i += 1u << len) {
+        table[i] = DistanceDecode{static_cast<std::uint16_t>((s << lowBits) + 1),
+                                  static_cast<std::uint8_t>(len),
+                                  static_cast<std::uint8_t>(len + lowBits), (1u << lowBits) - 1};
+      }
     }
   }
   return t;
@@ -110,12 +117,12 @@ constexpr EncodeTables buildEncodeTables() {
   return t;
 }
 
-constexpr DecodeTables kDecodeTables = buildDecodeTables();
 constexpr EncodeTables kEncodeTables = buildEncodeTables();
 
 }  // namespace
 
-const DecodeTables& decodeTables() { return kDecodeTables; }
+extern constexpr DecodeTables kDecodeTables = buildDecodeTables();
+
 const EncodeTables& encodeTables() { return kEncodeTables; }
 
 bool codesAreComplete() {

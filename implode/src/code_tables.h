@@ -31,21 +31,36 @@ struct BitField {
   std::uint8_t count;
 };
 
+// The decode tables are laid out for the decoder's arithmetic rather than as descriptions of
+// the codes, and their entries are eight bytes so that an index scales in the address itself.
+//
+// A length is base + ((bits >> extraShift) & extraMask); flag, code and extra bits take `bits`.
 struct LengthDecode {
   std::uint16_t base;
-  std::uint8_t codeBits;
-  std::uint8_t extraBits;
+  std::uint8_t extraShift;  // flag and code: where the extra bits start
+  std::uint8_t bits;
+  std::uint32_t extraMask;  // (1 << extra bits) - 1
 };
 
+// A distance is base + ((bits >> codeBits) & lowMask); code and low bits take `bits`. The base
+// holds the decoded upper bits already shifted past the low ones, and the one that distances
+// are offset by.
 struct DistanceDecode {
-  std::uint8_t highBits;  // the decoded upper six bits of distance - 1
+  std::uint16_t base;
   std::uint8_t codeBits;
+  std::uint8_t bits;
+  std::uint32_t lowMask;
 };
+
+// Distances carry 2 low bits after a length-two match and 4 to 6 (the dictionary size) after
+// any other, each with a table of its own.
+inline constexpr unsigned kDistanceTables = 4;
+constexpr unsigned distanceTableFor(unsigned lowBits) { return lowBits == 2 ? 0 : lowBits - 3; }
 
 struct DecodeTables {
-  std::array<std::uint16_t, 1u << kLitPeekBits> literal;  // symbol | codeBits << 8
+  std::array<std::uint16_t, 1u << kLitPeekBits> literal;  // symbol | (flag and code bits) << 8
   std::array<LengthDecode, 1u << kLenPeekBits> length;
-  std::array<DistanceDecode, 1u << kDistPeekBits> distance;
+  std::array<std::array<DistanceDecode, 1u << kDistPeekBits>, kDistanceTables> distance;
 };
 
 struct EncodeTables {
@@ -58,7 +73,9 @@ struct EncodeTables {
   std::array<std::uint8_t, 64> distanceBits;
 };
 
-const DecodeTables& decodeTables();
+// An object rather than an accessor: the decoder's hot loop can then address it as a constant,
+// which on a 32-bit target saves one of its few registers and a call per token.
+extern const DecodeTables kDecodeTables;
 const EncodeTables& encodeTables();
 
 // Exposed for tests: true when a code set is complete (no dead or ambiguous bit patterns).
