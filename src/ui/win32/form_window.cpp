@@ -26,7 +26,7 @@ void FormWindow::createForm(const char* className, DWORD extendedStyle, DWORD st
 }
 
 void FormWindow::moveTo(int left, int top) {
-  if (alive()) ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (alive()) ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::centerOnScreen() {
@@ -36,7 +36,8 @@ void FormWindow::centerOnScreen() {
   const POINT position =
       centredPosition(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                       bounds.right - bounds.left, bounds.bottom - bounds.top);
-  moveTo(position.x, position.y);
+  // A centred window is one the user is to see: it comes to the front.
+  ::SetWindowPos(window_, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 LRESULT FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

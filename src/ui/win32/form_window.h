@@ -16,6 +16,8 @@ class FormWindow {
 
   HWND handle() const { return window_; }
   bool alive() const { return window_ && ::IsWindow(window_); }
+  // Moving a window never activates it: a window moved off the screen, or a hidden one, must not
+  // take the focus (under Wine that also starts the input method and COM for nothing).
   void moveTo(int left, int top);
   // Centred with integer division, as every window of the program is.
   void centerOnScreen();
