@@ -6,9 +6,14 @@
 #include <fstream>
 #include <system_error>
 
+#include <random>
+
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -47,12 +52,34 @@ Bytes readWholeFile(const fs::path& path) {
 
 namespace {
 
-std::FILE* openForWriting(const fs::path& path) {
+// Creates `path` as a new file, or fails: a name that already exists, a link included, is
+// never opened, so nothing placed there beforehand can redirect the write.
+std::FILE* createNewForWriting(const fs::path& path) {
 #ifdef _WIN32
-  return _wfopen(path.c_str(), L"wb");
+  const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  return fd < 0 ? nullptr : _fdopen(fd, "wb");
 #else
-  return std::fopen(path.c_str(), "wb");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
 #endif
+}
+
+// A new temporary file beside `path` under a name nobody can guess, or nullptr with errno set.
+std::FILE* createTemporaryBeside(const fs::path& path, fs::path& temporary) {
+  std::random_device entropy;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, ".saverpack-partial-%08x%08x", unsigned(entropy()), unsigned(entropy()));
+    temporary = path;
+    temporary += suffix;
+    errno = 0;
+    if (std::FILE* file = createNewForWriting(temporary)) return file;
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -66,13 +93,11 @@ void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
     throw ioError(shown + "\"" + pathToUtf8(folder) + "\" " +
                   (fs::exists(folder, error) ? "is a file, not a folder" : "is not an existing folder"));
   }
-  // The bytes go to a temporary file beside the target first, so a failed write never leaves a
-  // half-written file under the real name. Messages name the real file: that is the one the
+  // The bytes go to a new temporary file beside the target first, so a failed write never leaves
+  // a half-written file under the real name. Messages name the real file: that is the one the
   // user asked for.
-  fs::path temporary = path;
-  temporary += ".saverpack-partial";
-  errno = 0;
-  std::FILE* out = openForWriting(temporary);
+  fs::path temporary;
+  std::FILE* out = createTemporaryBeside(path, temporary);
   if (out == nullptr) {
     throw ioError(shown + "cannot create a file in \"" + pathToUtf8(folder) + "\": " + systemErrorText(errno));
   }

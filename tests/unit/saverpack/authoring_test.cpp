@@ -3,6 +3,7 @@
 // the stub is found where an installed saverpack keeps it, and every message says why.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -123,6 +124,31 @@ TEST_F(AuthoringTest, WriteFailuresNameTheRealFileAndTheReason) {
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("saverpack-partial"), std::string::npos) << result.err;
   }
+}
+
+// The temporary file is new and its name unguessable: a link planted under the name an earlier
+// version used is never written through, and a stale partial file neither blocks the build nor
+// is taken over.
+TEST_F(AuthoringTest, TheTemporaryOutputIsNeverAFileThatExistedBefore) {
+  const std::string manifest = writeManifest(standardManifest(false)).u8string();
+  write("victim.txt", std::string("keep me"));
+  fs::create_symlink(path("victim.txt"), path("Setup.exe.saverpack-partial"));
+  write("Other.exe.saverpack-partial", std::string("stale"));
+  for (const char* output : {"Setup.exe", "Other.exe"}) {
+    SCOPED_TRACE(output);
+    const CliResult result = run({"build", manifest, "-o", file(output)});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_GT(fs::file_size(path(output)), saverkit::kInstallerSizeInBytes);
+  }
+  EXPECT_EQ(readWholeFile(path("victim.txt")), bytesOf("keep me"));
+  EXPECT_EQ(readWholeFile(path("Other.exe.saverpack-partial")), bytesOf("stale"));
+  std::vector<std::string> partials;
+  for (const auto& entry : fs::directory_iterator(path("."))) {
+    const std::string name = entry.path().filename().u8string();
+    if (name.find("saverpack-partial") != std::string::npos) partials.push_back(name);
+  }
+  std::sort(partials.begin(), partials.end());
+  EXPECT_EQ(partials, (std::vector<std::string>{"Other.exe.saverpack-partial", "Setup.exe.saverpack-partial"}));
 }
 
 TEST_F(AuthoringTest, EachWarningIsReportedAndStrictMakesItFail) {
