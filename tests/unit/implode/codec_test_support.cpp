@@ -28,26 +28,6 @@ struct Rng {
   }
 };
 
-struct Stream {
-  const Bytes* in;
-  std::size_t offset;
-  std::size_t chunk;
-  Bytes out;
-};
-
-unsigned readChunk(char* buf, unsigned* size, void* param) {
-  auto* s = static_cast<Stream*>(param);
-  const std::size_t n = std::min({static_cast<std::size_t>(*size), s->chunk, s->in->size() - s->offset});
-  if (n > 0) std::memcpy(buf, s->in->data() + s->offset, n);
-  s->offset += n;
-  return static_cast<unsigned>(n);
-}
-
-void writeAll(char* buf, unsigned* size, void* param) {
-  auto* s = static_cast<Stream*>(param);
-  s->out.insert(s->out.end(), buf, buf + *size);
-}
-
 size_t dynamiteRead(void* buffer, size_t size, void* cookie) {
   unsigned n = static_cast<unsigned>(std::min<size_t>(size, 0x7fffffff));
   return readChunk(static_cast<char*>(buffer), &n, cookie);
@@ -64,6 +44,23 @@ size_t dynamiteWrite(void* buffer, size_t size, void* cookie) {
 constexpr std::size_t kPeerWorkSize = 1 << 17;
 
 }  // namespace
+
+unsigned readChunk(char* buf, unsigned* size, void* param) {
+  auto* s = static_cast<Stream*>(param);
+  const std::size_t n = std::min({static_cast<std::size_t>(*size), s->chunk, s->in->size() - s->offset});
+  if (n > 0) std::memcpy(buf, s->in->data() + s->offset, n);
+  s->offset += n;
+  return static_cast<unsigned>(n);
+}
+
+void writeAll(char* buf, unsigned* size, void* param) {
+  auto* s = static_cast<Stream*>(param);
+  s->out.insert(s->out.end(), buf, buf + *size);
+}
+
+bool isPrefix(const Bytes& prefix, const Bytes& whole) {
+  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
+}
 
 Bytes makeText(std::size_t size, std::uint32_t seed) {
   static const char* const kWords[] = {

@@ -19,6 +19,19 @@ Bytes makeRandom(std::size_t size, std::uint32_t seed);
 // Long runs of single bytes and short periods, which stress overlapping copies.
 Bytes makeRuns(std::size_t size, std::uint32_t seed);
 
+// The callbacks' parameter: the input handed out in pieces of at most `chunk` bytes, and what
+// the codec wrote.
+struct Stream {
+  const Bytes* in;
+  std::size_t offset;
+  std::size_t chunk;
+  Bytes out;
+};
+unsigned readChunk(char* buf, unsigned* size, void* param);
+void writeAll(char* buf, unsigned* size, void* param);
+
+bool isPrefix(const Bytes& prefix, const Bytes& whole);
+
 struct CodecResult {
   unsigned code = 0;
   Bytes data;

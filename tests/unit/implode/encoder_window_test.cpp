@@ -19,28 +19,8 @@ namespace {
 namespace sk = saverkit::implode;
 namespace dt = saverkit::implode::detail;
 
-struct ChunkedIo {
-  const Bytes* in;
-  std::size_t at;
-  std::size_t chunk;
-  Bytes out;
-};
-
-unsigned readChunk(char* buf, unsigned* size, void* param) {
-  auto* io = static_cast<ChunkedIo*>(param);
-  const std::size_t n = std::min({static_cast<std::size_t>(*size), io->chunk, io->in->size() - io->at});
-  std::memcpy(buf, io->in->data() + io->at, n);
-  io->at += n;
-  return static_cast<unsigned>(n);
-}
-
-void writeAll(char* buf, unsigned* size, void* param) {
-  auto* io = static_cast<ChunkedIo*>(param);
-  io->out.insert(io->out.end(), buf, buf + *size);
-}
-
 Bytes packChunked(const Bytes& in, const sk::ImplodeOptions& options, std::size_t chunk) {
-  ChunkedIo io{&in, 0, chunk, {}};
+  Stream io{&in, 0, chunk, {}};
   Bytes work(sk::kImplodeWorkSize + 1);
   // Off by one byte, so the encoder has to align inside the area itself.
   EXPECT_EQ(sk::implodeStream(readChunk, writeAll, work.data() + 1, &io, options), sk::Status::kOk);

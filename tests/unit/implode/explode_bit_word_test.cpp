@@ -15,36 +15,12 @@ namespace {
 
 namespace dt = saverkit::implode::detail;
 
-struct Source {
-  const Bytes* in;
-  std::size_t at;
-  std::size_t chunk;
-  Bytes out;
-};
-
-unsigned readSome(char* buf, unsigned* size, void* param) {
-  auto* s = static_cast<Source*>(param);
-  const std::size_t n = std::min({static_cast<std::size_t>(*size), s->chunk, s->in->size() - s->at});
-  if (n > 0) std::memcpy(buf, s->in->data() + s->at, n);
-  s->at += n;
-  return static_cast<unsigned>(n);
-}
-
-void writeAll(char* buf, unsigned* size, void* param) {
-  auto* s = static_cast<Source*>(param);
-  s->out.insert(s->out.end(), buf, buf + *size);
-}
-
 template <typename Word>
 CodecResult explodeWith(const Bytes& stream, std::size_t chunk) {
-  Source s{&stream, 0, chunk, {}};
+  Stream s{&stream, 0, chunk, {}};
   Bytes work(SAVERKIT_EXPLODE_WORK_SIZE);
-  const auto status = dt::explodeWithBitWord<Word>(readSome, writeAll, &s, work.data());
+  const auto status = dt::explodeWithBitWord<Word>(readChunk, writeAll, &s, work.data());
   return {static_cast<unsigned>(status), std::move(s.out)};
-}
-
-bool isPrefix(const Bytes& prefix, const Bytes& whole) {
-  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
 }
 
 TEST(ExplodeBitWord, BothWidthsRoundTrip) {

@@ -33,10 +33,6 @@ class BitPacker {
   unsigned used_ = 0;
 };
 
-bool isPrefix(const Bytes& prefix, const Bytes& whole) {
-  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
-}
-
 TEST(ExplodeRobustness, EveryTruncationKeepsDecodedBytesAndAborts) {
   const Bytes original = makeText(3000, 31);
   for (unsigned type : {0u, 1u}) {
