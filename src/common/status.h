@@ -49,7 +49,8 @@ using Status = std::int32_t;
   X(UnsafeItemPath, -604, "a data-file item's path leaves the product folder")                  \
   X(DataFileDamaged, -605, "the data file's directory or an item lies outside the file")         \
   X(QuietStartupRaised, -606, "a quiet run's startup ended with an unexpected error")          \
-  X(UnsafeFolder, -607, "a folder of the installer's is a link or belongs to another user")
+  X(UnsafeFolder, -607, "a folder of the installer's is a link or belongs to another user")     \
+  X(PackageChanged, -608, "the package is not the one the installer was built with")
 
 namespace status {
 #define SAVERKIT_STATUS_CONSTANT(name, value, meaning) inline constexpr Status k##name = value;

@@ -18,6 +18,8 @@ std::string installErrorText(const TextSource& texts, Status code, const std::st
       return prefix + texts.text(TextId::kSaverNotReplaceableMessage);
     case status::kUnsafeFolder:
       return prefix + detail + "\r\n\r\n" + texts.text(TextId::kUnsafeFolderMessage);
+    case status::kPackageChanged:
+      return prefix + detail + "\r\n\r\n" + texts.text(TextId::kPackageChangedMessage);
     default:
       return prefix + detail + "\r\n\r\n" + texts.text(TextId::kProblemWithFile) + detail + ". ";
   }
@@ -27,7 +29,8 @@ std::optional<DialogMessage> startupFailureMessage(const TextSource& texts, Stat
   switch (code) {
     case status::kSuccess:
     case status::kOverwriteDeclined:
-    case status::kUnsafeFolder:  // its own box has said what is wrong
+    case status::kUnsafeFolder:  // their own boxes have said what is wrong
+    case status::kPackageChanged:
       return std::nullopt;
     case status::kNoPlayer:
       return DialogMessage{DialogKind::kInformation,

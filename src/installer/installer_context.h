@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "installer/layout_rules.h"
 #include "package/compressor.h"
 #include "package/data_file_format.h"
+#include "package/package_binding.h"
 #include "package/package_format.h"
 #include "platform/platform.h"
 #include "system/folders.h"
@@ -48,6 +50,9 @@ struct InstallerContext {
   std::unique_ptr<ReadableFile> installerFile;
   Status installerFileError = 0;
   std::unique_ptr<ScratchFile> package;
+  // What the stub's own image says of its package, read by main before anything else: the run
+  // installs that package or nothing. Empty for a package appended by hand.
+  std::optional<PackageBinding> consentedBinding;
   std::unique_ptr<ReadableFile> heldLibrary;
   std::unique_ptr<ReadableFile> heldPlayerInstaller;
   // The data file as the install loop found it: a stored one where it lies in the working copy,

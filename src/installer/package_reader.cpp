@@ -2,6 +2,7 @@
 #include "installer/package_reader.h"
 
 #include <array>
+#include <cstdint>
 
 #include "common/file_names.h"
 #include "common/trace.h"
@@ -18,6 +19,26 @@ void setInstallerPaths(InstallerContext& context) {
   context.workCopyPath = context.folders.workingFolder + kWorkCopyName;
 }
 
+namespace {
+
+// The stub, then exactly the bytes the binding covers, hashed on the way: nothing after them
+// (a certificate table, or whatever a changed file adds) reaches the working copy, so every
+// later read sees only bytes that were compared.
+Status copyBoundPackage(ReadableFile& installer, WritableFile& copy, const PackageBinding& binding) {
+  if (binding.packageLength > static_cast<std::uint64_t>(INT64_MAX - kInstallerSizeInBytes)) {
+    return status::kPackageChanged;
+  }
+  Status result = copyBytes(installer, copy, kInstallerSizeInBytes, status::kShortCopy);
+  Sha256 digest;
+  if (result == status::kSuccess) {
+    result = copyBytes(installer, copy, static_cast<std::int64_t>(binding.packageLength), status::kShortCopy, &digest);
+  }
+  if (result == status::kSuccess && digest.finish() != binding.digest) result = status::kPackageChanged;
+  return result;
+}
+
+}  // namespace
+
 Status copyInstallerToWorkFile(InstallerContext& context) {
   FileSystem& files = context.platform.files;
   // One package session: the installer's own file, open so that nobody can write it, is copied
@@ -33,11 +54,17 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
   if (result == status::kSuccess && installer) context.package = files.createScratchFile(context.workCopyPath, result);
   if (installer && context.package) {
     installer->seek(0);
-    result = copyBytes(*installer, *context.package, static_cast<std::int64_t>(installer->size()), status::kShortCopy);
+    result = context.consentedBinding
+                 ? copyBoundPackage(*installer, *context.package, *context.consentedBinding)
+                 : copyBytes(*installer, *context.package, static_cast<std::int64_t>(installer->size()),
+                             status::kShortCopy);
     context.package->close();
   }
-  if (result != status::kSuccess) {
-    context.package.reset();
+  if (result != status::kSuccess) context.package.reset();
+  // A cut-short installer says so in the startup's closing message, as a short header does.
+  if (result == status::kPackageChanged) {
+    showInstallError(context, result, context.installerPath);
+  } else if (result != status::kSuccess && result != status::kShortCopy) {
     showInstallError(context, status::kWorkingCopyFailed, context.workCopyPath);
   }
   return result;

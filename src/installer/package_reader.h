@@ -16,8 +16,11 @@ inline constexpr int kWorkCopyDeleteAttempts = 100;
 // The installer's own path and the working copy's path in the working folder.
 void setInstallerPaths(InstallerContext& context);
 
-// Replaces the working copy with a fresh copy of the installer file. On failure shows the
-// -523 box and returns the underlying code (never -523 itself).
+// Replaces the working copy with a fresh copy of the installer file: the whole file, or with a
+// consented binding the stub and the bound package only, compared with the binding's digest on
+// the way. -608 (its own box, naming the installer) when the package differs; -30 (no box) when
+// the file ends before the bound package does; otherwise on failure shows the -523 box and
+// returns the underlying code (never -523 itself).
 Status copyInstallerToWorkFile(InstallerContext& context);
 
 // Reads the header from the working copy and extracts slot 1. -31 (shown) for a short header;

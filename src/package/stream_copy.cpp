@@ -16,13 +16,14 @@ Status readExactly(ReadableFile& file, void* buffer, std::size_t size) {
   return got == size ? status::kSuccess : win_error::kHandleEof;
 }
 
-Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort) {
+Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort, Sha256* digest) {
   std::vector<char> chunk(static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kCopyChunk)));
   while (length > 0) {
     const std::size_t wanted = static_cast<std::size_t>(std::min(length, kCopyChunk));
     std::size_t got = 0;
     if (const Status error = from.read(chunk.data(), wanted, got)) return error;
     if (got < wanted) return whenShort;
+    if (digest) digest->update(chunk.data(), got);
     if (const Status error = to.write(chunk.data(), got)) return error;
     length -= static_cast<std::int64_t>(got);
   }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/sha256.h"
 #include "common/status.h"
 #include "platform/file_system.h"
 
@@ -15,7 +16,9 @@ Status readExactly(ReadableFile& file, void* buffer, std::size_t size);
 
 // Copies `length` bytes from the file's current position, in chunks of at most 1 MiB, so a
 // stored file of any size costs a fixed amount of memory. `whenShort` when the input ends early.
-Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort);
+// `digest`, when given, is fed every byte copied.
+Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort,
+                 Sha256* digest = nullptr);
 
 // An imploded stream cannot expand more than a few hundred times; a recorded size beyond this
 // bound is a damaged header, refused before anything is written.

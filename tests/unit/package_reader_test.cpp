@@ -60,6 +60,61 @@ TEST_F(PackageReaderTest, WorkingCopyFailuresShowMinus523ButReturnTheRealCode) {
   EXPECT_FALSE(context.package);
 }
 
+// The binding the stub's image records for `package` (an installer's bytes after the stub).
+PackageBinding bindingOf(const std::string& installer) {
+  const std::string package = installer.substr(static_cast<std::size_t>(kInstallerSizeInBytes));
+  return {package.size(), sha256Of(package.data(), package.size())};
+}
+
+TEST_F(PackageReaderTest, ABoundPackageIsCopiedUpToItsEndAndReadAsUsual) {
+  const std::string installer = image.bytes();
+  context.consentedBinding = bindingOf(installer);
+  // What signing appends after the package is left out of the working copy.
+  load(installer + std::string(700, 'C'));
+  EXPECT_EQ(fakes.files.contents(work()), installer);
+  EXPECT_EQ(readPackageHeader(context), 0);
+  EXPECT_TRUE(fakes.view.dialogs.empty());
+  // An empty place (a package appended by hand) copies the whole file, as ever.
+  context.consentedBinding.reset();
+  load(installer + "tail");
+  EXPECT_EQ(fakes.files.contents(work()), installer + "tail");
+}
+
+TEST_F(PackageReaderTest, AnotherPackageInTheInstallersPlaceIsRefusedBeforeAnyOfItIsRead) {
+  const std::string consented = image.bytes();
+  context.consentedBinding = bindingOf(consented);
+  for (const std::size_t at : {static_cast<std::size_t>(kInstallerSizeInBytes), consented.size() - 1}) {
+    SCOPED_TRACE(at);
+    std::string swapped = consented;
+    swapped[at] = static_cast<char>(swapped[at] ^ 0x20);
+    context.installerFile.reset();
+    fakes.view.dialogs.clear();
+    install(swapped);
+    EXPECT_EQ(copyInstallerToWorkFile(context), status::kPackageChanged);
+    EXPECT_FALSE(context.package);
+    EXPECT_EQ(readPackageHeader(context), status::kWorkingCopyFailed);
+    EXPECT_FALSE(fakes.files.exists("C:\\Local\\Vantrel\\ZOR1\\impborl.dll"));
+    ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+    EXPECT_EQ(fakes.view.dialogs[0].kind, DialogKind::kError);
+    EXPECT_EQ(fakes.view.dialogs[0].text,
+              "Installation Error: C:\\Downloads\\Ocean.exe\r\n\r\nThis installer's package is not the one it was "
+              "built with: the installer file was changed or replaced after it was started. Nothing was changed. "
+              "Download the installer again and run it from a folder that only you can write to.");
+  }
+}
+
+TEST_F(PackageReaderTest, ABoundInstallerCutShortIsMinus30WithoutTheWorkingCopyBox) {
+  const std::string installer = image.bytes();
+  context.consentedBinding = bindingOf(installer);
+  for (const std::size_t length : {installer.size() - 1, static_cast<std::size_t>(kInstallerSizeInBytes) - 1}) {
+    context.installerFile.reset();
+    install(installer.substr(0, length));
+    EXPECT_EQ(copyInstallerToWorkFile(context), status::kShortCopy) << length;
+    EXPECT_FALSE(context.package);
+  }
+  EXPECT_TRUE(fakes.view.dialogs.empty());
+}
+
 TEST_F(PackageReaderTest, HeaderReadExtractsTheLibraryAtOnce) {
   image.header.saverName = "Deep Blue";
   install(image.bytes());

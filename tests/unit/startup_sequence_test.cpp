@@ -378,3 +378,20 @@ TEST(StartupSequence, StepsRunInTheirOrderUnderTheirConditions) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+TEST(StartupSequence, AQuietRunOfAnotherPackageThanTheBoundOneEndsWithMinus608AndChangesNothing) {
+  testing::InstallerWorld world;
+  const std::string other = "a package of somebody else's";
+  world.context.consentedBinding = PackageBinding{other.size(), sha256Of(other.data(), other.size())};
+  EXPECT_EQ(world.run({"/l=4242", "/q"}), status::kPackageChanged);
+  EXPECT_EQ(world.dialogTexts().size(), 1u);
+  EXPECT_TRUE(world.launcherTexts().empty());  // not even the header was read
+  EXPECT_FALSE(world.fakes.files.exists(testing::kShared));
+  EXPECT_FALSE(world.fakes.files.exists(testing::kWorking));
+}
+
+}  // namespace
+}  // namespace saverkit

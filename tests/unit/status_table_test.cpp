@@ -38,6 +38,15 @@ TEST(StatusTable, EveryCodeKeepsItsValue) {
       {status::kDataCopyFailed, -532},
       {status::kUninstallWriteFailed, -2201},
       {status::kUninstallRemoveFailed, -2202},
+      {status::kUnsafeSaverName, -600},
+      {status::kUnsafeSlotName, -601},
+      {status::kSlotOutsideFile, -602},
+      {status::kSlotWithoutTarget, -603},
+      {status::kUnsafeItemPath, -604},
+      {status::kDataFileDamaged, -605},
+      {status::kQuietStartupRaised, -606},
+      {status::kUnsafeFolder, -607},
+      {status::kPackageChanged, -608},
   };
   for (const auto& [constant, value] : pinned) {
     SCOPED_TRACE(value);

@@ -213,7 +213,10 @@ ExitCode runVerify(const CommandContext& context) {
     const SignatureReport signature =
         inspectSignature(name, file, packageEnd(report), context.args.value("--ca").value_or(""));
     context.out << name << ": signature: " << describe(signature) << "\n";
-    if (report.readable) context.out << name << ": Flash Player: " << flashPlayerText(report.header) << "\n";
+    if (report.readable) {
+      context.out << name << ": Flash Player: " << flashPlayerText(report.header) << "\n";
+      context.out << name << ": package digest: " << bindingText(report.binding) << "\n";
+    }
     const bool good = signature.state == SignatureReport::State::kGood &&
                       (!context.args.has("--ca") || signature.chainTrusted);
     if (signature.state == SignatureReport::State::kBroken || (requireSignature && !good)) {

@@ -113,7 +113,8 @@ void printPackage(const PackageReport& report, const std::string& fileName, std:
         << "   Ask to open Control Panel: " << yesNo(header.askOpenControlPanel) << "\n"
         << "Player installer: " << yesNo(header.carriesFlashInstaller) << " (version index "
         << int(header.flashVersionIndex) << ": " << playerText(header.flashVersionIndex) << ")\n"
-        << "Flash Player: " << flashPlayerText(header) << "\n\n"
+        << "Flash Player: " << flashPlayerText(header) << "\n"
+        << "Package digest: " << bindingText(report.binding) << "\n\n"
         << "slot  dest  folder    start       end         expanded    imploded  name -> target\n";
     for (const SlotReport& slot : report.slots) {
       const PackageEntry& entry = slot.entry;
@@ -169,6 +170,9 @@ void printPackageJson(const PackageReport& report, const std::string& fileName, 
                        {"expandedSize", entry.expandedSize}, {"intact", slot.intact}});
     }
     json["slots"] = slots;
+    json["digest"] = {{"place", report.binding.hasPlace},
+                      {"present", report.binding.recorded.has_value()},
+                      {"matches", report.binding.matches}};
   }
   if (report.data) json["dataFile"] = dataFileJson(*report.data);
   json["findings"] = findingsJson(report.findings);

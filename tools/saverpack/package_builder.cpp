@@ -8,6 +8,7 @@
 #include "content_checks.h"
 #include "output_guard.h"
 #include "package/data_file_format.h"
+#include "package/package_binding.h"
 #include "header_rules.h"
 #include "tool_error.h"
 
@@ -153,6 +154,20 @@ void appendSlot(Bytes& installer, std::size_t slot, const Bytes& contents, Packa
   installer.insert(installer.end(), bytes.begin(), bytes.end());
 }
 
+// The stub records the package's digest in its own image, so that the running installer can tell
+// the package it was started with from one put in its file's place later. A stub without the
+// place (one built before it existed) is left as it is.
+void bindPackage(Bytes& installer) {
+  const std::size_t stubSize = static_cast<std::size_t>(saverkit::kInstallerSizeInBytes);
+  const auto place = saverkit::findBindingRecord(installer.data(), stubSize);
+  if (!place) return;
+  saverkit::PackageBinding binding;
+  binding.packageLength = installer.size() - stubSize;
+  binding.digest = saverkit::sha256Of(installer.data() + stubSize, installer.size() - stubSize);
+  const auto record = saverkit::encodeBinding(binding);
+  std::copy(record.begin(), record.end(), installer.begin() + static_cast<std::ptrdiff_t>(*place));
+}
+
 }  // namespace
 
 BuildSpec resolveDefaults(const BuildSpec& original) {
@@ -236,6 +251,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
   progress.finish();
   const auto header = saverkit::encodePackageHeader(result.header);
   std::copy(header.begin(), header.end(), installer.begin() + saverkit::kInstallerSizeInBytes);
+  bindPackage(installer);
   result.installer = std::move(installer);
   return result;
 }

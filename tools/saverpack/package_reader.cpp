@@ -115,7 +115,21 @@ PackageReport readPackage(const Bytes& file, const PackageReadOptions& options) 
     report.slots.push_back(std::move(slotReport));
   }
   checkInstallerMovie(report, report.findings);
+  report.binding = saverkit::checkBinding(file.data(), file.size());
+  if (report.binding.recorded && !report.binding.matches) {
+    // The installer refuses such a package (-608) before it reads any of it.
+    report.findings.error("package", "its SHA-256 digest differs from the one its stub records: the package was "
+                                     "changed after it was built, and the installer will refuse it; build it again");
+  }
   return report;
+}
+
+std::string bindingText(const saverkit::BindingCheck& binding) {
+  if (!binding.hasPlace) return "none: the stub has no place for one, so the installer cannot check its package";
+  if (!binding.recorded) return "none: the stub's place for it is empty (a package appended by hand)";
+  return std::string(binding.matches ? "present, and the package matches it" : "present, and the package DIFFERS from it") +
+         " (SHA-256 " + saverkit::hexDigest(binding.recorded->digest) + " of " +
+         std::to_string(binding.recorded->packageLength) + " bytes)";
 }
 
 }  // namespace saverpack

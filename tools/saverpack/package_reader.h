@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "data_file_reader.h"
 #include "file_io.h"
 #include "findings.h"
+#include "package/package_binding.h"
 #include "package/package_format.h"
 
 namespace saverpack {
@@ -27,8 +29,13 @@ struct PackageReport {
   saverkit::PackageHeader header;
   std::vector<SlotReport> slots;  // the non-empty slots, in slot order
   std::optional<DataFileReport> data;
+  // The stub's record of the package it was built with (see package/package_binding.h).
+  saverkit::BindingCheck binding;
   Findings findings;
 };
+
+// "present, and the package matches it", and so on: one line for inspect and verify.
+std::string bindingText(const saverkit::BindingCheck& binding);
 
 struct PackageReadOptions {
   bool keepContents = false;      // slot bytes, for extraction

@@ -8,6 +8,26 @@
 
 #include "ui/win32/win32_runtime.h"
 
+#include "package/package_binding.h"
+
+// The reserved place for the package's binding, in a section of its own so that saverpack finds
+// it from the section table. saverpack fills it in; the copy in memory is what the loader mapped
+// from the file the user started, whatever happens to that file later. Volatile: its value is
+// known only once the package is appended, so the compiler must not fold it.
+extern "C" __attribute__((section(".skbind"), used)) volatile const unsigned char saverkitPackageBinding[48] = {
+    'S', 'K', 'B', 'I', 'N', 'D', '0', '1'};
+static_assert(sizeof saverkitPackageBinding == saverkit::kBindingRecordSize, "the record's size is fixed");
+
+namespace {
+
+std::optional<saverkit::PackageBinding> consentedBinding() {
+  unsigned char record[sizeof saverkitPackageBinding];
+  for (std::size_t i = 0; i < sizeof record; ++i) record[i] = saverkitPackageBinding[i];
+  return saverkit::decodeBinding(record, sizeof record);
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // First of all: no library of ours may ever come from the download folder.
   saverkit::win32::restrictLibrarySearchToSystemFolder();
@@ -17,6 +37,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     saverkit::AdministratorView view(runtime.view, runtime.files, runtime.texts,
                                      saverkit::readAdministratorSwitches(runtime.process.commandLineParameters()));
     saverkit::InstallerContext context(runtime.platform, view);
+    context.consentedBinding = consentedBinding();
     saverkit::InstallerForm form(context);
     exitCode = saverkit::runProgram(context, form);
   }

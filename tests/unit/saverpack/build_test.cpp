@@ -7,6 +7,7 @@
 #include "data_file_builder.h"
 #include "data_file_reader.h"
 #include "package/data_file_format.h"
+#include "package/package_binding.h"
 #include "package/package_format.h"
 #include "package_reader.h"
 #include "saverpack_fixture.h"
@@ -35,8 +36,14 @@ class BuildTest : public SaverpackTest {
 TEST_F(BuildTest, LaysOutStubHeaderAndSlotsBackToBackWithAbsoluteOffsets) {
   const Bytes installer = build(standardManifest(false));
   ASSERT_FALSE(installer.empty());
-  EXPECT_TRUE(std::equal(installer.begin(), installer.begin() + 690176,
-                         readWholeFile(path("saverstub.exe")).begin()));
+  // The stub as it was, but for its record of the package's length and digest.
+  Bytes stub = readWholeFile(path("saverstub.exe"));
+  const auto place = saverkit::findBindingRecord(stub.data(), stub.size());
+  ASSERT_TRUE(place);
+  const auto record = saverkit::encodeBinding(
+      {installer.size() - 690176, saverkit::sha256Of(installer.data() + 690176, installer.size() - 690176)});
+  std::copy(record.begin(), record.end(), stub.begin() + std::ptrdiff_t(*place));
+  EXPECT_TRUE(std::equal(installer.begin(), installer.begin() + 690176, stub.begin()));
   const auto header = saverkit::decodePackageHeader(installer.data() + 690176, installer.size() - 690176);
   ASSERT_TRUE(header);
   EXPECT_EQ(header->saverName, "Ocean Waves");

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli.h"
+#include "package/package_binding.h"
 #include "package/package_format.h"
 
 namespace saverpack::test {
@@ -42,6 +43,26 @@ Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fil
   return file;
 }
 
+void addBindingPlace(Bytes& stub) {
+  const auto put = [&stub](std::size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) stub[at + std::size_t(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  if (stub[0x3C] == 0) {
+    put(0x3C, 0x40, 4);
+    put(0x40, 0x00004550, 4);
+  }
+  const std::size_t pe = stub[0x3C];
+  put(pe + 20, 0xE0, 2);  // a PE32 optional header with its sixteen directories
+  const std::size_t sections = stub[pe + 6];
+  const std::size_t entry = pe + 24 + 0xE0 + 40 * sections;
+  put(pe + 6, std::uint32_t(sections + 1), 2);
+  const char name[] = ".skbind";
+  std::copy(name, name + 7, stub.begin() + std::ptrdiff_t(entry));
+  put(entry + 16, 0x200, 4);
+  put(entry + 20, 0x400, 4);
+  std::copy(saverkit::kBindingMarker.begin(), saverkit::kBindingMarker.end(), stub.begin() + 0x400);
+}
+
 void SaverpackTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   dir_ = fs::temp_directory_path() /
@@ -72,6 +93,7 @@ void SaverpackTest::writeFixtureFiles() const {
   Bytes stub(static_cast<std::size_t>(saverkit::kInstallerSizeInBytes), 0);
   stub[0] = 'M';
   stub[1] = 'Z';
+  addBindingPlace(stub);
   write("saverstub.exe", stub);
   write("impborl.dll", noise(900, 1));
   // Just enough of a Windows program's headers to pass for one.

@@ -53,4 +53,8 @@ Bytes programWithTable(std::uint32_t offset, std::uint32_t size, std::size_t fil
 
 Bytes noise(std::size_t size, unsigned seed);
 
+// The stub's program headers list one more section, ".skbind", holding the empty record that
+// saverpack fills in with the package's digest.
+void addBindingPlace(Bytes& stub);
+
 }  // namespace saverpack::test

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "package/package_binding.h"
 #include "package/package_format.h"
 #include "saverpack_fixture.h"
 
@@ -18,7 +19,11 @@ bool programAvailable(const std::string& program) {
 }
 
 // The smallest stub osslsigncode accepts: DOS and PE headers with sixteen empty data directories.
-Bytes signableStub() { return programWithTable(0, 0, static_cast<std::size_t>(saverkit::kInstallerSizeInBytes)); }
+Bytes signableStub() {
+  Bytes stub = programWithTable(0, 0, static_cast<std::size_t>(saverkit::kInstallerSizeInBytes));
+  addBindingPlace(stub);
+  return stub;
+}
 
 std::string textOf(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -88,6 +93,23 @@ TEST_F(SigningTest, AChangedByteBreaksTheSignatureWhateverTheCertificateSays) {
   EXPECT_EQ(result.code, 1);
   EXPECT_NE(result.out.find("DOES NOT VERIFY: the file was changed after it was signed"), std::string::npos)
       << result.out;
+  EXPECT_NE(result.out.find("package digest: present, and the package DIFFERS"), std::string::npos) << result.out;
+}
+
+TEST_F(SigningTest, TheDigestOfTheBuiltPackageStillMatchesAfterSigning) {
+  makeCertificate("author", "/CN=Author");
+  const Bytes unsignedFile = readWholeFile(path("Installer.exe"));
+  ASSERT_EQ(sign("author", "Signed.exe").code, 0);
+  const Bytes signedFile = readWholeFile(path("Signed.exe"));
+  ASSERT_GT(signedFile.size(), unsignedFile.size());  // the certificate table follows the package
+  const saverkit::BindingCheck check = saverkit::checkBinding(signedFile.data(), signedFile.size());
+  ASSERT_TRUE(check.recorded);
+  EXPECT_EQ(check.recorded->packageLength, unsignedFile.size() - std::size_t(saverkit::kInstallerSizeInBytes));
+  EXPECT_TRUE(check.matches);
+  const CliResult verified = run({"verify", file("Signed.exe"), "--require-signature"});
+  EXPECT_EQ(verified.code, 0) << verified.err;
+  EXPECT_NE(verified.out.find("package digest: present, and the package matches it (SHA-256 "), std::string::npos)
+      << verified.out;
 }
 
 TEST_F(SigningTest, NothingIsWrittenUnderANameKnownBeforehand) {

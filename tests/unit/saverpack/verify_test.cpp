@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "package/data_file_format.h"
+#include "package/package_binding.h"
 #include "package/package_format.h"
 #include "saverpack_fixture.h"
 
@@ -228,6 +229,64 @@ TEST_F(VerifyTest, VerifiesAStandaloneDataFile) {
   result = run({"verify", path("saver.dat").u8string()});
   EXPECT_EQ(result.code, 1);
   EXPECT_NE(result.err.find("items.1.path"), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace saverpack::test
+
+namespace saverpack::test {
+namespace {
+
+class DigestTest : public SaverpackTest {
+ public:
+  void SetUp() override {
+    SaverpackTest::SetUp();
+    writeFixtureFiles();
+  }
+  CliResult check(const std::string& command, const Bytes& installer) {
+    write("checked.exe", installer);
+    return run({command, path("checked.exe").u8string()});
+  }
+};
+
+TEST_F(DigestTest, VerifyAndInspectSayWhetherThePackageIsTheOneItsStubRecords) {
+  const Bytes built = build(standardManifest(false));
+  ASSERT_FALSE(built.empty());
+  CliResult result = check("verify", built);
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_NE(result.out.find("package digest: present, and the package matches it"), std::string::npos) << result.out;
+  result = check("inspect", built);
+  EXPECT_NE(result.out.find("Package digest: present, and the package matches it"), std::string::npos) << result.out;
+
+  // A stored slot changed by one byte passes every other check; only the digest tells.
+  const auto header = *saverkit::decodePackageHeader(built.data() + 690176, 3152);
+  Bytes changed = built;
+  changed[std::size_t(header.entries[5].startOffset)] ^= 0x01;
+  result = check("verify", changed);
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("package: its SHA-256 digest differs from the one its stub records"), std::string::npos)
+      << result.err;
+  result = check("inspect", changed);
+  EXPECT_NE(result.out.find("Package digest: present, and the package DIFFERS from it"), std::string::npos);
+  write("checked.exe", changed);
+  result = run({"inspect", "--json", path("checked.exe").u8string()});
+  EXPECT_NE(result.out.find(R"("digest": {)"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(R"("matches": false)"), std::string::npos) << result.out;
+
+  // A record left empty, and a stub without one, bind nothing and fail nothing.
+  Bytes handMade = built;
+  const auto place = saverkit::findBindingRecord(built.data(), 690176);
+  ASSERT_TRUE(place);
+  std::fill(handMade.begin() + std::ptrdiff_t(*place + 8), handMade.begin() + std::ptrdiff_t(*place + 48), 0);
+  result = check("verify", handMade);
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_NE(result.out.find("package digest: none: the stub's place for it is empty"), std::string::npos) << result.out;
+  Bytes bareStub(690176, 0);
+  bareStub[0] = 'M', bareStub[1] = 'Z';
+  write("saverstub.exe", bareStub);
+  result = check("verify", build(standardManifest(false)));
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_NE(result.out.find("package digest: none: the stub has no place for one"), std::string::npos) << result.out;
 }
 
 }  // namespace
