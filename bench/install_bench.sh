@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A quiet install under Wine, timed against an NSIS installer of the same files and against
-# plainly copying the same bytes.
+# plainly copying the same bytes; and against the same installer with its digest record emptied,
+# which shows what checking the package's digest costs.
 #
 #   bench/install_bench.sh [--small|--large|--both] [--tiny] [--runs N]
 #
@@ -168,6 +169,21 @@ build_saverkit() {
 }
 JSON
   "$saverpack" build "$dir/content/manifest.json" -o "$dir/Setup.exe" --stub "$stub" --no-progress
+  unbind "$dir/Setup.exe" "$dir/Unbound.exe"
+}
+
+# unbind INSTALLER COPY: the installer with its digest record emptied, as a package appended by
+# hand has it: the stub then copies the package without hashing it.
+unbind() {
+  python3 - "$1" "$2" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+at = data.find(b'SKBIND01', 0, 690176)
+if at < 0:
+    sys.exit("install_bench: the stub has no digest record")
+data[at + 8:at + 48] = bytes(40)
+open(sys.argv[2], 'wb').write(data)
+PY
 }
 
 # The same files into the same places: the product folder under C:\ProgramData\Vantrel, the
@@ -344,7 +360,7 @@ JSON
   read -r tiny_cmd_min tiny_cmd_med <<< "$(stats "${exits[@]}")"
 }
 
-declare -A results
+declare -A results digest
 for size in "${sizes[@]}"; do
   dir=$work/$size name=$(saver_name "$size")
   generate_content "$size"
@@ -360,16 +376,20 @@ for size in "${sizes[@]}"; do
   clean_up "$name"; time_run discard wine "$dir/nsis/Setup.exe" /S; check_installed "$size"
   clean_up "$name"; time_run discard wine cmd /c "$(winpath "$root/$dir/copy.cmd")"; check_installed "$size"
 
-  saverkit=() nsis=() wine_copy=() linux_cp=()
+  clean_up "$name"; time_run discard wine "$dir/Unbound.exe" /q; check_installed "$size"
+  saverkit=() nsis=() wine_copy=() linux_cp=() unbound=()
   # Interleaved, so that a slow spell of the machine falls on all of them alike.
   for ((run = 1; run <= runs; run++)); do
     clean_up "$name"; time_run t wine "$dir/Setup.exe" /q; saverkit+=("$t")
+    clean_up "$name"; time_run t wine "$dir/Unbound.exe" /q; unbound+=("$t")
     clean_up "$name"; time_run t wine "$dir/nsis/Setup.exe" /S; nsis+=("$t")
     clean_up "$name"; time_run t wine cmd /c "$(winpath "$root/$dir/copy.cmd")"; wine_copy+=("$t")
     clean_up "$name"; time_run t linux_copy "$dir" "$name"; linux_cp+=("$t")
   done
   clean_up "$name"
   results[$size]="$installer_mb $(stats "${saverkit[@]}") $(stats "${nsis[@]}") $(stats "${wine_copy[@]}") $(stats "${linux_cp[@]}")"
+  digest[$size]="$(stats "${saverkit[@]}") $(stats "${unbound[@]}")"
+  say "$size unbound:  ${unbound[*]}"
   say "$size saverkit: ${saverkit[*]}"
   say "$size nsis:     ${nsis[*]}"
   say "$size copy:     ${wine_copy[*]}"
@@ -394,6 +414,11 @@ for size in "${sizes[@]}"; do
   printf '%s: saverkit/copy %s (goal <= 1.5: %s), saverkit/nsis %s (goal <= 1.0: %s)\n' "$size" \
     "$(ratio "$sk_med" "$cp_med")" "$(met "$(ratio "$sk_med" "$cp_med")" 1.5)" \
     "$(ratio "$sk_med" "$ns_med")" "$(met "$(ratio "$sk_med" "$ns_med")" 1.0)"
+done
+for size in "${sizes[@]}"; do
+  read -r b_min b_med u_min u_med <<< "${digest[$size]}"
+  printf '%s: the digest check costs %s s (median %s with it, %s with the record emptied; min %s / %s)\n' "$size" \
+    "$(awk -v a="$b_med" -v b="$u_med" 'BEGIN { printf "%.3f", a - b }')" "$b_med" "$u_med" "$b_min" "$u_min"
 done
 if [ "$tiny" = 1 ]; then
   tiny_round
