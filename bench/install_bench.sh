@@ -175,15 +175,7 @@ JSON
 # unbind INSTALLER COPY: the installer with its digest record emptied, as a package appended by
 # hand has it: the stub then copies the package without hashing it.
 unbind() {
-  python3 - "$1" "$2" <<'PY'
-import sys
-data = bytearray(open(sys.argv[1], 'rb').read())
-at = data.find(b'SKBIND01', 0, 690176)
-if at < 0:
-    sys.exit("install_bench: the stub has no digest record")
-data[at + 8:at + 48] = bytes(40)
-open(sys.argv[2], 'wb').write(data)
-PY
+  python3 "$root/tests/e2e/unbind.py" "$1" "$2"
 }
 
 # The same files into the same places: the product folder under C:\ProgramData\Vantrel, the

@@ -12,18 +12,18 @@
 
 // The reserved place for the package's binding, in a section of its own so that saverpack finds
 // it from the section table. saverpack fills it in; the copy in memory is what the loader mapped
-// from the file the user started, whatever happens to that file later. Volatile: its value is
-// known only once the package is appended, so the compiler must not fold it.
-extern "C" __attribute__((section(".skbind"), used)) volatile const unsigned char saverkitPackageBinding[48] = {
+// from the file the user started, whatever happens to that file later.
+extern "C" __attribute__((section(".skbind"), used)) const unsigned char saverkitPackageBinding[48] = {
     'S', 'K', 'B', 'I', 'N', 'D', '0', '1'};
 static_assert(sizeof saverkitPackageBinding == saverkit::kBindingRecordSize, "the record's size is fixed");
 
 namespace {
 
 std::optional<saverkit::PackageBinding> consentedBinding() {
-  unsigned char record[sizeof saverkitPackageBinding];
-  for (std::size_t i = 0; i < sizeof record; ++i) record[i] = saverkitPackageBinding[i];
-  return saverkit::decodeBinding(record, sizeof record);
+  // Read through a pointer the compiler cannot see through: the record's value is known only once
+  // a package is appended, so the compiler must not fold in the empty one it was built with.
+  const unsigned char* volatile record = saverkitPackageBinding;
+  return saverkit::decodeBinding(record, sizeof saverkitPackageBinding);
 }
 
 }  // namespace

@@ -44,13 +44,7 @@ expect 'exit -30'
 # An installer whose record was emptied by hand binds nothing: it installs what it carries, as
 # installers always have.
 mv -f "$work/Reef Setup.exe.moved" "$work/Reef Setup.exe"
-python3 - "$work/Reef Setup.exe" <<'PY'
-import sys
-data = bytearray(open(sys.argv[1], 'rb').read())
-at = data.find(b'SKBIND01', 0, 690176)
-data[at + 8:at + 48] = bytes(40)
-open(sys.argv[1], 'wb').write(data)
-PY
+python3 "$(dirname "$0")/../unbind.py" "$work/Reef Setup.exe"
 "$native_bin/saverpack" verify "$work/Reef Setup.exe" | grep -q "package digest: none: the stub's place for it is empty" ||
   fail "verify does not say the record is empty"
 wine "$bin/driver.exe" -- "$work/Reef Setup.exe" /q 2>/dev/null | tr -d '\r' | grep -qx 'exit 0' ||
