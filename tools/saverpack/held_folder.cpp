@@ -55,20 +55,22 @@ namespace {
 
 using CreateCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG,
                                     ULONG, ULONG, ULONG, PVOID, ULONG);
+using SetInformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
 constexpr ULONG kOpenReparsePoint = 0x00200000;  // FILE_OPEN_REPARSE_POINT
+constexpr ULONG kRenameInformation = 10;         // FileRenameInformation
 constexpr NTSTATUS kNotADirectory = NTSTATUS(0xC0000103L);
 constexpr NTSTATUS kNameCollision = NTSTATUS(0xC0000035L);
 
-CreateCall createCall() {
-  // ntdll is in every process already, loaded from the system folder.
-  static const auto call = reinterpret_cast<CreateCall>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
-  return call;
+// ntdll is in every process already, loaded from the system folder.
+template <typename Call>
+Call ntdllCall(const char* name) {
+  return reinterpret_cast<Call>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), name)));
 }
 
-// Opens (or makes) `name` directly below the folder `root`, never following a reparse point.
+// Opens (or makes) `name` directly below the folder `root`, a reparse point as itself.
 NTSTATUS openBelow(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG disposition, ULONG options,
                    HANDLE& handle) {
+  static const auto create = ntdllCall<CreateCall>("NtCreateFile");
   UNICODE_STRING text;
   text.Buffer = const_cast<PWSTR>(name.c_str());
   text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -76,15 +78,36 @@ NTSTATUS openBelow(HANDLE root, const std::wstring& name, ACCESS_MASK access, UL
   InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
   IO_STATUS_BLOCK io{};
   handle = nullptr;
-  return createCall()(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition,
-                      options | kOpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  return create(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition,
+                options | kOpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
 }
 
-bool isLink(HANDLE handle) {
+std::wstring finalPath(HANDLE handle) {
+  std::wstring path(1024, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length >= path.size()) {
+    path.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  }
+  path.resize(length < path.size() ? length : 0);
+  return path;
+}
+
+// Whether `handle` is the entry `name` of the folder whose own name is `folder`, and not a
+// link: Windows opens a reparse point as itself and marks it; Wine follows a Unix link
+// whatever it is asked, and then the name the system has for the handle is the target's.
+bool isEntryItself(HANDLE handle, const std::wstring& folder, const std::wstring& name) {
   BY_HANDLE_FILE_INFORMATION information;
-  return !::GetFileInformationByHandle(handle, &information) ||
-         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!::GetFileInformationByHandle(handle, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || folder.empty()) {
+    return false;
+  }
+  const std::wstring expected = folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
+  const std::wstring actual = finalPath(handle);
+  return actual.size() == expected.size() &&
+         ::CompareStringOrdinal(actual.c_str(), int(actual.size()), expected.c_str(), int(expected.size()), TRUE) ==
+             CSTR_EQUAL;
 }
 
 bool isFolder(HANDLE handle) {
@@ -105,40 +128,61 @@ struct Closer {
   }
 };
 
-// Renames the open file to `name` in `root`, replacing what is there (a link is replaced, not
-// followed), or deletes it when that fails.
-bool renameInto(HANDLE file, HANDLE root, const std::wstring& name) {
-  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = root;
-  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-  std::copy(name.begin(), name.end(), rename->FileName);
-  if (::SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) return true;
+void deleteOnClose(HANDLE file) {
   FILE_DISPOSITION_INFO gone{TRUE};
   ::SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
-  return false;
+}
+
+// Renames the open file to `name` in `root`, replacing what is there (a link is replaced, not
+// followed). The call goes to ntdll itself: the name is relative to `root`, which Wine's
+// SetFileInformationByHandle would take for a path of the current folder.
+bool renameInto(HANDLE file, HANDLE root, const std::wstring& name) {
+  static const auto set = ntdllCall<SetInformationCall>("NtSetInformationFile");
+  struct Rename {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+  };
+  std::vector<unsigned char> buffer(sizeof(Rename) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<Rename*>(buffer.data());
+  rename->replaceIfExists = TRUE;
+  rename->rootDirectory = root;
+  rename->fileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->fileName);
+  IO_STATUS_BLOCK io{};
+  return set(file, &io, rename, ULONG(buffer.size()), kRenameInformation) >= 0;
 }
 
 }  // namespace
 
 struct HeldFolder::Handle {
   HANDLE folder = INVALID_HANDLE_VALUE;
+  std::wstring name;  // the system's name for it, what the names of its entries are checked against
 };
 
 HeldFolder::HeldFolder(const fs::path& path) : folder_(std::make_unique<Handle>()), shown_(pathToUtf8(path)) {
   std::error_code error;
   fs::create_directories(path, error);
-  folder_->folder = ::CreateFileW(withoutTrailingSeparator(path).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE |
-                                      FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  const fs::path named = withoutTrailingSeparator(fs::absolute(path, error));
+  constexpr DWORD kAccess = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
+  // The folders above are the author's choice, links and all; the folder named must be itself.
+  Closer parent(::CreateFileW(named.parent_path().c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  folder_->folder = ::CreateFileW(named.c_str(), kAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (folder_->folder == INVALID_HANDLE_VALUE) throw ioError("cannot create folder " + quoteText(shown_));
-  if (isLink(folder_->folder) || !isFolder(folder_->folder) || createCall() == nullptr) {
+  if (folder_->folder == INVALID_HANDLE_VALUE || parent.handle == INVALID_HANDLE_VALUE) {
+    throw ioError("cannot create folder " + quoteText(shown_));
+  }
+  const bool itself = !named.has_filename() ? isFolder(folder_->folder)
+                                            : isEntryItself(folder_->folder, finalPath(parent.handle),
+                                                            named.filename().wstring());
+  if (!itself || !isFolder(folder_->folder)) {
     ::CloseHandle(folder_->folder);
     folder_->folder = INVALID_HANDLE_VALUE;
     throw ioError(quoteText(shown_) + " is a link, not a folder: extract writes only into the folder named");
   }
+  folder_->name = finalPath(folder_->folder);
 }
 
 HeldFolder::~HeldFolder() {
@@ -148,22 +192,25 @@ HeldFolder::~HeldFolder() {
 std::string HeldFolder::write(const std::vector<std::string>& parts, const Bytes& bytes) {
   std::vector<Closer> held(parts.size());
   HANDLE current = folder_->folder;
+  std::wstring currentName = folder_->name;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     HANDLE next = nullptr;
-    const NTSTATUS opened = openBelow(current, wide(parts[i]), FILE_LIST_DIRECTORY | FILE_ADD_FILE |
-                                          FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+    const std::wstring name = wide(parts[i]);
+    const NTSTATUS opened = openBelow(current, name, FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY |
+                                                         FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
                                       FILE_OPEN_IF, FILE_DIRECTORY_FILE, next);
     held[i].handle = next;
     if (opened == kNotADirectory) return kFileInTheWay;
     if (opened < 0) return "cannot create a folder on its way";
-    if (isLink(next)) return kThroughLink;
+    if (!isEntryItself(next, currentName, name)) return kThroughLink;
     current = next;
+    currentName = finalPath(next);
   }
   const std::wstring name = wide(parts.back());
   HANDLE existing = nullptr;
   if (openBelow(current, name, FILE_READ_ATTRIBUTES, FILE_OPEN, 0, existing) >= 0) {
-    Closer closer{existing};
-    if (isLink(existing)) return kThroughLink;
+    Closer closer(existing);
+    if (!isEntryItself(existing, currentName, name)) return kThroughLink;
     if (isFolder(existing)) return kIsFolder;
   }
   Closer file;
@@ -177,12 +224,11 @@ std::string HeldFolder::write(const std::vector<std::string>& parts, const Bytes
   const bool complete = bytes.empty() || (::WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()),
                                                       &written, nullptr) &&
                                           written == bytes.size());
-  if (!complete) {
-    FILE_DISPOSITION_INFO gone{TRUE};
-    ::SetFileInformationByHandle(file.handle, FileDispositionInfo, &gone, sizeof gone);
+  if (!complete || !renameInto(file.handle, current, name)) {
+    deleteOnClose(file.handle);
     return "cannot be written";
   }
-  return renameInto(file.handle, current, name) ? std::string() : "cannot be written";
+  return {};
 }
 
 #else
