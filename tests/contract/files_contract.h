@@ -67,6 +67,11 @@ TYPED_TEST_P(FilesContract, WrittenBytesReadBackExactly) {
   EXPECT_EQ(tail.substr(0, got), data.substr(65536));
   EXPECT_EQ(file->read(tail.data(), 1, got), 0);
   EXPECT_EQ(got, 0u);
+  // An empty read with no buffer (an empty vector's data()) reads nothing, at the end or not.
+  EXPECT_EQ(file->seek(0), 0);
+  got = 1;
+  EXPECT_EQ(file->read(nullptr, 0, got), 0);
+  EXPECT_EQ(got, 0u);
 
   EXPECT_FALSE(files.openForReading(this->harness.scratch() + "missing.bin", error));
   EXPECT_EQ(error, win_error::kFileNotFound);

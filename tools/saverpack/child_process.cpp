@@ -62,15 +62,17 @@ fs::path findOnPath(const std::string& name) {
   return {};
 }
 
-// The environment of a child: ours without the settings the session decides, then those.
+// The environment of a child: of ours only what names the user, the language and where
+// programs are, then the session's own settings. Whatever else the author's shell carries
+// (tokens, agent sockets, proxies, library paths) stays out of reach of the installer.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& settings) {
-  static const char* const kOwned[] = {"WINEPREFIX=", "WINEARCH=", "WINEDEBUG=", "WINEDLLOVERRIDES=",
-                                        "DISPLAY=", "TMPDIR=", "XAUTHORITY="};
+  static const char* const kPassed[] = {"PATH=", "USER=", "LOGNAME=", "LANG=", "LANGUAGE=", "LC_ALL=",
+                                        "LC_CTYPE=", "LC_MESSAGES=", "TZ="};
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    bool owned = false;
-    for (const char* prefix : kOwned) owned = owned || std::strncmp(*entry, prefix, std::strlen(prefix)) == 0;
-    if (!owned) environment.emplace_back(*entry);
+    bool passed = false;
+    for (const char* prefix : kPassed) passed = passed || std::strncmp(*entry, prefix, std::strlen(prefix)) == 0;
+    if (passed) environment.emplace_back(*entry);
   }
   environment.insert(environment.end(), settings.begin(), settings.end());
   return environment;
@@ -90,10 +92,11 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 // Starts a program with nothing on its standard input. Its output goes to `outputFd` (or
 // nowhere), and `passFd`, when given, becomes its descriptor 3.
 int spawnProgram(const fs::path& program, std::vector<std::string> args, std::vector<std::string> environment,
-                 int outputFd, int passFd) {
+                 int outputFd, int passFd, const fs::path& workingFolder) {
   args.insert(args.begin(), program.string());
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (outputFd >= 0) {
     posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
@@ -132,13 +135,14 @@ void stopChild(int pid, milliseconds patience) {
 }
 
 ProgramResult runProgram(const fs::path& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& environment, milliseconds timeout, bool capture) {
+                         const std::vector<std::string>& environment, milliseconds timeout, bool capture,
+                         const fs::path& workingFolder) {
   int pipeFds[2] = {-1, -1};
   if (capture && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) throw ioError("cannot make a pipe");
   ProgramResult result;
   pid_t pid = -1;
   try {
-    pid = spawnProgram(program, args, environment, capture ? pipeFds[1] : -1);
+    pid = spawnProgram(program, args, environment, capture ? pipeFds[1] : -1, -1, workingFolder);
   } catch (...) {
     if (capture) ::close(pipeFds[0]), ::close(pipeFds[1]);
     throw;

@@ -23,20 +23,23 @@ struct ProgramResult {
 // The program's path in the first PATH folder that has it; empty when none has.
 std::filesystem::path findOnPath(const std::string& name);
 
-// Our environment without the variables that `settings` ("NAME=value") set, then those.
+// Of our environment only the search path, the user's name and the language settings, then
+// `settings` ("NAME=value").
 std::vector<std::string> childEnvironment(const std::vector<std::string>& settings);
 
-// Starts a program. Its output goes to `outputFd` (or nowhere when -1), and `passFd`, when
-// given, becomes its descriptor 3. Returns the process id; throws ToolError(kIo).
+// Starts a program, in `workingFolder` when one is given. Its output goes to `outputFd` (or
+// nowhere when -1), and `passFd`, when given, becomes its descriptor 3. Returns the process
+// id; throws ToolError(kIo).
 int spawnProgram(const std::filesystem::path& program, std::vector<std::string> args,
-                 std::vector<std::string> environment, int outputFd, int passFd = -1);
+                 std::vector<std::string> environment, int outputFd, int passFd = -1,
+                 const std::filesystem::path& workingFolder = {});
 
 // Runs a program to its end or the timeout (then it is killed). Output is read until the
 // program itself has ended: Wine's background programs inherit the pipe and keep it open.
 // Throws ToolError when the user interrupts.
 ProgramResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& environment, std::chrono::milliseconds timeout,
-                         bool capture);
+                         bool capture, const std::filesystem::path& workingFolder = {});
 
 // Asks a child to end, kills it when it has not within `patience`, and collects it.
 void stopChild(int pid, std::chrono::milliseconds patience);

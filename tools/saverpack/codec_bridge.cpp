@@ -60,6 +60,20 @@ Bytes implodeBytes(const Bytes& input, ProgressMeter* progress) {
   return output;
 }
 
+// The format's densest token is its longest match, 518 bytes, in 22 bits: the flag, a 7-bit
+// length code with 8 extra bits, the shortest distance code (2 bits) and 4 low distance bits at
+// the smallest dictionary. No token gives more bytes per bit, and the 2-byte header gives none.
+std::uint64_t maxExpandedSize(std::uint64_t size) {
+  constexpr std::uint64_t kLongestMatch = 518;
+  constexpr std::uint64_t kItsBits = 22;
+  return size <= 2 ? 0 : (size - 2) * 8 * kLongestMatch / kItsBits;
+}
+
+std::string declaredBeyondTheFormat(std::int64_t declared, std::int64_t size) {
+  return "declares " + std::to_string(declared) + " expanded bytes, more than its " + std::to_string(size) +
+         " imploded bytes can give (at most " + std::to_string(maxExpandedSize(std::uint64_t(size))) + ")";
+}
+
 ExplodeResult explodeBytes(const std::uint8_t* data, std::size_t size, std::size_t limit) {
   ExplodeResult result;
   Stream stream{data, size, 0, &result.bytes, limit, false, nullptr};

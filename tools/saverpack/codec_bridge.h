@@ -21,6 +21,12 @@ struct ExplodeResult {
   std::string error;  // why ok is false
 };
 
+// The most `size` imploded bytes can expand to, whatever a header declares: a declared size
+// beyond it is a damaged header, refused before anything is expanded.
+std::uint64_t maxExpandedSize(std::uint64_t size);
+// The finding for such a header.
+std::string declaredBeyondTheFormat(std::int64_t declared, std::int64_t size);
+
 // Expands `size` bytes at `data`, keeping at most `limit` bytes of output. ok is false when
 // the data is corrupt or expands to more than `limit` bytes.
 ExplodeResult explodeBytes(const std::uint8_t* data, std::size_t size, std::size_t limit);

@@ -64,6 +64,10 @@ void readItemBytes(const std::uint8_t* data, DataFileWalker& walker, const DataF
     if (options.keepContents) item.contents.assign(bytes, bytes + header.expandedSize);
     return;
   }
+  if (std::uint64_t(header.expandedSize) > maxExpandedSize(std::uint64_t(header.storedSize))) {
+    findings.error(itemField(options, item.number, "size"), declaredBeyondTheFormat(header.expandedSize, header.storedSize));
+    return;
+  }
   ExplodeResult expanded = explodeBytes(bytes, std::size_t(header.storedSize),
                                         std::size_t(header.expandedSize));
   if (expanded.ok && expanded.bytes.size() != std::size_t(header.expandedSize)) {

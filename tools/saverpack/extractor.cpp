@@ -1,12 +1,12 @@
 // Extraction; see the header.
 #include "extractor.h"
 
-#include <fstream>
 #include <set>
 
 #include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "header_rules.h"
+#include "held_folder.h"
 #include "package_reader.h"
 #include "tool_error.h"
 
@@ -26,35 +26,17 @@ std::vector<std::string> splitPath(const std::string& path) {
   }
 }
 
-// Writes `bytes` to folder/path, creating subfolders. Returns an empty string or the reason
-// it refused. Every component is re-checked here so no caller can forget to.
-std::string writeInside(const fs::path& folder, const std::string& path, const Bytes& bytes) {
+// Writes `bytes` to path below the held folder. Returns an empty string or the reason it
+// refused. The path is re-checked here so no caller can forget to.
+std::string writeInside(HeldFolder& folder, const std::string& path, const Bytes& bytes) {
   if (!saverkit::isSafeRelativePath(path)) return quoteText(path) + " would leave the folder";
-  fs::path target = folder;
-  const std::vector<std::string> parts = splitPath(path);
-  std::error_code error;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    target /= pathFromUtf8(parts[i]);
-    const fs::file_status status = fs::symlink_status(target, error);
-    if (fs::is_symlink(status)) return quoteText(path) + " would be written through a link";
-    const bool last = i + 1 == parts.size();
-    if (!last && !fs::exists(status) && !fs::create_directory(target, error)) {
-      return "cannot create folder for " + quoteText(path) + ": " + error.message();
-    }
-    if (!last && fs::exists(status) && !fs::is_directory(status)) {
-      return quoteText(path) + " needs a folder where a file already is";
-    }
-    if (last && fs::is_directory(status)) return quoteText(path) + " is already a folder";
-  }
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return out ? std::string() : "cannot write " + quoteText(path);
+  const std::string refusal = folder.write(splitPath(path), bytes);
+  return refusal.empty() ? refusal : quoteText(path) + " " + refusal;
 }
 
 class Writer {
  public:
-  Writer(fs::path folder, ExtractResult& result) : folder_(std::move(folder)), result_(result) {}
+  Writer(const fs::path& folder, ExtractResult& result) : folder_(folder), result_(result) {}
 
   void write(const std::string& where, const std::string& path, const Bytes& bytes) {
     // Folders on Windows ignore case, so "A.txt" and "a.txt" are one file there; keep the
@@ -76,18 +58,10 @@ class Writer {
   }
 
  private:
-  fs::path folder_;
+  HeldFolder folder_;
   ExtractResult& result_;
   std::set<std::string> seen_;
 };
-
-void prepareFolder(const fs::path& folder) {
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (error || !fs::is_directory(folder, error)) {
-    throw ioError("cannot create folder " + quoteText(pathToUtf8(folder)));
-  }
-}
 
 void writeItems(const DataFileReport& data, const std::string& prefix, const std::string& where,
                 const Bytes* movie, Writer& writer, ExtractResult& result) {
@@ -116,7 +90,6 @@ ExtractResult extractPackage(const Bytes& file, const fs::path& folder, bool ite
     result.findings.append(report.findings);
     return result;
   }
-  prepareFolder(folder);
   Writer writer(folder, result);
   const Bytes* movie = nullptr;
   for (const SlotReport& slot : report.slots) {
@@ -143,7 +116,6 @@ ExtractResult extractDataFile(const Bytes& file, const fs::path& folder) {
     result.findings.append(report.findings);
     return result;
   }
-  prepareFolder(folder);
   Writer writer(folder, result);
   writeItems(report, "", "items", nullptr, writer, result);
   return result;

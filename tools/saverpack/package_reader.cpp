@@ -45,6 +45,10 @@ void readSlotBytes(const Bytes& file, SlotReport& report, bool keep, Findings& f
     if (keep) report.contents.assign(bytes, bytes + length);
     return;
   }
+  if (std::uint64_t(entry.expandedSize) > maxExpandedSize(std::uint64_t(length))) {
+    findings.error(slotField(report.slot, "expandedSize"), declaredBeyondTheFormat(entry.expandedSize, length));
+    return;
+  }
   ExplodeResult expanded = explodeBytes(bytes, std::size_t(length), std::size_t(entry.expandedSize));
   if (expanded.ok && expanded.bytes.size() != std::size_t(entry.expandedSize)) {
     expanded.ok = false;

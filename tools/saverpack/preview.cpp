@@ -24,6 +24,10 @@ namespace {
 
 constexpr int kDefaultTimeoutSeconds = 60;
 constexpr milliseconds kPollInterval(250);
+// In the session's shared folder, which the installer sees as its drive.
+constexpr const char* kInstallerName = "setup.exe";
+constexpr const char* kPlayerInstallerName = "player_setup.exe";
+constexpr const char* kLogName = "install.log";
 
 void say(const CommandContext& context, const std::string& text) {
   context.err << "saverpack: preview: " << text << "\n";
@@ -40,7 +44,7 @@ int timeoutSeconds(const CommandContext& context) {
 // The installer to run, in the session's folder: a copy of the given one, or one built from
 // the manifest exactly as "saverpack build" builds it (its warnings included).
 fs::path installerFor(const CommandContext& context, const fs::path& input, const fs::path& folder) {
-  const fs::path installer = folder / "setup.exe";
+  const fs::path installer = folder / kInstallerName;
   const Bytes start = readWholeFile(input);
   if (looksLikeInstaller(start)) {
     writeFileReplacing(installer, start);
@@ -137,7 +141,7 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
   const std::string input = context.args.positional[0];
   const fs::path output = pathFromUtf8(*context.args.value("--output"));
   const int timeout = timeoutSeconds(context);
-  const fs::path installer = installerFor(context, pathFromUtf8(input), session.folder());
+  const fs::path installer = installerFor(context, pathFromUtf8(input), session.shared());
   const saverkit::PackageHeader header = headerOf(installer, input);
   fs::path player;
   if (saverkit::packageNeedsFlashPlayer(header)) {
@@ -149,7 +153,8 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
   session.preparePrefix();
   if (!player.empty()) {
     say(context, "installing the stand-in Flash Player (the package needs a player)");
-    const ProgramResult installed = session.runWine({player.string(), "/s"}, seconds(120));
+    writeFileReplacing(session.shared() / kPlayerInstallerName, readWholeFile(player));
+    const ProgramResult installed = session.runWine({WineSession::windowsPath(kPlayerInstallerName), "/s"}, seconds(120));
     if (installed.exitCode != 0) {
       throw ioError("the stand-in player's installer " + quoteText(pathToUtf8(player)) + " failed (exit status " +
                     std::to_string(installed.exitCode) + ")");
@@ -157,9 +162,9 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
   }
   // Boxes are answered unseen (a box would wait for ever) and written to the log, which
   // then says what the installer showed when no window comes.
-  const fs::path log = session.folder() / "install.log";
+  const fs::path log = session.shared() / kLogName;
   say(context, "starting the installer and waiting for its window");
-  session.startWine({installer.string(), "/suppressmsgboxes", "/log=" + WineSession::windowsPath(log)});
+  session.startWine({WineSession::windowsPath(kInstallerName), "/suppressmsgboxes", "/log=" + WineSession::windowsPath(kLogName)});
   XWindow window = waitForWindow(session, programs, log, timeout);
   Bytes png = photograph(session, programs, window);
   // A window that was still being laid out when it was first measured is measured again.

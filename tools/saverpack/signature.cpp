@@ -1,8 +1,10 @@
 // Signatures; see the header.
 #include "signature.h"
 
-#include <array>
+#include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdlib>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,18 +14,22 @@
 #include <vector>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <direct.h>
+#include <windows.h>
 #else
 #include <sys/stat.h>
+
+#include "child_process.h"
+
+extern char** environ;
 #endif
 
 #include "messages.h"
 #include "tool_error.h"
 
-#ifdef _WIN32
-#define popen _popen
-#define pclose _pclose
-#endif
 
 namespace saverpack {
 namespace {
@@ -39,35 +45,106 @@ std::uint32_t read32(const Bytes& file, std::size_t at) {
 }
 std::uint16_t read16(const Bytes& file, std::size_t at) { return std::uint16_t(file[at] | (file[at + 1] << 8)); }
 
-// One argument for the shell that runs osslsigncode.
-std::string quoted(const std::string& text) {
-#ifdef _WIN32
-  return "\"" + text + "\"";
-#else
-  std::string out = "'";
-  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-#endif
-}
-
 struct Run {
   int status = -1;
   std::string output;
 };
 
-Run runTool(const std::string& arguments) {
-  Run run;
-  const std::string command = std::string(kSigningTool) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 4096> buffer{};
-  while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe)) run.output.append(buffer.data(), got);
-  run.status = pclose(pipe);
-  return run;
+// osslsigncode's full path, from the absolute folders of PATH only: a relative entry (or an
+// empty one) means the current folder, where a downloaded file of the same name may wait.
+// Through a shell, or cmd.exe, the current folder would even come first.
+fs::path findTool() {
+#ifdef _WIN32
+  const wchar_t* found = _wgetenv(L"PATH");
+  const std::wstring folders = found ? found : L"";
+  const wchar_t separator = L';';
+  const std::wstring name = L"osslsigncode.exe";
+#else
+  const char* found = std::getenv("PATH");
+  const std::string folders = found ? found : "/usr/local/bin:/usr/bin:/bin";
+  const char separator = ':';
+  const std::string name = kSigningTool;
+#endif
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    const std::size_t end = std::min(folders.find(separator, start), folders.size());
+    const fs::path folder(folders.substr(start, end - start));
+    start = end + 1;
+    std::error_code error;
+    if (folder.is_absolute() && fs::is_regular_file(folder / name, error)) return folder / name;
+  }
+  return {};
 }
 
+#ifdef _WIN32
+// One argument as the C runtime of the started program splits its command line.
+std::wstring commandLineArgument(const std::wstring& text) {
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : text) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+Run runTool(const std::vector<std::string>& arguments) {
+  Run run;
+  const fs::path tool = findTool();
+  if (tool.empty()) return run;
+  std::wstring line = commandLineArgument(tool.wstring());
+  for (const std::string& argument : arguments) line += L" " + commandLineArgument(pathFromUtf8(argument).wstring());
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE reading = nullptr;
+  HANDLE writing = nullptr;
+  if (!::CreatePipe(&reading, &writing, &inherited, 0)) return run;
+  ::SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = startup.hStdError = writing;
+  PROCESS_INFORMATION process{};
+  const BOOL started = ::CreateProcessW(tool.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &process);
+  ::CloseHandle(writing);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(reading, buffer, sizeof buffer, &got, nullptr) && got > 0) run.output.append(buffer, got);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    run.status = int(code);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+  }
+  ::CloseHandle(reading);
+  return run;
+}
+#else
+Run runTool(const std::vector<std::string>& arguments) {
+  Run run;
+  const fs::path tool = findTool();
+  if (tool.empty()) return run;
+  // osslsigncode gets our whole environment: a time-stamp server may need the proxy settings.
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
+  const ProgramResult result = runProgram(tool, arguments, environment, std::chrono::hours(1), true);
+  run.status = result.exitCode;
+  run.output = result.output;
+  return run;
+}
+#endif
+
 bool toolAvailable() {
-  const Run run = runTool("--version");
+  const Run run = runTool({"--version"});
   return run.status == 0 && run.output.find(kSigningTool) != std::string::npos;
 }
 
@@ -193,8 +270,10 @@ SignatureReport inspectSignature(const std::string& path, const Bytes& file, std
     report.detail = kMissingToolAdvice;
     return report;
   }
-  const Run run = runTool("verify " + (caFile.empty() ? std::string() : "-CAfile " + quoted(caFile) + " ") +
-                          "-in " + quoted(path));
+  std::vector<std::string> arguments = {"verify"};
+  if (!caFile.empty()) arguments.insert(arguments.end(), {"-CAfile", caFile});
+  arguments.insert(arguments.end(), {"-in", path});
+  const Run run = runTool(arguments);
   const std::vector<std::string> lines = linesOf(run.output);
   report.signer = signerOf(lines);
   const DigestVerdict digests = compareDigests(lines);
@@ -235,12 +314,15 @@ void signInstaller(const SigningRequest& request) {
   if (!toolAvailable()) throw ioError(kMissingToolAdvice);
   const fs::path folder = makeSigningFolder(request.output);
   const fs::path partial = folder / "signed.exe";
-  std::string arguments = "sign ";
-  arguments += bundle ? "-pkcs12 " + quoted(request.certificate) + " "
-                      : "-certs " + quoted(request.certificate) + " -key " + quoted(request.key) + " ";
-  if (!request.passFile.empty()) arguments += "-readpass " + quoted(request.passFile) + " ";
-  if (!request.timestampUrl.empty()) arguments += "-t " + quoted(request.timestampUrl) + " ";
-  arguments += "-in " + quoted(request.input) + " -out " + quoted(pathToUtf8(partial));
+  std::vector<std::string> arguments = {"sign"};
+  if (bundle) {
+    arguments.insert(arguments.end(), {"-pkcs12", request.certificate});
+  } else {
+    arguments.insert(arguments.end(), {"-certs", request.certificate, "-key", request.key});
+  }
+  if (!request.passFile.empty()) arguments.insert(arguments.end(), {"-readpass", request.passFile});
+  if (!request.timestampUrl.empty()) arguments.insert(arguments.end(), {"-t", request.timestampUrl});
+  arguments.insert(arguments.end(), {"-in", request.input, "-out", pathToUtf8(partial)});
   const Run run = runTool(arguments);
   std::error_code error;
   if (run.status != 0 || !fs::exists(partial, error)) {

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,26 +28,24 @@ using std::chrono::seconds;
 
 namespace {
 
+// The one drive the installer sees: the session's exchange folder.
+constexpr const char* kSharedDrive = "S:";
+
 constexpr const char* kDebianAdvice =
     "On Debian: dpkg --add-architecture i386 && apt-get update && "
     "apt-get install wine wine32:i386 xvfb x11-utils imagemagick";
 
 }  // namespace
 
-std::string WineSession::windowsPath(const fs::path& file) {
-  std::string text = "Z:" + pathToUtf8(fs::absolute(file));
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
-  return text;
-}
+std::string WineSession::windowsPath(const std::string& name) { return std::string(kSharedDrive) + "\\" + name; }
 
 #ifdef _WIN32
 
 PreviewPrograms findPreviewPrograms() {
   throw ioError("preview runs the installer under Wine on a private X display, so it needs Linux with Wine. "
-                "On Windows, run the installer itself: it shows its window and changes nothing until Install "
-                "is pressed");
+                "On Windows, run the installer itself only on a test machine: it runs with administrator rights "
+                "and, before its window appears, removes files, creates folders and may start the player "
+                "installer it carries");
 }
 WineSession::WineSession(PreviewPrograms programs, std::ostream& progress)
     : programs_(std::move(programs)), progress_(progress) {}
@@ -129,6 +128,7 @@ WineSession::WineSession(PreviewPrograms programs, std::ostream& progress)
   }
   folder_ = pattern;
   fs::create_directory(folder_ / "tmp", error);
+  fs::create_directory(shared(), error);
   catchInterrupts();
 }
 
@@ -154,25 +154,57 @@ void WineSession::endWine() noexcept {
   if (startedProgram_ > 0 && !startedExit_) stopChild(startedProgram_, milliseconds(1000));
 }
 
+// What every program of the session gets besides the little childEnvironment passes on: a home
+// inside the session, so that nothing Wine or an X program writes there lands in the author's.
+std::vector<std::string> WineSession::sessionSettings() const {
+  return {"HOME=" + folder_.string(), "DISPLAY=" + display_, "XAUTHORITY=" + authorityFile().string()};
+}
+
 std::vector<std::string> WineSession::wineEnvironment(const fs::path& prefix, bool forTemplate) const {
-  std::vector<std::string> settings = {
-      "WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all", "DISPLAY=" + display_,
+  std::vector<std::string> settings = sessionSettings();
+  settings.insert(settings.end(), {
+      "WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all",
       // Wine's server keeps its socket folder in TMPDIR: inside the session, it goes with it.
       "TMPDIR=" + (folder_ / "tmp").string(),
       // No menu entries on the user's desktop; no offer to download Mono or Gecko.
-      forTemplate ? "WINEDLLOVERRIDES=winemenubuilder.exe=d;mscoree=d;mshtml=d" : "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
+      forTemplate ? "WINEDLLOVERRIDES=winemenubuilder.exe=d;mscoree=d;mshtml=d" : "WINEDLLOVERRIDES=winemenubuilder.exe=d"});
   if (forTemplate) settings.push_back("WINEARCH=win32");
   return childEnvironment(settings);
 }
 
+// The display admits only programs that show its cookie: without one, any program of any user
+// on this machine could watch the installer's window or type into it. One entry for every
+// address and display number, so the file can be written before Xvfb has picked its number.
+void WineSession::writeAuthority() const {
+  std::uint8_t cookie[16];
+  if (::getrandom(cookie, sizeof cookie, 0) != ssize_t(sizeof cookie)) throw ioError("cannot make a display cookie");
+  static const char kScheme[] = "MIT-MAGIC-COOKIE-1";
+  std::string record;
+  const auto field = [&record](const void* bytes, std::size_t size) {
+    record += char(size >> 8), record += char(size & 0xFF);
+    record.append(static_cast<const char*>(bytes), size);
+  };
+  record += "\xFF\xFF";  // FamilyWild
+  field("", 0);            // any address
+  field("", 0);            // any display number
+  field(kScheme, sizeof kScheme - 1);
+  field(cookie, sizeof cookie);
+  const int fd = ::open(authorityFile().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const bool written = fd >= 0 && ::write(fd, record.data(), record.size()) == ssize_t(record.size());
+  if (fd >= 0) ::close(fd);
+  if (!written) throw ioError("cannot write the display's authority file in " + quoteText(pathToUtf8(folder_)));
+}
+
 void WineSession::startDisplay() {
+  writeAuthority();
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw ioError("cannot make a pipe");
   // -displayfd lets Xvfb take the first free display number and tell us which: no race with
   // another display starting at the same moment.
   try {
-    displayProcess_ = spawnProgram(programs_.xvfb, {"-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                            childEnvironment({}), -1, pipeFds[1]);
+    displayProcess_ = spawnProgram(programs_.xvfb, {"-displayfd", "3", "-auth", authorityFile().string(), "-screen", "0",
+                                                            "1024x768x24", "-nolisten", "tcp"},
+                                   childEnvironment({"HOME=" + folder_.string()}), -1, pipeFds[1]);
   } catch (...) {
     ::close(pipeFds[0]), ::close(pipeFds[1]);
     throw;
@@ -234,7 +266,8 @@ fs::path WineSession::makeTemplate(const fs::path& where, const std::string& win
 }
 
 void WineSession::preparePrefix() {
-  const ProgramResult version = runProgram(programs_.wine, {"--version"}, childEnvironment({}), seconds(30), true);
+  const ProgramResult version = runProgram(programs_.wine, {"--version"}, childEnvironment({"HOME=" + folder_.string()}),
+                                           seconds(30), true);
   if (version.exitCode != 0) {
     throw ioError("wine does not run (" + lastLines(version.output) + "). " + kDebianAdvice);
   }
@@ -245,16 +278,35 @@ void WineSession::preparePrefix() {
   const ProgramResult copied = runProgram(programs_.copy, {"-a", "--reflink=auto", templatePrefix.string(), prefix_.string()},
                                           childEnvironment({}), seconds(300), true);
   if (copied.exitCode != 0) throw ioError("cannot copy the Wine prefix: " + lastLines(copied.output));
+  limitDrives();
+}
+
+// A prefix maps Z: to the root of the Linux file system, and serial ports to devices. The
+// installer gets one drive instead, the session's exchange folder, which holds only what it is
+// given. (Wine is no sandbox: a program can still reach Linux by its own means; this keeps the
+// ordinary ways of an installer, a path or a folder dialog, inside the session.)
+void WineSession::limitDrives() {
+  const fs::path devices = prefix_ / "dosdevices";
+  std::error_code error;
+  std::vector<fs::path> others;
+  for (const auto& entry : fs::directory_iterator(devices, error)) {
+    if (entry.path().filename() != "c:") others.push_back(entry.path());
+  }
+  for (const fs::path& other : others) fs::remove(other, error);
+  fs::create_directory_symlink(shared(), devices / "s:", error);
+  if (error || fs::exists(devices / "z:")) {
+    throw ioError("cannot limit the Wine prefix's drives in " + quoteText(pathToUtf8(devices)));
+  }
 }
 
 ProgramResult WineSession::runWine(const std::vector<std::string>& args, milliseconds timeout) {
   wineUsed_ = true;
-  return runProgram(programs_.wine, args, wineEnvironment(prefix_, false), timeout, false);
+  return runProgram(programs_.wine, args, wineEnvironment(prefix_, false), timeout, false, shared());
 }
 
 void WineSession::startWine(const std::vector<std::string>& args) {
   wineUsed_ = true;
-  startedProgram_ = spawnProgram(programs_.wine, args, wineEnvironment(prefix_, false), -1);
+  startedProgram_ = spawnProgram(programs_.wine, args, wineEnvironment(prefix_, false), -1, -1, shared());
   startedExit_.reset();
 }
 
@@ -264,7 +316,7 @@ std::optional<int> WineSession::exitedProgram() {
 }
 
 ProgramResult WineSession::runOnDisplay(const fs::path& program, const std::vector<std::string>& args) {
-  return runProgram(program, args, childEnvironment({"DISPLAY=" + display_}), seconds(30), true);
+  return runProgram(program, args, childEnvironment(sessionSettings()), seconds(30), true);
 }
 
 void WineSession::pause(milliseconds length) {

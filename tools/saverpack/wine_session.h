@@ -1,7 +1,9 @@
-// A private place to run one installer under Wine: its own folder, its own X display (Xvfb)
-// and its own Wine prefix, copied from a template prefix that is made once and kept in the
-// user's cache folder. Nothing of the user's own Wine prefix or display is touched, and
-// everything the session started or wrote is gone when it ends, whatever the installer did.
+// A private place to run one installer under Wine: its own folder, its own X display (Xvfb,
+// admitting only holders of the session's cookie) and its own Wine prefix, copied from a
+// template prefix that is made once and kept in the user's cache folder. The prefix has no
+// drive for the Linux file system, only one for the session's exchange folder, and its programs
+// get almost none of the author's environment. Nothing of the user's own Wine prefix or display
+// is touched, and everything the session started or wrote is gone when it ends.
 // Linux only: on Windows, findPreviewPrograms says so and nothing else is reached.
 #pragma once
 
@@ -40,8 +42,11 @@ class WineSession {
   WineSession& operator=(const WineSession&) = delete;
 
   const std::filesystem::path& folder() const { return folder_; }
-  // The path Wine programs use for a file of the Linux file system.
-  static std::string windowsPath(const std::filesystem::path& file);
+  // The folder that Wine programs of the session see as their only drive besides C:. Files the
+  // installer is to run, read or write go here.
+  std::filesystem::path shared() const { return folder_ / "shared"; }
+  // The path Wine programs use for the file `name` of the shared folder.
+  static std::string windowsPath(const std::string& name);
 
   // Starts Xvfb on a free display number. Throws ToolError(kIo).
   void startDisplay();
@@ -63,6 +68,10 @@ class WineSession {
   static void pause(std::chrono::milliseconds length);
 
  private:
+  std::filesystem::path authorityFile() const { return folder_ / "xauthority"; }
+  void writeAuthority() const;
+  void limitDrives();
+  std::vector<std::string> sessionSettings() const;
   std::vector<std::string> wineEnvironment(const std::filesystem::path& prefix, bool forTemplate) const;
   std::filesystem::path makeTemplate(const std::filesystem::path& where, const std::string& wineVersion);
   void endWine() noexcept;

@@ -40,7 +40,8 @@ class FakeReadableFile : public ReadableFile {
 void readFromText(const std::string& data, std::uint64_t& position, void* buffer, std::size_t size,
                   std::size_t& bytesRead) {
   bytesRead = 0;
-  if (position >= data.size()) return;
+  // An empty read may come with no buffer at all (an empty vector's data()): copy nothing.
+  if (position >= data.size() || size == 0) return;
   bytesRead = static_cast<std::size_t>(std::min<std::uint64_t>(size, data.size() - position));
   std::memcpy(buffer, data.data() + position, bytesRead);
   position += bytesRead;

@@ -1,6 +1,6 @@
 # No player on the machine, and the package carries one: its installer runs silently,
 # registers the stand-in player, and the wait ends on the carried version within seconds; the
-# movie then plays in the window and Install works.
+# movie then plays in the window and Install works. The player's log never goes through a link.
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d); trap 'rm -rf "$work" "$report"' EXIT
 remove_player
@@ -11,9 +11,16 @@ cp "$bin/standin_player_installer10.exe" "$work/saver/install_flash_player_10_ac
 with_slot "$work/saver" 2 install_flash_player_10_active_x.exe
 build_installer "$work/saver" "$work/Blue Setup.exe" || fail "saverpack build"
 
+# The player's call log asked for through a linked folder: the control, loaded into the
+# installer with its rights, writes nothing where the link points (movie_plays reads a plain log).
+mkdir -p "$work/logs" "$work/elsewhere"
+ln -s "$work/elsewhere" "$work/logs/linked"
+export SAVERKIT_STANDIN_LOG=$(windows_path "$work/logs/linked/player.log")
 start=$SECONDS
 drive --timeout=60000 wait-title:TInstallerForm="Install Screen Saver: Blue Hole" sleep:500 \
   "$(shot movie_after_player_update)" click:Install -- "$work/Blue Setup.exe" "{launcher}"
+unset SAVERKIT_STANDIN_LOG
+[ -z "$(ls -A "$work/elsewhere")" ] || fail "the player's log went through a linked folder"
 elapsed=$((SECONDS - start))
 echo "startup and install took ${elapsed}s (10 s of them are the polls for a player that is not there yet)"
 [ "$elapsed" -lt 40 ] || fail "the wait for the new player took ${elapsed}s"

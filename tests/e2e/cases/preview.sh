@@ -2,7 +2,8 @@
 # installer, exactly the size the stub's window has when the driver runs the same installer;
 # the stand-in player goes into the preview's own prefix for a movie. What cannot be previewed
 # fails clearly: a quiet package, a cut-short installer (with the installer's own words), no
-# Wine. Nothing is left behind: no session folder, display, Wine program or working folder,
+# Wine. The installer's Wine sees no Linux drive and little of the author's environment, and its
+# display wants a cookie. Nothing is left behind: no session folder, display, Wine program or working folder,
 # and nothing lands in the case's own prefix.
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d); trap 'rm -rf "$work" "$report"' EXIT
@@ -20,9 +21,36 @@ clean_saver "Coral Bay"; clean_saver "Night Reef"
 make_saver "$work/coral" "Coral Bay" bitmap
 with_slot "$work/coral" 4 License.txt
 started=$(date +%s%N)
-saverpack preview "$work/coral/manifest.json" -o "$artefacts/preview_manifest.png" --stub "$bin/saverstub.exe" \
-  2> "$work/err.txt" || fail "preview from a manifest: $(cat "$work/err.txt")"
+# While it runs, a look at its Wine programs and display: of the author's environment only what
+# Wine needs (no canary), no drive for the Linux file system, and a display that admits the
+# session's cookie and nobody else.
+SAVERKIT_CANARY=author-secret saverpack preview "$work/coral/manifest.json" -o "$artefacts/preview_manifest.png" \
+  --stub "$bin/saverstub.exe" 2> "$work/err.txt" &
+previewing=$!
+while kill -0 "$previewing" 2>/dev/null && [ ! -s "$work/wine-env.txt" ]; do
+  for environ in $(grep -lsa 'WINEPREFIX=[^[:cntrl:]]*/saverkit/run-' /proc/[0-9]*/environ); do
+    tr '\0' '\n' < "$environ" > "$work/wine-env.txt" 2>/dev/null
+    [ -s "$work/wine-env.txt" ] || continue
+    session_prefix=$(sed -n 's/^WINEPREFIX=//p' "$work/wine-env.txt")
+    ls "$session_prefix/dosdevices" > "$work/drives.txt"
+    shown=$(sed -n 's/^DISPLAY=//p' "$work/wine-env.txt")
+    cookie=$(sed -n 's/^XAUTHORITY=//p' "$work/wine-env.txt")
+    DISPLAY=$shown XAUTHORITY=$cookie xwininfo -root > /dev/null 2>&1; echo "with the cookie $?" > "$work/display.txt"
+    DISPLAY=$shown XAUTHORITY=/dev/null xwininfo -root > /dev/null 2>&1; echo "without it $?" >> "$work/display.txt"
+    break
+  done
+  sleep 0.1
+done
+wait "$previewing" || fail "preview from a manifest: $(cat "$work/err.txt")"
 echo "one preview from a manifest: $(( ($(date +%s%N) - started) / 1000000 )) ms"
+[ -s "$work/wine-env.txt" ] || fail "no Wine program of the preview was seen"
+grep -q '^SAVERKIT_CANARY=' "$work/wine-env.txt" && fail "the author's environment reached Wine"
+grep -q '^PATH=' "$work/wine-env.txt" || fail "Wine did not get PATH"
+grep -q "^HOME=$XDG_CACHE_HOME/saverkit/run-" "$work/wine-env.txt" || fail "HOME is not the session's: $(grep ^HOME= "$work/wine-env.txt")"
+[ "$(tr '\n' ' ' < "$work/drives.txt")" = "c: s: " ] || fail "the session's drives: $(cat "$work/drives.txt")"
+cat "$work/display.txt"
+grep -qx 'with the cookie 0' "$work/display.txt" || fail "the session's cookie does not open its display"
+grep -qx 'without it 0' "$work/display.txt" && fail "the preview's display admits a program without its cookie"
 cat "$work/err.txt"
 grep -q 'saverpack: preview: building the installer' "$work/err.txt" || fail "no progress on building"
 grep -q 'stand-in Flash Player' "$work/err.txt" || fail "the package needs a player, but none was installed"

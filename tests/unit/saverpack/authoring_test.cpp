@@ -411,6 +411,23 @@ TEST_F(AuthoringTest, TextInUtf8IsConvertedOrRefusedWithTheCharacter) {
             std::string::npos) << result.err;
   EXPECT_FALSE(fs::exists(path("Setup.exe")));
 
+  // The C1 controls would pass as single bytes that Windows-1252 shows as other characters
+  // (the euro sign for U+0080): both ends of their range are refused by code; the no-break space
+  // just above them is a character of the code page and passes.
+  for (const auto& [utf8, named] : {std::pair{"\xC2\x80", "(U+0080, line 1)"}, std::pair{"\xC2\x9F", "(U+009F, line 1)"}}) {
+    SCOPED_TRACE(named);
+    write("LICENSE.txt", std::string("caf\xC3\xA9 ") + utf8 + "\r\n");
+    result = build();
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find(std::string("\"LICENSE.txt\" is UTF-8, and ") + named + " has no place in Windows-1252"),
+              std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(path("Setup.exe")));
+  }
+  write("LICENSE.txt", std::string("caf\xC3\xA9\xC2\xA0!\r\n"));
+  ASSERT_EQ(build().code, 0);
+  EXPECT_EQ(installed("LICENSE.txt"), bytesOf("caf\xE9\xA0!\r\n"));
+  fs::remove(path("Setup.exe"));
+
   // Windows-1252 text that is not valid UTF-8 is taken as it is; an HTML read-me that says it is
   // UTF-8 is read as UTF-8 by the browser, so it stays too.
   write("LICENSE.txt", std::string("caf\xE9\r\n"));

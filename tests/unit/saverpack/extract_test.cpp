@@ -124,6 +124,39 @@ TEST_F(ExtractTest, DoesNotWriteThroughALinkAlreadyInTheFolder) {
   EXPECT_NE(result.err.find("slots.8.items.3: not extracted"), std::string::npos) << result.err;
 }
 
+// Deeper down and at the folder itself: a link below a real folder is refused like one at the
+// top, the folder named must not be a link itself, and a file already there (even one with a
+// second name elsewhere) is replaced by a new file, so the other name keeps its bytes.
+TEST_F(ExtractTest, WritesOnlyBelowTheFolderNamedAndReplacesRatherThanWritesThrough) {
+  build(standardManifest(false));
+  fs::create_directories(path("out/items"));
+  fs::create_directories(path("elsewhere"));
+  fs::create_directory_symlink(path("elsewhere"), path("out/items/media"));
+  write("elsewhere/target.txt", "keep me");
+  fs::create_hard_link(path("elsewhere/target.txt"), path("out/LICENSE.txt"));
+  CliResult result = run({"extract", path("Installer.exe").u8string(), path("out").u8string(), "--items", "--force"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("not extracted: \"items\\media\\wave.bin\" would be written through a link"),
+            std::string::npos) << result.err;
+  EXPECT_EQ(readWholeFile(path("out/items/ocean.txt")), readWholeFile(path("content/ocean.txt")));
+  EXPECT_EQ(readWholeFile(path("out/LICENSE.txt")), readWholeFile(path("LICENSE.txt")));
+  EXPECT_EQ(readWholeFile(path("elsewhere/target.txt")), bytesOf("keep me"));
+  EXPECT_EQ(everythingOutside(path("out")).count("elsewhere/wave.bin"), 0u);
+
+  // The folder named is a link: refused before anything is written, whether named with a
+  // trailing separator or not; the folder it points to is used when named itself.
+  fs::create_directory_symlink(path("elsewhere"), path("linked"));
+  for (const std::string& named : {path("linked").u8string(), path("linked").u8string() + "/"}) {
+    SCOPED_TRACE(named);
+    result = run({"extract", path("Installer.exe").u8string(), named, "--force"});
+    EXPECT_EQ(result.code, 3);
+    EXPECT_NE(result.err.find("is a link, not a folder"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(path("elsewhere/LICENSE.txt")));
+  }
+  EXPECT_EQ(run({"extract", path("Installer.exe").u8string(), path("elsewhere").u8string(), "--force"}).code, 0);
+  EXPECT_EQ(readWholeFile(path("elsewhere/LICENSE.txt")), readWholeFile(path("LICENSE.txt")));
+}
+
 TEST_F(ExtractTest, KeepsTheFirstOfTwoSlotsWhoseNamesDifferOnlyInCase) {
   Json manifest = standardManifest(false);
   manifest["slots"]["7"] = {{"file", "intro.swf"}, {"name", "readme.htm"}};

@@ -130,5 +130,40 @@ TEST_F(SigningTest, NothingIsWrittenUnderANameKnownBeforehand) {
   EXPECT_EQ(leftovers(), std::vector<std::string>{"Signed.exe.saverpack-partial"});
 }
 
+// The signing tool is started by its full path, found in PATH's absolute folders only: one in
+// the current folder, which an empty or relative PATH entry (or a shell) would reach, never runs.
+TEST_F(SaverpackTest, TheSigningToolComesOnlyFromAnAbsoluteFolderOfThePath) {
+  writeFixtureFiles();
+  write("saverstub.exe", signableStub());
+  ASSERT_FALSE(build(standardManifest(false)).empty());
+  const auto plant = [this](const std::string& folder) {
+    const fs::path tool = write(folder + "/osslsigncode", "#!/bin/sh\necho \"$0\" >> '" + path("started").u8string() +
+                                                              "'\n[ \"$1\" = --version ] && echo osslsigncode 9 && exit 0\n"
+                                                              "echo refused by the stand-in; exit 1\n");
+    fs::permissions(tool, fs::perms::owner_all);
+  };
+  plant("here");
+  plant("tools");
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const fs::path folder = fs::current_path();
+  fs::current_path(this->path("here"));
+  const auto sign = [this] {
+    return run({"sign", this->path("Installer.exe").u8string(), "--cert", this->path("c.pem").u8string(), "--key",
+                this->path("k.pem").u8string(), "-o", this->path("Signed.exe").u8string()});
+  };
+  ::setenv("PATH", ":.:here", 1);
+  const CliResult unseen = sign();
+  ::setenv("PATH", (".:" + this->path("tools").u8string()).c_str(), 1);
+  const CliResult found = sign();
+  ::setenv("PATH", path.c_str(), 1);
+  fs::current_path(folder);
+  EXPECT_EQ(unseen.code, 3);
+  EXPECT_NE(unseen.err.find("osslsigncode is not installed"), std::string::npos) << unseen.err;
+  EXPECT_EQ(found.code, 3);
+  EXPECT_NE(found.err.find("failed: refused by the stand-in"), std::string::npos) << found.err;
+  EXPECT_EQ(textOf(this->path("started")), this->path("tools/osslsigncode").u8string() + "\n" +
+                                               this->path("tools/osslsigncode").u8string() + "\n");
+}
+
 }  // namespace
 }  // namespace saverpack::test

@@ -4,9 +4,11 @@
 
 #include <functional>
 
+#include "codec_bridge.h"
 #include "package/data_file_format.h"
 #include "package/package_binding.h"
 #include "package/package_format.h"
+#include "saverkit/implode/codec.h"
 #include "saverpack_fixture.h"
 
 namespace saverpack::test {
@@ -99,6 +101,21 @@ TEST_F(VerifyTest, CatchesDamagedOrHostileHeaders) {
        "slots.6.expandedSize: is negative"},
       {"expanded size too small", [](PackageHeader& h) { h.entries[6].expandedSize = 10; },
        "slots.6: expands to more than 10 bytes"},
+      // What the format can give bounds the expansion, not the declared size: up to the bound
+      // the bytes are expanded (and found short), one beyond it they are not even tried.
+      {"expanded size at the format's bound",
+       [](PackageHeader& h) {
+         h.entries[6].expandedSize = std::int32_t(maxExpandedSize(std::uint64_t(saverkit::storedLength(h.entries[6]))));
+       },
+       "slots.6: expands to"},
+      {"expanded size beyond the format's bound",
+       [](PackageHeader& h) {
+         h.entries[6].expandedSize =
+             std::int32_t(maxExpandedSize(std::uint64_t(saverkit::storedLength(h.entries[6]))) + 1);
+       },
+       "slots.6.expandedSize: declares"},
+      {"expanded size of 2 GiB", [](PackageHeader& h) { h.entries[6].expandedSize = INT32_MAX; },
+       "imploded bytes can give (at most"},
       {"stored data file", [](PackageHeader& h) { h.entries[8].destination = 1; },
        "slots.8.destination: the data file must land in the working folder"},
   };
@@ -188,6 +205,11 @@ TEST_F(VerifyTest, ChecksItemSizesAgainstTheirBytes) {
   };
   const Case cases[] = {
       {"expanded size off by one", at + 8, int32Bytes(itemHeader->expandedSize + 1), "slots.8.items.3.data: expands to"},
+      {"expanded size at the format's bound", at + 8,
+       int32Bytes(std::int32_t(maxExpandedSize(std::uint64_t(itemHeader->storedSize)))), "slots.8.items.3.data: expands to"},
+      {"expanded size beyond the format's bound", at + 8,
+       int32Bytes(std::int32_t(maxExpandedSize(std::uint64_t(itemHeader->storedSize)) + 1)),
+       "slots.8.items.3.size: declares"},
       {"stored size past the end", at + 12, int32Bytes(1 << 30), "slots.8.items.3.size"},
       {"negative size", at + 8, int32Bytes(-5), "slots.8.items.3.size: negative size"},
       {"garbage in the bytes", at + 44, Bytes(16, 0xFF), "slots.8.items.3.data"},
@@ -198,6 +220,21 @@ TEST_F(VerifyTest, ChecksItemSizesAgainstTheirBytes) {
     EXPECT_EQ(result.code, 1);
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
   }
+}
+
+// The bound must hold for the densest stream the format has, one run of longest matches at the
+// smallest dictionary, and be close to it: a bound too low would refuse good packages.
+TEST(FormatBound, TheDensestStreamStaysWithinItAndNearIt) {
+  const std::vector<std::uint8_t> zeros(4 << 20, 0);
+  saverkit::implode::ImplodeOptions options;
+  options.dictSize = 1024;
+  options.level = saverkit::implode::Level::kBest;
+  std::vector<std::uint8_t> imploded;
+  ASSERT_EQ(saverkit::implode::implode({zeros.data(), zeros.size()}, options, imploded), saverkit::implode::Status::kOk);
+  const std::uint64_t bound = maxExpandedSize(imploded.size());
+  EXPECT_GE(bound, zeros.size());
+  EXPECT_LT(bound, zeros.size() + zeros.size() / 100) << imploded.size() << " bytes";
+  EXPECT_EQ(maxExpandedSize(2), 0u);
 }
 
 TEST_F(VerifyTest, KindThreeNeedsTheMovieNamedInstallerSwf) {
