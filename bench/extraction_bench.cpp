@@ -72,7 +72,7 @@ Installer& installer() {
 Platform withRealFiles(Platform& platform, FileSystem& files) {
   return Platform{platform.texts,  platform.messaging, platform.clock,  platform.process,
                   files,           platform.system,    platform.registry, platform.shell,
-                  platform.libraries, platform.player};
+                  platform.libraries, platform.player, platform.background};
 }
 
 void extractStoredSlot(benchmark::State& state) {

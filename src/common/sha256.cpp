@@ -82,6 +82,7 @@ __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer)) void compre
     const __m128i abefBefore = abef, cdghBefore = cdgh;
     // words[g % 4] holds message words 4g..4g+3 while group g is hashed.
     __m128i words[4];
+#pragma GCC unroll 16
     for (int group = 0; group < 16; ++group) {
       __m128i& current = words[group % 4];
       if (group < 4) {

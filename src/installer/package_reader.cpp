@@ -24,14 +24,16 @@ namespace {
 // The stub, then exactly the bytes the binding covers, hashed on the way: nothing after them
 // (a certificate table, or whatever a changed file adds) reaches the working copy, so every
 // later read sees only bytes that were compared.
-Status copyBoundPackage(ReadableFile& installer, WritableFile& copy, const PackageBinding& binding) {
+Status copyBoundPackage(ReadableFile& installer, WritableFile& copy, const PackageBinding& binding,
+                        BackgroundWork& background) {
   if (binding.packageLength > static_cast<std::uint64_t>(INT64_MAX - kInstallerSizeInBytes)) {
     return status::kPackageChanged;
   }
   Status result = copyBytes(installer, copy, kInstallerSizeInBytes, status::kShortCopy);
   Sha256 digest;
   if (result == status::kSuccess) {
-    result = copyBytes(installer, copy, static_cast<std::int64_t>(binding.packageLength), status::kShortCopy, &digest);
+    result = copyBytesHashing(installer, copy, static_cast<std::int64_t>(binding.packageLength), status::kShortCopy,
+                              digest, background);
   }
   if (result == status::kSuccess && digest.finish() != binding.digest) result = status::kPackageChanged;
   return result;
@@ -55,7 +57,8 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
   if (installer && context.package) {
     installer->seek(0);
     result = context.consentedBinding
-                 ? copyBoundPackage(*installer, *context.package, *context.consentedBinding)
+                 ? copyBoundPackage(*installer, *context.package, *context.consentedBinding,
+                                    context.platform.background)
                  : copyBytes(*installer, *context.package, static_cast<std::int64_t>(installer->size()),
                              status::kShortCopy);
     context.package->close();

@@ -7,6 +7,7 @@
 
 #include "common/sha256.h"
 #include "common/status.h"
+#include "platform/background_work.h"
 #include "platform/file_system.h"
 
 namespace saverkit {
@@ -16,9 +17,12 @@ Status readExactly(ReadableFile& file, void* buffer, std::size_t size);
 
 // Copies `length` bytes from the file's current position, in chunks of at most 1 MiB, so a
 // stored file of any size costs a fixed amount of memory. `whenShort` when the input ends early.
-// `digest`, when given, is fed every byte copied.
-Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort,
-                 Sha256* digest = nullptr);
+Status copyBytes(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort);
+
+// copyBytes that also feeds `digest` every byte copied, hashing each chunk in the background
+// while the next one is read and written.
+Status copyBytesHashing(ReadableFile& from, WritableFile& to, std::int64_t length, Status whenShort, Sha256& digest,
+                        BackgroundWork& background);
 
 // An imploded stream cannot expand more than a few hundred times; a recorded size beyond this
 // bound is a damaged header, refused before anything is written.

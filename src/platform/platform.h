@@ -1,6 +1,7 @@
 // The platform the core runs on: one reference per interface, handed down from main/WinMain.
 #pragma once
 
+#include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/library_loader.h"
@@ -25,6 +26,7 @@ struct Platform {
   Shell& shell;
   LibraryLoader& libraries;
   PlayerControl& player;
+  BackgroundWork& background;
 };
 
 }  // namespace saverkit

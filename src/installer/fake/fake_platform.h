@@ -22,8 +22,9 @@ struct FakePlatform {
   FakeShell shell;
   FakeLibraryLoader libraries;
   FakePlayerControl player;
-  Platform platform{texts,  messaging, clock,     process, files,
-                    system, registry,  shell,     libraries, player};
+  FakeBackgroundWork background;
+  Platform platform{texts,  messaging, clock,     process,   files,
+                    system, registry,  shell,     libraries, player, background};
 
   // What the installer hands the flash layer, over these fakes.
   FlashServices flashServices(PlayerVersionCache& versionCache) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/background_work.h"
 #include "platform/clock.h"
 #include "platform/process_environment.h"
 #include "platform/text_source.h"
@@ -34,6 +35,24 @@ class FakeClock : public Clock {
   std::uint64_t nowMilliseconds() const override { return now; }
   std::uint64_t now = 0;
   std::uint64_t sleeps = 0;
+};
+
+// Runs each task as late as the contract allows: at the next post() or finish(). A caller that
+// touches a task's bytes before then sees its result come out wrong.
+class FakeBackgroundWork : public BackgroundWork {
+ public:
+  void post(std::function<void()> task) override {
+    finish();
+    pending_ = std::move(task);
+    ++posted;
+  }
+  void finish() override {
+    if (pending_) std::exchange(pending_, nullptr)();
+  }
+  int posted = 0;
+
+ private:
+  std::function<void()> pending_;
 };
 
 class FakeProcessEnvironment : public ProcessEnvironment {

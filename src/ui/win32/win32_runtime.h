@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_player_control.h"
@@ -24,8 +25,9 @@ struct Win32Runtime {
   Win32Shell shell;
   Win32LibraryLoader libraries;
   Win32PlayerControl player;
-  Platform platform{texts,  messaging, clock,     process, files,
-                    system, registry,  shell,     libraries, player};
+  Win32BackgroundWork background;
+  Platform platform{texts,  messaging, clock,     process,   files,
+                    system, registry,  shell,     libraries, player, background};
 };
 
 }  // namespace saverkit::win32
