@@ -59,8 +59,16 @@ TEST_F(FoldersTest, LeftoverWorkingFoldersAreSkippedNeverReused) {
 }
 
 TEST_F(FoldersTest, WorkingFolderFailureGivesTheSystemCodeAndTheBase) {
+  // A "Vantrel" that cannot be made: its code, and nothing of ours to remove.
   fakes.files.folderCreationErrors[local + "Vantrel"] = 5;
   std::string folder = "unchanged";
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 5);
+  EXPECT_EQ(folder, "");
+  fakes.files.folderCreationErrors.clear();
+  fakes.files.folderCreationErrors[local + "Vantrel\\ZOR1"] = 3;
+  fakes.files.folderCreationErrors[local + "Vantrel\\ZOR2"] = 3;
+  fakes.files.addFolder(local + "Vantrel\\ZOR3");
+  for (int n = 4; n <= 1000; ++n) fakes.files.folderCreationErrors[local + "Vantrel\\ZOR" + std::to_string(n)] = 3;
   EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 3);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR");
 
