@@ -115,6 +115,7 @@ namespace {
 // then (here another run's folder) is not touched.
 TEST_F(ProgramStartTest, ClosingRemovesTheWorkingFolderThroughItsHoldAndNothingElse) {
   Status error = 0;
+  fakes.files.addFolder("C:\\Local\\Vantrel");
   context.workingFolderHold = fakes.files.createHeldFolder("C:\\Local\\Vantrel\\ZOR2", FolderRights::kAdministratorsOnly, error);
   ASSERT_TRUE(context.workingFolderHold);
   fakes.files.addFile("C:\\Local\\Vantrel\\ZOR2\\temp.dat", "copy");
