@@ -94,8 +94,12 @@ Status FakeFileSystem::removeEntryIn(HeldFolder& parent, const std::string& name
   const Node* node = find(path);
   if (!node) return status::kSuccess;
   const std::string display = node->displayPath;
+  // Windows refuses the rename while anything in the folder is open, by us or another program.
   bool refused = anythingHeldAt(key(path));
   for (const std::string& candidate : moveRefused) refused = refused || key(candidate) == key(path);
+  for (const auto& [busy, remaining] : busyFiles) {
+    refused = refused || (remaining != 0 && (key(busy) == key(path) || startsWith(key(busy), key(path) + "\\")));
+  }
   if (refused) {
     log.push_back("move refused " + display);
     return status::kUnsafeFolder;
