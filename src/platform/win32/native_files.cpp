@@ -64,10 +64,17 @@ std::optional<ULONG> NativeFiles::attributesOf(HANDLE handle) const {
 }
 
 std::optional<ULONG> NativeFiles::listedAttributes(HANDLE folder, const WideName& name) const {
+  // Listed through a handle of its own: the system (and Wine) keep the first name a handle was
+  // listed with, and the folder's own handle is listed again later.
+  UniqueNullHandle own;
+  if (!NT_SUCCESS(open(folder, WideName(), {FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            FILE_OPEN, FILE_DIRECTORY_FILE}, own))) {
+    return std::nullopt;
+  }
   std::vector<LONGLONG> buffer(128);  // one record with a name of any length the system allows
   UNICODE_STRING mask = textOf(name);
   IO_STATUS_BLOCK io{};
-  const NTSTATUS result = list_(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+  const NTSTATUS result = list_(own.get(), nullptr, nullptr, nullptr, &io, buffer.data(),
                                 static_cast<ULONG>(buffer.size() * sizeof(LONGLONG)), FileDirectoryInformation, TRUE,
                                 &mask, TRUE);
   if (!NT_SUCCESS(result) || io.Information == 0) return std::nullopt;

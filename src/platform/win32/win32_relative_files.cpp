@@ -43,8 +43,7 @@ Status openStep(const NativeFiles& calls, HANDLE folder, const std::string& name
                 UniqueNullHandle& opened) {
   if (isDotName(name)) return ERROR_BAD_PATHNAME;
   const WideName wide = wideName(name);
-  // Asked once per folder handle: the system keeps the first name a handle was listed with.
-  const std::optional<ULONG> listed = disposition == FILE_OPEN ? calls.listedAttributes(folder, wide) : std::nullopt;
+  const std::optional<ULONG> listed = calls.listedAttributes(folder, wide);
   if (listed && (*listed & FILE_ATTRIBUTE_REPARSE_POINT)) return status::kUnsafeFolder;
   const NTSTATUS result = calls.open(folder, wide, {access, kHeldSharing, disposition, FILE_DIRECTORY_FILE}, opened);
   if (!NT_SUCCESS(result)) return calls.errorOf(result);

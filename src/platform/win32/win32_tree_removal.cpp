@@ -76,7 +76,8 @@ class TreeRemoval {
       return gone || listedAsFolder ? status::kSuccess : status::kFileBusy;
     }
     const Status removed = removeOpened(opened.get(), listed, level);
-    return removed == status::kFileBusy ? status::kFileBusy : status::kSuccess;
+    // A folder that stays only makes its own folder stay.
+    return removed == status::kFileBusy && !listedAsFolder ? status::kFileBusy : status::kSuccess;
   }
 
   const NativeFiles& calls_;
