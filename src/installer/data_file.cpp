@@ -80,7 +80,9 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
   if (result != status::kSuccess || header->expandedSize == 0) return result;
   const std::string target = context.productFolder + path;
   // Below a held product folder the file's folders are made with it, relative to the hold.
-  if (!context.productFolderHold) forceFolders(context.platform.files, folderOf(target));
+  if (!context.productFolderHold && !belowUnmadeProductFolder(context, target)) {
+    forceFolders(context.platform.files, folderOf(target));
+  }
   bool created = false;
   bool reported = false;
   result = header->imploded ? writeImplodedItem(context, walker.file(), *header, target, created, reported)

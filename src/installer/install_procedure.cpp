@@ -29,6 +29,8 @@ void rollBack(InstallerContext& context) {
     context.platform.files.removeTreeThrough(*context.productFolderHold);
     context.productFolderHold.reset();
     productFolder.clear();
+  } else if (context.sharedFolderHold) {
+    productFolder.clear();  // a file stood at its name: this install made nothing there
   }
   rollbackInstall(context.platform.files, context.platform.registry, context.folders,
                   {productFolder, engine, context.saverName, context.state.osKind == os::kWow64, context.codePage});

@@ -8,29 +8,40 @@
 namespace saverkit {
 namespace {
 
+bool isBelow(const std::string& folder, const std::string& target) {
+  return !folder.empty() && target.size() > folder.size() &&
+         toLowerAscii(target.substr(0, folder.size())) == toLowerAscii(folder);
+}
+
 // The target's path below the held product folder, or nothing for a target elsewhere.
 std::optional<std::string> belowProductFolder(const InstallerContext& context, const std::string& target) {
-  const std::string& folder = context.productFolder;
-  if (!context.productFolderHold || folder.empty() || target.size() <= folder.size() ||
-      toLowerAscii(target.substr(0, folder.size())) != toLowerAscii(folder)) {
-    return std::nullopt;
-  }
-  return target.substr(folder.size());
+  if (!context.productFolderHold || !isBelow(context.productFolder, target)) return std::nullopt;
+  return target.substr(context.productFolder.size());
 }
 
 }  // namespace
+
+bool belowUnmadeProductFolder(const InstallerContext& context, const std::string& target) {
+  return context.sharedFolderHold && !context.productFolderHold && isBelow(context.productFolder, target);
+}
 
 std::unique_ptr<WritableFile> createTargetFile(InstallerContext& context, const std::string& target, Status& error) {
   FileSystem& files = context.platform.files;
   if (const auto relative = belowProductFolder(context, target)) {
     return files.createFileIn(*context.productFolderHold, *relative, error);
   }
+  if (belowUnmadeProductFolder(context, target)) {
+    error = win_error::kPathNotFound;
+    return nullptr;
+  }
   return files.createFile(target, error);
 }
 
 Status expandToTarget(InstallerContext& context, TCompressor& compressor, const std::string& target,
                       const std::uint8_t* buffer, std::size_t length) {
-  if (!belowProductFolder(context, target)) return compressor.expandToFile(target, buffer, length);
+  if (!belowProductFolder(context, target) && !belowUnmadeProductFolder(context, target)) {
+    return compressor.expandToFile(target, buffer, length);
+  }
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   Status error = 0;
   std::unique_ptr<WritableFile> file = createTargetFile(context, target, error);
@@ -40,7 +51,7 @@ Status expandToTarget(InstallerContext& context, TCompressor& compressor, const 
 
 Status copyToTarget(InstallerContext& context, const std::string& source, const std::string& target) {
   FileSystem& files = context.platform.files;
-  if (!belowProductFolder(context, target)) {
+  if (!belowProductFolder(context, target) && !belowUnmadeProductFolder(context, target)) {
     return copyFilePrepared(files, source, target, false) ? status::kSuccess : files.lastError();
   }
   Status error = 0;

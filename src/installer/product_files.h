@@ -13,6 +13,11 @@
 
 namespace saverkit {
 
+// True for a target below the product folder when the install made the shared folder ours but
+// could not make the product folder (a file stands at its name): nothing below that name is ours,
+// so nothing there is made or looked up by its path; its files fail with "path not found".
+bool belowUnmadeProductFolder(const InstallerContext& context, const std::string& target);
+
 // A new file at `target` (an existing one is deleted first): nothing, with the system's code or
 // -607 in `error`, when it cannot be made.
 std::unique_ptr<WritableFile> createTargetFile(InstallerContext& context, const std::string& target, Status& error);

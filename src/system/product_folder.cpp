@@ -61,9 +61,13 @@ Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, c
   // other than an administrator put there. Whatever stands at its name goes first, and wholly,
   // while nothing else has changed; when it cannot, the old saver stays as it is.
   const std::string stored = storedFileName(saverName);
-  if (files.removeEntryIn(*sharedHold, stored) != status::kSuccess) return status::kUnsafeFolder;
+  // A file at the folder's name is no old saver of ours: it is left as it is, and with no
+  // product folder the install fails at its first file there ("path not found").
+  const bool fileAtName = files.fileExists(folders.sharedFolder + stored);
+  if (!fileAtName && files.removeEntryIn(*sharedHold, stored) != status::kSuccess) return status::kUnsafeFolder;
   if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName, codePage);
   if (inShared) deleteFileOnce(files, folders.sharedFolder + stored + ".scr");
+  if (fileAtName) return status::kSuccess;
 
   // A new folder with the shared folder's rights, made relative to it and held for the install.
   Status error = 0;

@@ -39,7 +39,8 @@ Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder, st
 // files, and makes the product folder anew, held in `productHold`. 0, -454 when the user
 // declines, -600 for an unsafe name, -607 for a shared folder that is not ours (see
 // secureSharedFolder; `sharedHold` is then empty) or for an old product folder that cannot be
-// moved aside and removed (nothing is changed then), or the system's code.
+// moved aside and removed (nothing is changed then), or the system's code. A plain file at the
+// product folder's name stays: 0, with `productHold` empty.
 // `confirm` puts the OK/Cancel question and says whether the user chose OK.
 using ConfirmQuestion = std::function<bool(const std::string& question)>;
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,

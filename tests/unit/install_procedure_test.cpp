@@ -264,6 +264,26 @@ TEST(InstallProcedure, AnOldProductFolderInUseStopsTheInstallAndChangesNothing) 
   EXPECT_EQ(world.fakes.files.contents(kSystem32 + "Ocean.scr"), "old engine");
 }
 
+// A file where the product folder would go is nobody's old saver: it stays as it was, the install
+// fails at its first file there with "path not found" and one box, and what was written before
+// (the engine) is rolled back. Nothing below that name is made or looked up by its path.
+TEST(InstallProcedure, AFileAtTheProductFolderNameStaysAndTheInstallFailsWithPathNotFound) {
+  InstallerWorld world;
+  const std::string product = world.product();
+  const std::string atName = product.substr(0, product.size() - 1);
+  world.fakes.files.addFile(atName, "a file");
+  clickInstall(world, [&world] { world.form.onCloseRequested(); });
+  world.run();
+  EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: 3");
+  ASSERT_EQ(world.fakes.view.dialogs.size(), 1u);
+  EXPECT_NE(world.fakes.view.dialogs[0].text.find("Ocean.swf"), std::string::npos);
+  EXPECT_EQ(world.fakes.files.contents(atName), "a file");
+  EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+  for (const std::string& line : world.fakes.files.log) {
+    EXPECT_EQ(line.find(product), std::string::npos) << line;
+  }
+}
+
 // A failed install removes the product folder it made through the hold it made it with.
 TEST(InstallProcedure, TheRollbackRemovesTheNewProductFolderThroughItsHold) {
   InstallerWorld world;

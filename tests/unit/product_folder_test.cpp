@@ -119,8 +119,10 @@ TEST_F(ProductFolderTest, APlantedFolderIsMovedAsideRemovedAndMadeAnew) {
                                       "create folder " + product}));
 }
 
-// A link, or a file, at the product folder's own name goes as itself.
-TEST_F(ProductFolderTest, ALinkOrAFileAtTheNameGoesAsItself) {
+// A link at the product folder's own name goes as itself. A plain file there stays as it is, and
+// no product folder is made (the install then fails at its first file there); the old engines
+// still go, as they do before any product folder is made.
+TEST_F(ProductFolderTest, ALinkAtTheNameGoesAsItselfAFileStays) {
   fakes.files.addFolderLink("C:\\ProgramData\\Vantrel\\Ocean");
   fakes.files.addFile("C:\\ProgramData\\Vantrel\\Ocean\\seen-through.txt", "theirs");
   EXPECT_EQ(prepare("Ocean", false), 0);
@@ -128,8 +130,11 @@ TEST_F(ProductFolderTest, ALinkOrAFileAtTheNameGoesAsItself) {
   EXPECT_TRUE(fakes.files.folderExists("C:\\ProgramData\\Vantrel\\Ocean"));
   productHold.reset();
   fakes.files.addFile("C:\\ProgramData\\Vantrel\\Sea", "a file");
+  fakes.files.addFile("C:\\ProgramData\\Vantrel\\Sea.scr", "old engine");
   EXPECT_EQ(prepare("Sea", false), 0);
-  EXPECT_TRUE(fakes.files.folderExists("C:\\ProgramData\\Vantrel\\Sea"));
+  EXPECT_FALSE(productHold);
+  EXPECT_EQ(fakes.files.contents("C:\\ProgramData\\Vantrel\\Sea"), "a file");
+  EXPECT_FALSE(fakes.files.exists("C:\\ProgramData\\Vantrel\\Sea.scr"));
 }
 
 // An old folder that cannot be moved (a program holds a file in it) or cannot be removed wholly
