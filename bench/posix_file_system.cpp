@@ -172,26 +172,33 @@ class PosixScratch : public ScratchFile {
   PosixReadable reader_;  // closes the descriptor
 };
 
-class NoHold : public HeldFolder {};
+// A folder known by its path only.
+class NoHold : public HeldFolder {
+ public:
+  explicit NoHold(std::string path = {}) : path(std::move(path)) {}
+  std::string path;
+};
+
+std::string pathOf(HeldFolder& folder) { return static_cast<NoHold&>(folder).path; }
 
 }  // namespace
 
 bool PosixFileSystem::createProtectedFolder(const std::string& path, FolderRights) { return createFolder(path); }
 std::unique_ptr<HeldFolder> PosixFileSystem::createHeldFolder(const std::string& path, FolderRights, Status& error) {
   error = createFolder(path) ? 0 : lastError_;
-  return error == 0 ? std::make_unique<NoHold>() : nullptr;
+  return error == 0 ? std::make_unique<NoHold>(path) : nullptr;
 }
 std::unique_ptr<HeldFolder> PosixFileSystem::secureFolder(const std::string& path, FolderRights rights, Status& error) {
   if (!folderExists(path)) return createHeldFolder(path, rights, error);
   error = 0;
-  return std::make_unique<NoHold>();
+  return std::make_unique<NoHold>(path);
 }
 FolderSafety PosixFileSystem::folderSafety(const std::string& path) {
   return {folderExists(path) || fileExists(path), isLink(path), false};
 }
-std::unique_ptr<HeldFolder> PosixFileSystem::holdFolder(const std::string&, Status& error) {
+std::unique_ptr<HeldFolder> PosixFileSystem::holdFolder(const std::string& path, Status& error) {
   error = 0;
-  return std::make_unique<NoHold>();
+  return std::make_unique<NoHold>(path);
 }
 std::unique_ptr<ScratchFile> PosixFileSystem::createScratchFile(const std::string& path, Status& error) {
   const int descriptor = ::open(unixPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
@@ -221,5 +228,32 @@ std::unique_ptr<WritableFile> PosixFileSystem::createFile(const std::string& pat
   error = descriptor < 0 ? errno : 0;
   return descriptor < 0 ? nullptr : std::make_unique<PosixWritable>(descriptor);
 }
+
+std::unique_ptr<HeldFolder> PosixFileSystem::holdFolderWithoutLinks(const std::string& path, Status& error) {
+  return holdFolder(path, error);
+}
+std::unique_ptr<HeldFolder> PosixFileSystem::createHeldFolderIn(HeldFolder& parent, const std::string& name,
+                                                                FolderRights rights, Status& error) {
+  return createHeldFolder(pathOf(parent) + "\\" + name, rights, error);
+}
+Status PosixFileSystem::removeEntryIn(HeldFolder& parent, const std::string& name) {
+  const std::string path = pathOf(parent) + "\\" + name;
+  if (fileExists(path)) return deleteFile(path) ? status::kSuccess : status::kUnsafeFolder;
+  return removeFolderTree(path) == status::kSuccess ? status::kSuccess : status::kUnsafeFolder;
+}
+std::unique_ptr<WritableFile> PosixFileSystem::createFileIn(HeldFolder& folder, const std::string& relativePath,
+                                                            Status& error) {
+  const std::string path = pathOf(folder) + "\\" + relativePath;
+  for (std::size_t slash = path.find('\\', pathOf(folder).size() + 1); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
+    createFolder(path.substr(0, slash));
+  }
+  return createFile(path, error);
+}
+Status PosixFileSystem::deletePlainFileIn(HeldFolder& folder, const std::string& name) {
+  const std::string path = pathOf(folder) + "\\" + name;
+  return !fileExists(path) || deleteFile(path) ? status::kSuccess : status::kFileBusy;
+}
+Status PosixFileSystem::removeTreeThrough(HeldFolder& folder) { return removeFolderTree(pathOf(folder)); }
 
 }  // namespace saverkit::bench

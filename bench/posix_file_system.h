@@ -29,6 +29,15 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<HeldFolder> holdFolder(const std::string& path, Status& error) override;
   std::unique_ptr<ScratchFile> createScratchFile(const std::string& path, Status& error) override;
   Status removeFolderTree(const std::string& folder) override;
+  // Relative to a held folder by its path: holds mean nothing to the benchmarks.
+  std::unique_ptr<HeldFolder> holdFolderWithoutLinks(const std::string& path, Status& error) override;
+  std::unique_ptr<HeldFolder> createHeldFolderIn(HeldFolder& parent, const std::string& name, FolderRights rights,
+                                                 Status& error) override;
+  Status removeEntryIn(HeldFolder& parent, const std::string& name) override;
+  std::unique_ptr<WritableFile> createFileIn(HeldFolder& folder, const std::string& relativePath,
+                                             Status& error) override;
+  Status deletePlainFileIn(HeldFolder& folder, const std::string& name) override;
+  Status removeTreeThrough(HeldFolder& folder) override;
 
  private:
   bool fail();

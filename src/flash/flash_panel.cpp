@@ -21,7 +21,9 @@ FlashPanel::~FlashPanel() {
   MovieHost& view = services_.host;
   view.collapseMoviePanel();
   player_.reset();
-  if (!movie_.tempFolder.empty()) deleteFolderTree(services_.files, movie_.tempFolder);
+  // Through its own hold, let go last: never by its name in the user's "Vantrel" again.
+  if (movie_.tempFolderHold) services_.files.removeTreeThrough(*movie_.tempFolderHold);
+  movie_.tempFolderHold.reset();
 }
 
 Status FlashPanel::playMovie(const std::string& path) {

@@ -192,13 +192,15 @@ Status readSWFFileFormatType(FileSystem& files, MovieFileState& movie) {
 
 Status inflateSWFFileToTempFile(FileSystem& files, SystemInfo& system, MovieFileState& movie) {
   if (movie.tempFolder.empty()) {
-    // Made with rights for administrators only, as the working folder is; the panel removes it.
-    std::unique_ptr<HeldFolder> unheld;
-    const Status created = createWorkingFolder(files, system, kPanelFolderPrefix, movie.tempFolder, unheld);
+    // Made with rights for administrators only, as the working folder is, and held until the
+    // panel removes it.
+    std::unique_ptr<HeldFolder> hold;
+    const Status created = createWorkingFolder(files, system, kPanelFolderPrefix, movie.tempFolder, hold);
     if (created != status::kSuccess) {
       movie.tempFolder.clear();
       return created;
     }
+    movie.tempFolderHold = std::move(hold);
   }
   const std::string segmentPath = movie.tempFolder + kCompressedSegmentName;
   const std::string expandedPath = movie.tempFolder + kUncompressedMovieName;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/status.h"
@@ -33,6 +34,9 @@ struct MovieFileState {
   std::string formatSignature;  // the first three characters of the last file read
   std::uint8_t swfVersion = 0;
   std::string tempFolder;  // empty until a compressed movie needs it
+  // The temporary folder, held from its creation for as long as the panel lives, and removed
+  // through this hold.
+  std::shared_ptr<HeldFolder> tempFolderHold;
 };
 
 // Sets formatSignature from `swfFilename`: 0, or -404 for neither "FWS" nor "CWS". A missing

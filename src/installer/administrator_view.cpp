@@ -34,35 +34,7 @@ std::string oneLine(const std::string& text) {
   return line;
 }
 
-// The path itself and every folder on it, from the outermost; a drive or share root is no link
-// of anyone's making and is left out.
-std::vector<std::string> pathsToCheck(const std::string& path) {
-  std::vector<std::string> paths;
-  std::size_t start = 0;
-  if (startsWith(path, "\\\\")) {
-    // \\server\share: the share is where the path starts.
-    const std::size_t server = path.find('\\', 2);
-    start = server == std::string::npos ? path.size() : path.find('\\', server + 1);
-    if (start == std::string::npos) start = path.size();
-  } else if (path.size() >= 2 && path[1] == ':') {
-    start = 2;
-  }
-  for (std::size_t slash = path.find('\\', start + 1); slash != std::string::npos;
-       slash = path.find('\\', slash + 1)) {
-    if (slash > start && path[slash - 1] != '\\' && path[slash - 1] != ':') paths.push_back(path.substr(0, slash));
-  }
-  if (start < path.size()) paths.push_back(path);
-  return paths;
-}
-
 }  // namespace
-
-bool logPathGoesThroughLink(FileSystem& files, const std::string& path) {
-  for (const std::string& part : pathsToCheck(path)) {
-    if (files.isLink(part)) return true;
-  }
-  return false;
-}
 
 AdministratorSwitches readAdministratorSwitches(const std::vector<std::string>& parameters) {
   AdministratorSwitches switches;
@@ -81,10 +53,13 @@ AdministratorView::AdministratorView(InstallerView& inner, FileSystem& files, co
     : inner_(inner), texts_(texts), suppressBoxes_(switches.suppressBoxes) {
   if (switches.logPath.empty()) return;
   // The log is written with administrator rights: through a link, it would overwrite whatever
-  // file the link's maker chose.
-  if (logPathGoesThroughLink(files, switches.logPath)) return;
+  // file the link's maker chose. Its folder is reached without passing a link and held, and the
+  // file is made relative to that hold, so that nothing can be swapped in after a check.
+  const std::string folder = folderOf(switches.logPath);
   Status error = 0;
-  log_ = files.createFile(switches.logPath, error);
+  const std::unique_ptr<HeldFolder> held = files.holdFolderWithoutLinks(folder.empty() ? "." : folder, error);
+  if (!held) return;
+  log_ = files.createFileIn(*held, fileNameOf(switches.logPath), error);
   if (log_) log_->write("\xEF\xBB\xBF", 3);  // marks the log as UTF-8 for Windows' editors
 }
 

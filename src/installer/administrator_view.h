@@ -22,13 +22,11 @@ struct AdministratorSwitches {
 // From the command line; parameters are compared without regard to letter case, as "/q" is.
 AdministratorSwitches readAdministratorSwitches(const std::vector<std::string>& parameters);
 
-// Whether the log's path, or a folder on it, is a symbolic link or junction.
-bool logPathGoesThroughLink(FileSystem& files, const std::string& path);
-
 class AdministratorView : public InstallerView {
  public:
-  // Creates the log as a new file (an older one is replaced). A log that cannot be created is
-  // left out, and so is one whose path goes through a link: the install runs without a log.
+  // Creates the log as a new file (an older one is replaced), relative to a hold on its folder
+  // (FileSystem::holdFolderWithoutLinks). A log that cannot be created is left out, and so is
+  // one whose path goes through a link: the install runs without a log.
   AdministratorView(InstallerView& inner, FileSystem& files, const TextSource& texts,
                     const AdministratorSwitches& switches);
   ~AdministratorView() override;

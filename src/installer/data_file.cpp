@@ -6,6 +6,7 @@
 
 #include "common/file_names.h"
 #include "common/text_helpers.h"
+#include "installer/product_files.h"
 #include "installer/slot_extraction.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
@@ -25,7 +26,7 @@ void showReadError(InstallerContext& context, Status code) {
 Status writeStoredItem(InstallerContext& context, ReadableFile& data, const std::string& target,
                        std::int64_t length, bool& created) {
   Status error = 0;
-  auto file = context.platform.files.createFile(target, error);
+  auto file = createTargetFile(context, target, error);
   if (!file) return error;
   created = true;
   if ((error = copyBytes(data, *file, length, win_error::kHandleEof)) != 0) return error;
@@ -43,7 +44,7 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
   TCompressor& compressor = loadedCodec(context);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;
-  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {
+  if (const Status error = expandToTarget(context, compressor, target, buffer.data(), buffer.size())) {
     reported = error > 0;  // the expansion showed its own box
     return error;
   }
@@ -61,9 +62,9 @@ Status copyMovieItem(InstallerContext& context, int item, const std::string& fir
                                  ? context.folders.workingFolder + std::string(kInstallerMovieName)
                                  : context.productFolder + firstItemPath;
   const std::string target = context.productFolder + path;
-  if (copyFilePrepared(context.platform.files, source, target, false)) return status::kSuccess;
-  // A movie copied onto itself has nothing to do.
-  if (source == target) return status::kSuccess;
+  // A movie copied onto itself has nothing to do (and its copy would delete it first).
+  if (toLowerAscii(source) == toLowerAscii(target)) return status::kSuccess;
+  if (copyToTarget(context, source, target) == status::kSuccess) return status::kSuccess;
   showInstallError(context, status::kDataCopyFailed, source);
   return status::kDataCopyFailed;
 }
@@ -78,7 +79,10 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
   if (result > 0) showReadError(context, result);
   if (result != status::kSuccess || header->expandedSize == 0) return result;
   const std::string target = context.productFolder + path;
-  forceFolders(context.platform.files, folderOf(target));
+  // Below a held product folder the file's folders are made with it, relative to the hold.
+  if (!context.productFolderHold && !belowUnmadeProductFolder(context, target)) {
+    forceFolders(context.platform.files, folderOf(target));
+  }
   bool created = false;
   bool reported = false;
   result = header->imploded ? writeImplodedItem(context, walker.file(), *header, target, created, reported)
@@ -103,7 +107,7 @@ Status writeSaverRecord(InstallerContext& context) {
   setStatusText(context, context.platform.texts.text(TextId::kWritingSaverDataFile));
   const std::string path = context.productFolder + kSaverRecordFileName;
   Status error = 0;
-  auto file = context.platform.files.createFile(path, error);
+  auto file = createTargetFile(context, path, error);
   if (file) {
     error = file->write(context.saverRecord.bytes.data(), kSaverRecordSize);
     const Status closed = file->close();

@@ -22,9 +22,30 @@ bool goOn(const InstallerContext& context, Status result) {
 
 void rollBack(InstallerContext& context) {
   const std::string& engine = context.header.entries[kSlotEngine].name;
+  // The product folder this install made goes through the hold it was made with, never by its
+  // name again; it is gone when the hold ends.
+  std::string productFolder = context.productFolder;
+  if (context.productFolderHold) {
+    context.platform.files.removeTreeThrough(*context.productFolderHold);
+    context.productFolderHold.reset();
+    productFolder.clear();
+  } else if (context.sharedFolderHold) {
+    productFolder.clear();  // a file stood at its name: this install made nothing there
+  }
   rollbackInstall(context.platform.files, context.platform.registry, context.folders,
-                  {context.productFolder, engine, context.saverName, context.state.osKind == os::kWow64,
-                   context.codePage});
+                  {productFolder, engine, context.saverName, context.state.osKind == os::kWow64, context.codePage});
+}
+
+// The box for a folder that is not ours: the shared folder, or an old product folder that could
+// not be taken out of the way.
+void showUnsafeFolder(InstallerContext& context) {
+  if (!context.sharedFolderHold) {
+    showInstallError(context, status::kUnsafeFolder, context.folders.sharedFolder);
+    return;
+  }
+  const TextSource& texts = context.platform.texts;
+  showErrorBox(context, texts.text(TextId::kInstallationErrorPrefix) + context.productFolder + "\r\n\r\n" +
+                            texts.text(TextId::kOldProductFolderStaysMessage));
 }
 
 // Steps 5 to 12: everything that writes the screen saver.
@@ -64,9 +85,9 @@ Status runInstall(InstallerContext& context) {
     const auto confirm = [&context](const std::string& question) { return askOkCancel(context, question); };
     result = prepareProductFolder(platform.files, confirm, context.folders, context.saverName,
                                   !state.quiet(), platform.texts.text(TextId::kOverwriteQuestionTail),
-                                  context.codePage, context.sharedFolderHold);
+                                  context.codePage, context.sharedFolderHold, context.productFolderHold);
     if (result == status::kOverwriteDeclined) state.cancelRequested = true;
-    if (result == status::kUnsafeFolder) showInstallError(context, result, context.folders.sharedFolder);
+    if (result == status::kUnsafeFolder) showUnsafeFolder(context);
     context.view.repaintPreparing();
   }
   if (goOn(context, result)) result = writeScreenSaver(context);
@@ -76,7 +97,7 @@ Status runInstall(InstallerContext& context) {
   context.dataFileSource.reset();
   closeDataFile(context);
   if (!context.dataFilePath.empty()) deleteFileOnce(platform.files, context.dataFilePath);
-  // A shared folder that is not ours is left exactly as it was found.
+  // A folder that is not ours, or an old product folder that stays, is left exactly as it was.
   const bool undo = machineTouched && result != status::kOverwriteDeclined && result != status::kUnsafeFolder;
   if (result != status::kSuccess && undo) rollBack(context);
   if (state.cancelRequested) {
@@ -87,6 +108,7 @@ Status runInstall(InstallerContext& context) {
     setupFormForInstallationComplete(context, result);
   }
   releaseCodec(context);
+  context.productFolderHold.reset();
   context.sharedFolderHold.reset();  // held until the install, and any rollback, is over
   context.view.showHourglassCursor(false);
   context.view.logLine("install status: " + decimal(result));

@@ -60,6 +60,9 @@ struct InstallerContext {
   std::unique_ptr<ReadableFile> dataFileSource;
   // The shared folder, made ours and held while an install writes into it.
   std::unique_ptr<HeldFolder> sharedFolderHold;
+  // The product folder, made anew by the install and held while it writes into it (relative to
+  // this hold) and while a rollback removes it (through this hold).
+  std::unique_ptr<HeldFolder> productFolderHold;
   // The package header, read once from the working copy.
   PackageHeader header;
   std::string installerPath;

@@ -57,12 +57,11 @@ void InstallerForm::close() {
   context_.heldLibrary.reset();
   context_.package.reset();
   context_.installerFile.reset();
+  // The working folder holds the working copy and everything extracted at start. It goes
+  // through its own hold, which is let go last: by its name, after the hold, a rename and a
+  // junction in the user's "Vantrel" could lead the removal elsewhere. Failures are ignored.
+  if (context_.workingFolderHold) context_.platform.files.removeTreeThrough(*context_.workingFolderHold);
   context_.workingFolderHold.reset();
-  // The working folder holds the working copy and everything extracted at start; failures to
-  // remove it are ignored.
-  if (!context_.folders.workingFolder.empty()) {
-    deleteFolderTree(context_.platform.files, context_.folders.workingFolder);
-  }
   view.destroyInstallerWindow();
   notifyLauncherClosed(context_);
   view.terminateApplication();

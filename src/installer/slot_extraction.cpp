@@ -7,6 +7,7 @@
 #include "common/text_helpers.h"
 #include "common/trace.h"
 #include "installer/presentation.h"
+#include "installer/product_files.h"
 #include "installer/window_operations.h"
 #include "package/compressor.h"
 #include "package/data_file_walker.h"
@@ -28,7 +29,7 @@ bool keptAfterWriting(int slot) { return slot == static_cast<int>(kSlotDataFile)
 Status writeStoredSlot(InstallerContext& context, ReadableFile& packageFile,
                        const std::string& target, std::int64_t length) {
   Status error = 0;
-  std::unique_ptr<WritableFile> output = context.platform.files.createFile(target, error);
+  std::unique_ptr<WritableFile> output = createTargetFile(context, target, error);
   if (!output) return error;
   trace::enter("file created: ", target);
   const Status copied = copyBytes(packageFile, *output, length, status::kShortCopy);
@@ -61,7 +62,7 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile, i
     }
   }
   const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size())
-                            : compressor.expandToFile(target, buffer.data(), buffer.size());
+                            : expandToTarget(context, compressor, target, buffer.data(), buffer.size());
   if (error != status::kSuccess) {
     reported = error > 0;
     return error;
@@ -253,8 +254,7 @@ Status copyDocumentsToProduct(InstallerContext& context) {
     // A package may put a document in the product folder itself: copying a file onto itself
     // could only fail or lose it.
     if (toLowerAscii(copy) == toLowerAscii(source.path)) return status::kSuccess;
-    if (!copyFilePrepared(files, source.path, copy, false)) return files.lastError();
-    return status::kSuccess;
+    return copyToTarget(context, source.path, copy);
   };
   Status result = status::kSuccess;
   if (context.state.hasLicense) result = copyDocument(kSlotLicense);

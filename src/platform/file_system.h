@@ -127,6 +127,37 @@ class FileSystem {
   // is empty; -32 when a file directly in it would not go even with normal attributes (the walk
   // stops there; such a file deeper down stops only its own folder's walk, and the top stays: -1).
   virtual Status removeFolderTree(const std::string& folder) = 0;
+
+  // Work relative to a held folder: nothing below it is looked up by its path again, and a link
+  // or junction met on the way is never followed.
+
+  // Walks a full path from its drive (or share) root, opening each folder relative to the one
+  // before as itself, and holds the last one. Nothing, with -607 in `error`, when a link stands
+  // anywhere on the way; the system's code when a folder cannot be opened (2 or 3: not there).
+  virtual std::unique_ptr<HeldFolder> holdFolderWithoutLinks(const std::string& path, Status& error) = 0;
+  // A new folder `name` in a held folder, made with the rights and held in one step; never an
+  // existing one (183 when anything stands at that name).
+  virtual std::unique_ptr<HeldFolder> createHeldFolderIn(HeldFolder& parent, const std::string& name,
+                                                         FolderRights rights, Status& error) = 0;
+  // Takes whatever stands at `name` in a held folder (a folder, a file or a link) out of the way:
+  // opened as itself, renamed through that handle to a new name in the same folder, then removed
+  // relative to handles (a link as itself). What cannot be removed wholly is renamed back.
+  // 0 when nothing stands at the name any more; -607 when the entry stays where it was.
+  virtual Status removeEntryIn(HeldFolder& parent, const std::string& name) = 0;
+  // Creates a file at `relativePath` (names joined by backslashes) below a held folder, making
+  // missing folders one at a time, each relative to the one before; an existing file there is
+  // deleted first, never written into. Nothing, with -607 in `error`, when a link stands on the
+  // way or at the name; the system's code otherwise.
+  virtual std::unique_ptr<WritableFile> createFileIn(HeldFolder& folder, const std::string& relativePath,
+                                                     Status& error) = 0;
+  // Deletes `name` in a held folder when it is a plain file: opened as itself, its attributes
+  // reset when the first deletion is refused, deleted through that handle. 0 when it is gone or
+  // never was; -32 when it stays, or is a folder or a link (which are left alone).
+  virtual Status deletePlainFileIn(HeldFolder& folder, const std::string& name) = 0;
+  // Removes everything in a held folder relative to its handle, as removeFolderTree does, and
+  // marks the folder itself, which goes when the last hold on it ends: 0, -1 when something in
+  // it stays, -32 when a file directly in it would not go.
+  virtual Status removeTreeThrough(HeldFolder& folder) = 0;
 };
 
 }  // namespace saverkit

@@ -55,6 +55,9 @@ class SystemInfo {
   virtual SpecialFolderAnswer specialFolderLocation(int folder) = 0;
   // The SHGetFolderPath route, used only as a fallback for two folders.
   virtual std::optional<std::string> folderPath(int folder) = 0;
+  // Where Windows itself puts a folder of the user's (SHGFP_TYPE_DEFAULT), whatever the user's
+  // own "User Shell Folders" value says.
+  virtual std::optional<std::string> defaultFolderPath(int folder) = 0;
   virtual std::optional<std::string> shortPath(const std::string& path) = 0;
   // Nothing when the file has no version data or a query fails.
   virtual std::optional<FileVersionWords> fileVersion(const std::string& path) = 0;

@@ -32,29 +32,24 @@ Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::str
     folder.clear();
     return win_error::kPathNotFound;
   }
-  // The user owns the profile: its folders can be swapped for links at any time. Ours are made
-  // with rights of their own, and the working folder is held open, so that once it is ours
-  // nothing above or in it can be renamed or replaced.
+  // The user owns the profile: its folders can be swapped for links at any time. "Vantrel" is
+  // made ours (made, or taken over by Administrators with rights of its own) and held while the
+  // numbered folder is made in it relative to that hold; the numbered folder is then held, so
+  // that nothing above or in it can be renamed or replaced until the run lets it go.
   const std::string company = withTrailingBackslash(localData) + kCompanyFolderName;
   const std::string companyBare = company.substr(0, company.size() - 1);
   folder.clear();  // on a refusal nothing of ours is there to be removed
-  if (files.folderSafety(companyBare).isLink) return status::kUnsafeFolder;
-  // The company folder's own creation is not checked: a failure shows up below.
-  if (!files.folderExists(companyBare)) files.createProtectedFolder(companyBare, FolderRights::kAdministratorsOnly);
+  Status error = 0;
+  const std::unique_ptr<HeldFolder> companyHold = files.secureFolder(companyBare, FolderRights::kAdministratorsOnly, error);
+  if (!companyHold) return error != 0 ? error : status::kNothingDone;
   const std::string base = company + prefix;
-  Status error = status::kNothingDone;
+  error = status::kNothingDone;
   for (int number = 1; number <= kMaxNumberedFolders; ++number) {
-    const std::string candidate = base + decimal(number);
-    if (files.folderExists(candidate) || files.isLink(candidate)) continue;
-    // Made and held in one step: nobody can put a folder of their own in its place.
-    hold = files.createHeldFolder(candidate, FolderRights::kAdministratorsOnly, error);
+    const std::string name = prefix + decimal(number);
+    if (files.folderExists(company + name) || files.isLink(company + name)) continue;
+    hold = files.createHeldFolderIn(*companyHold, name, FolderRights::kAdministratorsOnly, error);
     if (!hold) continue;
-    // Judged again once held: from now on the company folder cannot change.
-    if (files.folderSafety(companyBare).isLink) {
-      hold.reset();
-      return status::kUnsafeFolder;
-    }
-    folder = candidate + "\\";
+    folder = company + name + "\\";
     return status::kSuccess;
   }
   folder = base;

@@ -29,9 +29,10 @@ inline constexpr int kMaxNumberedFolders = 1000;
 std::string getSpecialFolder(SystemInfo& system, int folder);
 
 // A fresh numbered folder "<local app data>\Vantrel\<prefix><n>\" for n = 1..1000, skipping
-// folders left by earlier runs, made (like "Vantrel" when it is missing) with rights for
-// administrators only and held in `hold` from then on. -607 when "Vantrel" or the new folder is
-// a link; on another failure the system's code, with `folder` left at the base.
+// folders left by earlier runs, made with rights for administrators only and held in `hold`
+// from then on. "Vantrel" is made ours first (FileSystem::secureFolder): -607, with `folder`
+// empty, when it is a link or another user's folder, and its system's code when it cannot be
+// made ours. When no numbered folder can be made, the system's code with `folder` at the base.
 Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
                            std::string& folder, std::unique_ptr<HeldFolder>& hold);
 

@@ -5,17 +5,6 @@
 #include "system/file_helpers.h"
 
 namespace saverkit {
-namespace {
-
-// Creates a folder that does not exist yet; "already exists" counts as success.
-Status createMissingFolder(FileSystem& files, const std::string& folder) {
-  if (files.folderExists(folder) || files.createFolder(folder)) return status::kSuccess;
-  const Status error = files.lastError();
-  return error == win_error::kAlreadyExists ? status::kSuccess : error;
-}
-
-}  // namespace
-
 Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder, std::unique_ptr<HeldFolder>& hold) {
   std::string bare = sharedFolder;
   while (!bare.empty() && bare.back() == '\\') bare.pop_back();
@@ -54,7 +43,9 @@ void removeSaverFrom(FileSystem& files, const std::string& folder, const std::st
 
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
                             const std::string& saverName, bool ask, const std::string& questionTail,
-                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold) {
+                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold,
+                            std::unique_ptr<HeldFolder>& productHold) {
+  productHold.reset();
   std::string productFolder;
   const Status nameStatus = deriveProductFolder(folders.sharedFolder, saverName, productFolder, codePage);
   if (nameStatus != status::kSuccess) return nameStatus;
@@ -66,10 +57,23 @@ Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, c
       !confirm(saverName + questionTail)) {
     return status::kOverwriteDeclined;
   }
+  // An old product folder is never reused: it may be a link, or hold links or files that someone
+  // other than an administrator put there. Whatever stands at its name goes first, and wholly,
+  // while nothing else has changed; when it cannot, the old saver stays as it is.
+  const std::string stored = storedFileName(saverName);
+  // A file at the folder's name is no old saver of ours: it is left as it is, and with no
+  // product folder the install fails at its first file there ("path not found").
+  const bool fileAtName = files.fileExists(folders.sharedFolder + stored);
+  if (!fileAtName && files.removeEntryIn(*sharedHold, stored) != status::kSuccess) return status::kUnsafeFolder;
   if (inWindows) removeSaverFrom(files, folders.windowsFolder, saverName, codePage);
-  if (inShared) removeSaverFrom(files, folders.sharedFolder, saverName, codePage);
+  if (inShared) deleteFileOnce(files, folders.sharedFolder + stored + ".scr");
+  if (fileAtName) return status::kSuccess;
 
-  return createMissingFolder(files, productFolder);
+  // A new folder with the shared folder's rights, made relative to it and held for the install.
+  Status error = 0;
+  productHold = files.createHeldFolderIn(*sharedHold, stored, FolderRights::kUsersMayRead, error);
+  if (productHold) return status::kSuccess;
+  return error != 0 ? error : status::kNothingDone;
 }
 
 }  // namespace saverkit

@@ -34,13 +34,18 @@ void removeSaverFrom(FileSystem& files, const std::string& folder, const std::st
 Status secureSharedFolder(FileSystem& files, const std::string& sharedFolder, std::unique_ptr<HeldFolder>& hold);
 
 // Makes room for the saver in the shared folder: asks first (when `ask` is set and a saver of
-// that name exists there or in the Windows folder), removes the old one, creates the folders.
-// 0, -454 when the user declines, -600 for an unsafe name, -607 for a shared folder that is not
-// ours (see secureSharedFolder), or the system's code.
+// that name exists there or in the Windows folder), takes whatever stands at the product
+// folder's name out of the way (FileSystem::removeEntryIn), removes the old saver's engine
+// files, and makes the product folder anew, held in `productHold`. 0, -454 when the user
+// declines, -600 for an unsafe name, -607 for a shared folder that is not ours (see
+// secureSharedFolder; `sharedHold` is then empty) or for an old product folder that cannot be
+// moved aside and removed (nothing is changed then), or the system's code. A plain file at the
+// product folder's name stays: 0, with `productHold` empty.
 // `confirm` puts the OK/Cancel question and says whether the user chose OK.
 using ConfirmQuestion = std::function<bool(const std::string& question)>;
 Status prepareProductFolder(FileSystem& files, const ConfirmQuestion& confirm, const Folders& folders,
                             const std::string& saverName, bool ask, const std::string& questionTail,
-                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold);
+                            const CodePage& codePage, std::unique_ptr<HeldFolder>& sharedHold,
+                            std::unique_ptr<HeldFolder>& productHold);
 
 }  // namespace saverkit

@@ -26,15 +26,30 @@ void openReadMe(Shell& shell, WindowHandle owner, bool hasReadMe, const std::str
   shell.openDocument(owner, productFolder + readMeName);
 }
 
+namespace {
+
+bool sameFolder(const std::string& first, const std::string& second) {
+  return toLowerAscii(withTrailingBackslash(first)) == toLowerAscii(withTrailingBackslash(second));
+}
+
+}  // namespace
+
 std::string startupShortcutName(std::uint32_t crc) { return decimal(crc) + "_installer.lnk"; }
 
 void removeStartupShortcut(FileSystem& files, SystemInfo& system, const std::string& installerPath,
                            const std::function<void(const std::string&)>& report) {
   const SpecialFolderAnswer startup = system.specialFolderLocation(csidl::kStartup);
   if (!startup.path || startup.path->empty()) return;
+  // The deletion runs with administrator rights, and the user's own "User Shell Folders" value
+  // can name any folder as Startup: it happens only in the folder Windows itself gives the user,
+  // reached without passing a link, and only to a plain file of exactly that name.
+  const std::optional<std::string> standard = system.defaultFolderPath(csidl::kStartup);
+  if (!standard || standard->empty() || !sameFolder(*startup.path, *standard)) return;
   const auto crc = crc32OfText(installerPath, report);
   if (!crc) return;
-  deleteFileOnce(files, withTrailingBackslash(*startup.path) + startupShortcutName(*crc));
+  Status error = 0;
+  const std::unique_ptr<HeldFolder> folder = files.holdFolderWithoutLinks(*standard, error);
+  if (folder) files.deletePlainFileIn(*folder, startupShortcutName(*crc));
 }
 
 }  // namespace saverkit

@@ -25,8 +25,10 @@ void openReadMe(Shell& shell, WindowHandle owner, bool hasReadMe, const std::str
 // "<CRC-32 of the installer path, decimal>_installer.lnk".
 std::string startupShortcutName(std::uint32_t crc);
 
-// Deletes the shortcut named after the installer's own path from the user's Startup folder.
-// `report` shows the CRC self-test's message should it ever fail.
+// Deletes the shortcut named after the installer's own path from the user's Startup folder, when
+// it is a plain file, relative to a hold on the folder (FileSystem::holdFolderWithoutLinks).
+// Nothing is deleted when the user's Startup folder is not where Windows itself puts it, or when
+// a link stands on the way. `report` shows the CRC self-test's message should it ever fail.
 void removeStartupShortcut(FileSystem& files, SystemInfo& system, const std::string& installerPath,
                            const std::function<void(const std::string&)>& report);
 

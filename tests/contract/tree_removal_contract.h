@@ -126,8 +126,95 @@ TYPED_TEST_P(TreeRemovalContract, ALinkToAnEmptyFolderLeavesThatFolder) {
   EXPECT_EQ(top == 0, !files.isLink(base + "linked"));
 }
 
+// Work relative to held folders: a new folder is never an existing one, files and their
+// folders are made below the hold, only a plain file is deleted, and the tree goes through it.
+TYPED_TEST_P(TreeRemovalContract, FoldersAndFilesAreMadeAndRemovedRelativeToAHold) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  Status error = -1;
+  auto scratch = files.holdFolderWithoutLinks(base, error);
+  ASSERT_TRUE(scratch);
+  EXPECT_EQ(error, 0);
+  auto product = files.createHeldFolderIn(*scratch, "product", FolderRights::kUsersMayRead, error);
+  ASSERT_TRUE(product);
+  EXPECT_FALSE(files.createHeldFolderIn(*scratch, "product", FolderRights::kUsersMayRead, error));
+  EXPECT_EQ(error, win_error::kAlreadyExists);
+  for (const char* text : {"first", "second"}) {  // the second replaces the first
+    auto file = files.createFileIn(*product, "scenes\\deep\\a.txt", error);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->write(text, 5), 0);
+    EXPECT_EQ(file->close(), 0);
+  }
+  auto read = files.openForReading(base + "product\\scenes\\deep\\a.txt", error);
+  ASSERT_TRUE(read);
+  std::string text(5, '\0');
+  std::size_t got = 0;
+  read->read(text.data(), text.size(), got);
+  read.reset();
+  EXPECT_EQ(text, "secon");
+  this->write(base + "product\\plain.lnk");
+  this->harness.makeReadOnly(base + "product\\plain.lnk");
+  EXPECT_EQ(files.deletePlainFileIn(*product, "plain.lnk"), 0);
+  EXPECT_FALSE(files.fileExists(base + "product\\plain.lnk"));
+  EXPECT_EQ(files.deletePlainFileIn(*product, "missing.lnk"), 0);
+  EXPECT_EQ(files.deletePlainFileIn(*product, "scenes"), -32);
+  EXPECT_TRUE(files.folderExists(base + "product\\scenes"));
+  EXPECT_EQ(files.removeTreeThrough(*product), 0);
+  product.reset();
+  EXPECT_FALSE(files.folderExists(base + "product"));
+}
+
+// An entry is taken out of the way wholly, or stays where it was.
+TYPED_TEST_P(TreeRemovalContract, AnEntryGoesWhollyOrStaysUnderItsName) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  Status error = -1;
+  auto scratch = files.holdFolderWithoutLinks(base, error);
+  ASSERT_TRUE(scratch);
+  files.createFolder(base + "old");
+  files.createFolder(base + "old\\sub");
+  this->write(base + "old\\sub\\busy.txt");
+  {
+    auto guard = this->harness.holdOpen(base + "old\\sub\\busy.txt");
+    EXPECT_EQ(files.removeEntryIn(*scratch, "old"), -607);
+    EXPECT_TRUE(files.fileExists(base + "old\\sub\\busy.txt"));
+    EXPECT_FALSE(files.folderExists(base + "old.1"));
+  }
+  this->write(base + "old\\a.txt");
+  this->harness.makeReadOnly(base + "old\\a.txt");
+  EXPECT_EQ(files.removeEntryIn(*scratch, "old"), 0);
+  EXPECT_FALSE(files.folderExists(base + "old"));
+  EXPECT_FALSE(files.folderExists(base + "old.1"));
+  this->write(base + "file.txt");
+  EXPECT_EQ(files.removeEntryIn(*scratch, "file.txt"), 0);
+  EXPECT_FALSE(files.fileExists(base + "file.txt"));
+  EXPECT_EQ(files.removeEntryIn(*scratch, "absent"), 0);
+}
+
+// A link on the way to a held folder, or at a name to delete, is refused, never followed.
+TYPED_TEST_P(TreeRemovalContract, LinksOnTheWayAreRefused) {
+  FileSystem& files = this->files();
+  const std::string base = this->harness.scratch();
+  const std::string target = this->makeTarget();
+  if (!this->harness.makeFolderLink(base + "linked", target)) GTEST_SKIP() << "no links here";
+  Status error = -1;
+  EXPECT_FALSE(files.holdFolderWithoutLinks(base + "linked", error));
+  EXPECT_EQ(error, -607);
+  EXPECT_FALSE(files.holdFolderWithoutLinks(base + "linked\\inner", error));
+  EXPECT_EQ(error, -607);
+  auto scratch = files.holdFolderWithoutLinks(base, error);
+  ASSERT_TRUE(scratch);
+  EXPECT_EQ(files.deletePlainFileIn(*scratch, "linked"), -32);
+  EXPECT_FALSE(files.createFileIn(*scratch, "linked\\keep.txt", error));
+  EXPECT_EQ(error, -607);
+  this->expectTargetUntouched(target);
+  EXPECT_FALSE(files.holdFolderWithoutLinks(base + "absent", error));
+  EXPECT_TRUE(error == win_error::kFileNotFound || error == win_error::kPathNotFound) << error;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(TreeRemovalContract, NestedTreesGoWithReadOnlyFilesAndEverythingElseStays,
                             ABusyFileStopsItsFolderAndTheTopStays, LinksAtTheTopAndInsideAreNeverEntered,
-                            ALinkToAnEmptyFolderLeavesThatFolder);
+                            ALinkToAnEmptyFolderLeavesThatFolder, FoldersAndFilesAreMadeAndRemovedRelativeToAHold,
+                            AnEntryGoesWhollyOrStaysUnderItsName, LinksOnTheWayAreRefused);
 
 }  // namespace saverkit::contract

@@ -95,8 +95,10 @@ int main(int argc, char** argv) {
     const bool ask = argc > 3 && std::string(argv[3]) == "ask";
     const auto confirm = [&runtime](const std::string& question) { return runtime.view.showDialog(DialogKind::kOkCancel, question); };
     std::unique_ptr<HeldFolder> sharedHold;
+    std::unique_ptr<HeldFolder> productHold;
     print("status", std::to_string(prepareProductFolder(p.files, confirm, folders, argument, ask,
-                                                        " screen saver already exists. Overwrite?", {}, sharedHold)));
+                                                        " screen saver already exists. Overwrite?", {}, sharedHold,
+                                                        productHold)));
   } else {
     std::fprintf(stderr, "unknown command %s\n", command.c_str());
     return 2;

@@ -59,8 +59,15 @@ TEST_F(FoldersTest, LeftoverWorkingFoldersAreSkippedNeverReused) {
 }
 
 TEST_F(FoldersTest, WorkingFolderFailureGivesTheSystemCodeAndTheBase) {
+  // A "Vantrel" that cannot be made: its code, and nothing of ours to remove.
   fakes.files.folderCreationErrors[local + "Vantrel"] = 5;
   std::string folder = "unchanged";
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 5);
+  EXPECT_EQ(folder, "");
+  fakes.files.folderCreationErrors.clear();
+  fakes.files.folderCreationErrors[local + "Vantrel\\ZOR1"] = 3;
+  fakes.files.folderCreationErrors[local + "Vantrel\\ZOR2"] = 3;
+  for (int n = 3; n <= 1000; ++n) fakes.files.addFolder(local + "Vantrel\\ZOR" + std::to_string(n));
   EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 3);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR");
 
@@ -108,11 +115,23 @@ TEST_F(FoldersTest, AWorkingFolderUnderALinkIsRefusedAndNothingIsMade) {
   EXPECT_EQ(folder, "");  // nothing of ours to remove when the window closes
   EXPECT_FALSE(hold);
   EXPECT_TRUE(fakes.files.folderRights.empty());
-  // An existing company folder that is a real folder is used as it is.
+  // Neither is a "Vantrel" of another user's, nor a file of that name.
   fakes.files.removeFolder(local + "Vantrel");
   fakes.files.addFolder(local + "Vantrel");
+  fakes.files.foreignOwned.insert(local + "Vantrel");
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), -607);
+  EXPECT_TRUE(fakes.files.folderRights.empty());
+  fakes.files.foreignOwned.clear();
+  fakes.files.removeFolder(local + "Vantrel");
+  fakes.files.addFile(local + "Vantrel", "a file");
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), -607);
+  EXPECT_EQ(fakes.files.pathsUnder(local), std::vector<std::string>{local + "Vantrel"});
+  // A real folder of this user's is taken over with the working folder's rights, then used.
+  fakes.files.deleteFile(local + "Vantrel");
+  fakes.files.addFile(local + "Vantrel\\theirs.txt", "kept");
   EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR1\\");
+  EXPECT_EQ(fakes.files.folderRights.at(local + "Vantrel"), FolderRights::kAdministratorsOnly);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The install procedure through the Install and Cancel buttons: success, the overwrite
 // question, failures with their texts and the roll back, cancel, and 64-bit Windows.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "installer_world.h"
@@ -231,6 +233,68 @@ TEST(InstallProcedure, TheSharedFolderIsOursOrTheInstallChangesNothing) {
     EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
     EXPECT_TRUE(world.fakes.files.folderRights.count(shared) == 0);
   }
+}
+
+// A reinstall whose old product folder cannot be taken out of the way (a program holds a file
+// in it): the box names that folder, the install ends with -607, and the machine is exactly as
+// it was: the old saver stays installed. Once nothing holds it, the same install replaces it.
+TEST(InstallProcedure, AnOldProductFolderInUseStopsTheInstallAndChangesNothing) {
+  InstallerWorld world;
+  world.fakes.files.addFile(world.product() + "old.swf", "old");
+  world.fakes.files.addFile(kSystem32 + "Ocean.scr", "old engine");
+  world.fakes.files.moveRefused.insert(world.product());
+  world.fakes.view.answers = {true};
+  std::vector<std::string> before;
+  clickInstall(world, [&world] { world.form.onCloseRequested(); });
+  world.fakes.view.userActions.insert(world.fakes.view.userActions.begin(),
+                                      [&world, &before] { before = world.fakes.files.pathsUnder(); });
+  EXPECT_EQ(world.run(), 0);
+  ASSERT_EQ(world.fakes.view.dialogs.size(), 2u);  // the overwrite question, then the box
+  EXPECT_EQ(world.fakes.view.dialogs[1].text.rfind("Installation Error: " + world.product() +
+                                                       "\r\n\r\nThe screen saver's old folder could not be moved aside",
+                                                   0),
+            0u);
+  EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: -607");
+  std::vector<std::string> after = world.fakes.files.pathsUnder();
+  // Only the run's own working folder has gone since.
+  const auto working = [](const std::string& path) { return path.rfind(kWorking.substr(0, kWorking.size() - 1), 0) == 0; };
+  before.erase(std::remove_if(before.begin(), before.end(), working), before.end());
+  after.erase(std::remove_if(after.begin(), after.end(), working), after.end());
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(world.fakes.files.contents(kSystem32 + "Ocean.scr"), "old engine");
+}
+
+// A file where the product folder would go is nobody's old saver: it stays as it was, the install
+// fails at its first file there with "path not found" and one box, and what was written before
+// (the engine) is rolled back. Nothing below that name is made or looked up by its path.
+TEST(InstallProcedure, AFileAtTheProductFolderNameStaysAndTheInstallFailsWithPathNotFound) {
+  InstallerWorld world;
+  const std::string product = world.product();
+  const std::string atName = product.substr(0, product.size() - 1);
+  world.fakes.files.addFile(atName, "a file");
+  clickInstall(world, [&world] { world.form.onCloseRequested(); });
+  world.run();
+  EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: 3");
+  ASSERT_EQ(world.fakes.view.dialogs.size(), 1u);
+  EXPECT_NE(world.fakes.view.dialogs[0].text.find("Ocean.swf"), std::string::npos);
+  EXPECT_EQ(world.fakes.files.contents(atName), "a file");
+  EXPECT_FALSE(world.fakes.files.exists(kSystem32 + "Ocean.scr"));
+  for (const std::string& line : world.fakes.files.log) {
+    EXPECT_EQ(line.find(product), std::string::npos) << line;
+  }
+}
+
+// A failed install removes the product folder it made through the hold it made it with.
+TEST(InstallProcedure, TheRollbackRemovesTheNewProductFolderThroughItsHold) {
+  InstallerWorld world;
+  world.fakes.files.writeLimits[world.product() + "scenes\\reef.swf"] = 1;
+  clickInstall(world, [&world] { world.form.onCloseRequested(); });
+  world.run();
+  EXPECT_EQ(world.fakes.view.statusText, "Install failed. Error: 112");
+  EXPECT_FALSE(world.fakes.files.exists(world.product()));
+  const auto& log = world.fakes.files.log;
+  EXPECT_NE(std::find(log.begin(), log.end(), "remove through hold " + world.product().substr(0, world.product().size() - 1)),
+            log.end());
 }
 
 // The data file goes as soon as an install ends, whether it worked or not: the window may stay

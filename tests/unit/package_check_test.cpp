@@ -106,7 +106,8 @@ TEST(PackageCheck, NamesEndingInAFullStopOrASpaceInstall) {
 
 // The steps in their order, from the record the fakes keep: the licence is set up before the
 // presentation is taken out, the data file is expanded before "saver.dat" is written, and the
-// uninstall entry comes last.
+// uninstall entry comes last; the licence shown at the start is copied into the product folder
+// after "saver.dat".
 TEST(PackageCheck, InstallStepsRunInTheirOrder) {
   InstallerWorld world;
   world.image.header.hasLicense = true;
@@ -122,7 +123,8 @@ TEST(PackageCheck, InstallStepsRunInTheirOrder) {
       }
     }
   }
-  EXPECT_EQ(steps, (std::vector<std::string>{"License.txt", "intro.BMP", "Ocean.scr", "Ocean.swf", "reef.swf", "saver.dat"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"License.txt", "intro.BMP", "Ocean.scr", "Ocean.swf", "reef.swf", "saver.dat",
+                                             "License.txt"}));
 }
 
 // Item 1 of a movie saver is the installer's own movie, copied from slot 3: it has no item

@@ -111,13 +111,23 @@ TEST_F(ProgramStartTest, CancelWhileWaitingClosesButNotWhileInstalling) {
 namespace saverkit {
 namespace {
 
-TEST_F(ProgramStartTest, ClosingRemovesTheWorkingFolderAndNothingElse) {
-  context.folders.workingFolder = "C:\\Local\\Vantrel\\ZOR2\\";
+// The working folder goes through its own hold, let go last: whatever its name leads to by
+// then (here another run's folder) is not touched.
+TEST_F(ProgramStartTest, ClosingRemovesTheWorkingFolderThroughItsHoldAndNothingElse) {
+  Status error = 0;
+  fakes.files.addFolder("C:\\Local\\Vantrel");
+  context.workingFolderHold = fakes.files.createHeldFolder("C:\\Local\\Vantrel\\ZOR2", FolderRights::kAdministratorsOnly, error);
+  ASSERT_TRUE(context.workingFolderHold);
   fakes.files.addFile("C:\\Local\\Vantrel\\ZOR2\\temp.dat", "copy");
+  fakes.files.addFile("C:\\Local\\Vantrel\\ZOR2\\deep\\impborl.dll", "library");
   fakes.files.addFile("C:\\Local\\Vantrel\\ZOR1\\temp.dat", "older run");
+  context.folders.workingFolder = "C:\\Local\\Vantrel\\ZOR1\\";
   form.close();
   EXPECT_FALSE(fakes.files.exists("C:\\Local\\Vantrel\\ZOR2"));
+  EXPECT_FALSE(context.workingFolderHold);
   EXPECT_TRUE(fakes.files.exists("C:\\Local\\Vantrel\\ZOR1\\temp.dat"));
+  const auto& log = fakes.files.log;
+  EXPECT_NE(std::find(log.begin(), log.end(), "remove through hold C:\\Local\\Vantrel\\ZOR2"), log.end());
 }
 
 }  // namespace

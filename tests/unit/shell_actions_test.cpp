@@ -74,5 +74,57 @@ TEST(StartupShortcut, NameFollowsTheInstallerPathExactly) {
   removeStartupShortcut(fakes.files, fakes.system, path, ignore);  // nothing to delete, no harm
 }
 
+class StartupShortcutSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fakes.files.addFile(startup + name, "lnk", true);  // read-only: it still goes
+  }
+  void remove() { removeStartupShortcut(fakes.files, fakes.system, installer, ignore); }
+  fake::FakePlatform fakes;
+  std::function<void(const std::string&)> ignore = [](const std::string&) {};
+  std::string installer = "C:\\Downloads\\Ocean Installer.exe";
+  std::string name = startupShortcutName(*crc32OfText(installer, ignore));
+  std::string startup = "C:\\Documents and Settings\\user\\Start Menu\\Programs\\Startup\\";
+};
+
+// The user's "User Shell Folders" value names another folder: nothing is deleted there, nor in
+// Windows' own Startup folder, which is not the user's Startup folder then.
+TEST_F(StartupShortcutSafety, AStartupFolderTheUserMovedIsLeftAlone) {
+  const std::string moved = "C:\\Documents and Settings\\user\\Elsewhere\\";
+  fakes.files.addFile(moved + name, "precious", true);
+  fakes.system.defaultFolders[7] = startup;
+  fakes.system.specialFolders[7] = moved;
+  remove();
+  EXPECT_EQ(fakes.files.contents(moved + name), "precious");
+  EXPECT_TRUE(fakes.files.exists(startup + name));
+  // The same folder spelt with another case and a trailing backslash is the same folder.
+  fakes.system.specialFolders[7] = "c:\\documents and settings\\USER\\start menu\\programs\\startup\\";
+  remove();
+  EXPECT_FALSE(fakes.files.exists(startup + name));
+  EXPECT_EQ(fakes.files.contents(moved + name), "precious");
+}
+
+TEST_F(StartupShortcutSafety, ALinkOnTheWayIsNeverFollowed) {
+  fakes.files.removeFolder("C:\\Documents and Settings\\user\\Start Menu\\Programs\\Startup");
+  fakes.files.addFolderLink("C:\\Documents and Settings\\user\\Start Menu");
+  fakes.files.addFile(startup + name, "seen through the link");
+  remove();
+  EXPECT_EQ(fakes.files.contents(startup + name), "seen through the link");
+  EXPECT_EQ(fakes.files.log.back(), "hold " + startup.substr(0, startup.size() - 1));
+}
+
+// Only a plain file of exactly that name goes: a folder or a link of that name stays.
+TEST_F(StartupShortcutSafety, OnlyAPlainFileOfThatNameGoes) {
+  remove();
+  EXPECT_FALSE(fakes.files.exists(startup + name));
+  fakes.files.addFile(startup + name + "\\inside.txt", "keep");
+  remove();
+  EXPECT_EQ(fakes.files.contents(startup + name + "\\inside.txt"), "keep");
+  ASSERT_EQ(fakes.files.removeFolderTree(startup + name), 0);
+  fakes.files.addFolderLink(startup + name);
+  remove();
+  EXPECT_TRUE(fakes.files.isLink(startup + name));
+}
+
 }  // namespace
 }  // namespace saverkit

@@ -28,6 +28,7 @@ class FakeHeldPath : public HeldFolder {
   ~FakeHeldPath() override;
   FakeHeldPath(const FakeHeldPath&) = delete;
   FakeHeldPath& operator=(const FakeHeldPath&) = delete;
+  const std::string& heldKey() const { return key_; }
 
  private:
   FakeFileSystem& files_;
@@ -105,6 +106,20 @@ class FakeFileSystem : public FileSystem {
   bool swapForLink(const std::string& path, const std::vector<std::string>& seenThroughIt);
   Status removeFolderTree(const std::string& folder) override;
 
+  // Work relative to held folders (fake_relative_files.cpp). A rename of an entry under
+  // moveRefused fails, as Windows refuses to rename a folder while a file in it is open (which a
+  // hold below it shows too). The log records "hold PATH", "create folder PATH",
+  // "move aside PATH -> NEWPATH", "put back PATH", "create file PATH" and "delete PATH".
+  std::set<std::string> moveRefused;
+  std::unique_ptr<HeldFolder> holdFolderWithoutLinks(const std::string& path, Status& error) override;
+  std::unique_ptr<HeldFolder> createHeldFolderIn(HeldFolder& parent, const std::string& name, FolderRights rights,
+                                                 Status& error) override;
+  Status removeEntryIn(HeldFolder& parent, const std::string& name) override;
+  std::unique_ptr<WritableFile> createFileIn(HeldFolder& folder, const std::string& relativePath,
+                                             Status& error) override;
+  Status deletePlainFileIn(HeldFolder& folder, const std::string& name) override;
+  Status removeTreeThrough(HeldFolder& folder) override;
+
   struct Node {
     std::string displayPath;
     bool isFolder = false;
@@ -134,6 +149,11 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, int> deleteAttempts_;
   std::map<std::string, int> readOpens_;
   std::map<std::string, int> holds_;
+  // Folders marked for deletion, which go when their last hold ends.
+  std::set<std::string> deleteOnRelease_;
+  std::string heldPath(HeldFolder& folder) const;
+  bool anythingHeldAt(const std::string& nodeKey) const;
+  void renameTree(const std::string& fromKey, const std::string& toPath);
   Status lastError_ = 0;
 
   Status removeHeldTree(const std::string& folder);

@@ -12,7 +12,14 @@ FakeHeldPath::FakeHeldPath(FakeFileSystem& files, std::string key) : files_(file
   ++files_.holds_[key_];
 }
 
-FakeHeldPath::~FakeHeldPath() { --files_.holds_[key_]; }
+FakeHeldPath::~FakeHeldPath() {
+  if (--files_.holds_[key_] > 0 || files_.deleteOnRelease_.erase(key_) == 0) return;
+  // Marked while held: the last hold's end takes it, as Windows does for a folder whose handle
+  // was marked for deletion.
+  if (files_.pathsUnder(files_.nodes_.count(key_) ? files_.nodes_[key_].displayPath : key_).empty()) {
+    files_.nodes_.erase(key_);
+  }
+}
 
 class FakeScratchFile : public ScratchFile {
  public:

@@ -20,6 +20,13 @@ std::optional<std::string> FakeSystemInfo::folderPath(int folder) {
   return found->second;
 }
 
+std::optional<std::string> FakeSystemInfo::defaultFolderPath(int folder) {
+  if (const auto found = defaultFolders.find(folder); found != defaultFolders.end()) return found->second;
+  const auto found = specialFolders.find(folder);
+  if (found == specialFolders.end()) return std::nullopt;
+  return found->second;
+}
+
 std::optional<std::string> FakeSystemInfo::shortPath(const std::string& path) {
   const auto found = shortPaths.find(path);
   if (found == shortPaths.end()) return std::nullopt;

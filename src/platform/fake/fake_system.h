@@ -23,6 +23,7 @@ class FakeSystemInfo : public SystemInfo {
   std::string windowsDirectory() override { return windowsFolder; }
   SpecialFolderAnswer specialFolderLocation(int folder) override;
   std::optional<std::string> folderPath(int folder) override;
+  std::optional<std::string> defaultFolderPath(int folder) override;
   std::optional<std::string> shortPath(const std::string& path) override;
   std::optional<FileVersionWords> fileVersion(const std::string& path) override;
   CodePage ansiCodePage() override { return codePage; }
@@ -42,6 +43,9 @@ class FakeSystemInfo : public SystemInfo {
   // Folders whose special-folder query fails; and their answers through the fallback route.
   std::set<int> failingSpecialFolders;
   std::map<int, std::string> fallbackFolders;
+  // Windows' own places for folders the user moved; a folder not named here is where Windows
+  // put it (its special-folder answer).
+  std::map<int, std::string> defaultFolders;
   std::map<std::string, std::string> shortPaths;
   std::map<std::string, FileVersionWords> fileVersions;
   CodePage codePage;  // single-byte unless a test gives lead bytes

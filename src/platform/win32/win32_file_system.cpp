@@ -123,6 +123,10 @@ std::unique_ptr<File> wrapped(UniqueFileHandle file, Status& error) {
 
 }  // namespace
 
+std::unique_ptr<WritableFile> writableFileFor(UniqueFileHandle file) {
+  return std::make_unique<Win32WritableFile>(std::move(file));
+}
+
 bool Win32FileSystem::check(bool succeeded) {
   if (!succeeded) lastError_ = systemError();
   return succeeded;

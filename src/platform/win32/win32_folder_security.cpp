@@ -7,13 +7,11 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <winternl.h>
-
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "platform/win32/system_library.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -68,43 +66,37 @@ bool Win32FileSystem::createProtectedFolder(const std::string& path, FolderRight
   return check(false);
 }
 
-std::unique_ptr<HeldFolder> Win32FileSystem::createHeldFolder(const std::string& path, FolderRights rights,
-                                                               Status& error) {
-  using CreateCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
-                                      ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-  using StatusCall = ULONG(NTAPI*)(NTSTATUS);
-  const auto create = systemFunction<CreateCall>("ntdll.dll", "NtCreateFile");
-  const auto toError = systemFunction<StatusCall>("ntdll.dll", "RtlNtStatusToDosError");
-  const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (!create || !toError || wideLength <= 0 || wideLength > 32000) {
+std::unique_ptr<HeldFolder> createFolderHeld(HANDLE root, const std::vector<WCHAR>& name, FolderRights rights,
+                                             Status& error) {
+  const NativeFiles calls;
+  if (!calls.complete() || name.empty()) {
     error = ERROR_INVALID_FUNCTION;
     return nullptr;
   }
-  std::vector<WCHAR> name(4 + static_cast<std::size_t>(wideLength));
-  const WCHAR prefix[] = L"\\??\\";
-  std::copy(prefix, prefix + 4, name.begin());
-  ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, name.data() + 4, wideLength);
-  UNICODE_STRING text;
-  text.Buffer = name.data();
-  text.Length = text.MaximumLength = static_cast<USHORT>((name.size() - 1) * sizeof(WCHAR));
   // Made and opened in one call: the handle is the new folder's, whatever happens to its name.
+  // The hold may list, add to and remove the folder; others may not rename or delete it.
+  constexpr ACCESS_MASK kAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY |
+                                  FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE;
   for (const bool withOwner : {true, false}) {
     SecurityDescriptor descriptor = descriptorFor(rights, withOwner);
-    OBJECT_ATTRIBUTES object;
-    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, nullptr, descriptor.get());
-    IO_STATUS_BLOCK io{};
-    HANDLE handle = nullptr;
-    const NTSTATUS result = create(&handle, FILE_LIST_DIRECTORY | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                                   FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    UniqueNullHandle handle;
+    const NTSTATUS result = calls.open(
+        root, name, {kAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE, FILE_DIRECTORY_FILE, descriptor.get()},
+        handle);
     if (result >= 0) {
       error = 0;
-      return std::make_unique<Win32HeldFolder>(UniqueFileHandle(handle));
+      return std::make_unique<Win32HeldFolder>(UniqueFileHandle(handle.release()));
     }
-    error = static_cast<Status>(toError(result));
+    error = calls.errorOf(result);
     if (error != ERROR_INVALID_OWNER) break;
   }
   return nullptr;
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::createHeldFolder(const std::string& path, FolderRights rights,
+                                                               Status& error) {
+  std::vector<WCHAR> name = wideName("\\??\\" + path);
+  return createFolderHeld(nullptr, name, rights, error);
 }
 
 std::unique_ptr<HeldFolder> Win32FileSystem::secureFolder(const std::string& path, FolderRights rights, Status& error) {

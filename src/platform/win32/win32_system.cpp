@@ -61,6 +61,12 @@ std::optional<std::string> Win32SystemInfo::folderPath(int folder) {
   return std::string(path);
 }
 
+std::optional<std::string> Win32SystemInfo::defaultFolderPath(int folder) {
+  char path[MAX_PATH];
+  if (FAILED(::SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_DEFAULT, path))) return std::nullopt;
+  return std::string(path);
+}
+
 std::optional<std::string> Win32SystemInfo::shortPath(const std::string& path) {
   char buffer[MAX_PATH];
   const DWORD length = ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer);

@@ -15,6 +15,7 @@ class Win32SystemInfo : public SystemInfo {
   std::string windowsDirectory() override;
   SpecialFolderAnswer specialFolderLocation(int folder) override;
   std::optional<std::string> folderPath(int folder) override;
+  std::optional<std::string> defaultFolderPath(int folder) override;
   std::optional<std::string> shortPath(const std::string& path) override;
   std::optional<FileVersionWords> fileVersion(const std::string& path) override;
   CodePage ansiCodePage() override;

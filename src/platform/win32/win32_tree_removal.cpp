@@ -4,184 +4,98 @@
 // without delete sharing while its entries go, so that neither it nor a folder above it can be
 // renamed or replaced by a junction meanwhile; each entry is opened relative to its folder's
 // handle, judged on its own handle and deleted through that handle.
-//
-// The calls come from ntdll, which every process has loaded from the system folder: they open
-// relative to a handle, take the entries' names as the system stores them (any name, any depth),
-// and exist on every Windows the installer runs on, where the Win32 by-handle calls need Vista.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/win32/system_library.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/windows_api.h"
 
-#include <winternl.h>
-
 namespace saverkit::win32 {
 namespace {
 
-constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
-constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);
-constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);
-constexpr NTSTATUS kNotEmpty = static_cast<NTSTATUS>(0xC0000101);
-constexpr ACCESS_MASK kEntryAccess = DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+constexpr ACCESS_MASK kEntryAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 // Deeper trees than this stay (and so does the top): each level holds a handle and a frame.
 constexpr int kDeepestLevel = 200;
-
-using CreateCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
-                                    ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-using ListCall = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
-                                  FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
-using InformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
-
-struct NativeCalls {
-  CreateCall create = systemFunction<CreateCall>("ntdll.dll", "NtCreateFile");
-  ListCall list = systemFunction<ListCall>("ntdll.dll", "NtQueryDirectoryFile");
-  InformationCall query = systemFunction<InformationCall>("ntdll.dll", "NtQueryInformationFile");
-  InformationCall set = systemFunction<InformationCall>("ntdll.dll", "NtSetInformationFile");
-  bool complete() const { return create && list && query && set; }
-};
-
-// Names are kept as the system gives them (a vector: the wide string of the static C++ library
-// would add its locale machinery to the stub).
-struct ListedEntry {
-  std::vector<WCHAR> name;
-  ULONG attributes;
-};
-
-bool isDotEntry(const WCHAR* name, std::size_t length) {
-  return (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.');
-}
+// How many new names a removal tries for the entry it moves aside.
+constexpr int kAsideNames = 100;
 
 class TreeRemoval {
  public:
-  explicit TreeRemoval(const NativeCalls& calls) : calls_(calls) {}
+  explicit TreeRemoval(const NativeFiles& calls) : calls_(calls) {}
 
   // The entries of a held folder, then the folder itself through its handle: 0, -1 when the
   // folder stays, -32 when a file directly in it would not go (the walk stops there).
   Status removeFolder(HANDLE folder, int level) {
     if (level > kDeepestLevel) return status::kNothingDone;
-    std::vector<ListedEntry> entries;
-    listEntries(folder, entries);
-    for (const ListedEntry& entry : entries) {
-      if (removeEntry(folder, entry, level) == status::kFileBusy) return status::kFileBusy;
+    std::vector<std::pair<WideName, ULONG>> entries;
+    calls_.listEntries(folder, entries);
+    for (const auto& [name, attributes] : entries) {
+      if (removeEntry(folder, name, attributes, level) == status::kFileBusy) return status::kFileBusy;
     }
-    return deleteThrough(folder) ? status::kSuccess : status::kNothingDone;
+    return calls_.deleteThrough(folder) ? status::kSuccess : status::kNothingDone;
   }
 
-  // What the handle itself is; nothing when it cannot be asked.
-  std::optional<ULONG> attributesOf(HANDLE handle) {
-    FILE_BASIC_INFORMATION information{};
-    IO_STATUS_BLOCK io{};
-    if (!NT_SUCCESS(calls_.query(handle, &io, &information, sizeof information, FileBasicInformation))) {
-      return std::nullopt;
-    }
-    return information.FileAttributes;
-  }
-
-  // Marks the object for deletion when its last handle closes; a second time with normal
-  // attributes, since a read-only file or folder refuses the first. A folder that is not empty
-  // stays: no attribute changes that (and Wine accepts the second mark and then keeps it).
-  bool deleteThrough(HANDLE handle) {
-    const NTSTATUS first = markForDeletion(handle);
-    if (NT_SUCCESS(first)) return true;
-    if (first == kNotEmpty) return false;
-    FILE_BASIC_INFORMATION normal{};
-    normal.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    IO_STATUS_BLOCK io{};
-    calls_.set(handle, &io, &normal, sizeof normal, FileBasicInformation);
-    return NT_SUCCESS(markForDeletion(handle));
-  }
-
- private:
-  NTSTATUS markForDeletion(HANDLE handle) {
-    FILE_DISPOSITION_INFORMATION disposition{TRUE};
-    IO_STATUS_BLOCK io{};
-    return calls_.set(handle, &io, &disposition, sizeof disposition, FileDispositionInformation);
-  }
-
-  // Reads the folder's entries through its handle, without "." and "..". An unreadable folder
-  // gives fewer entries; its own removal then says whether it goes.
-  void listEntries(HANDLE folder, std::vector<ListedEntry>& entries) {
-    std::vector<LONGLONG> buffer(2048);  // 16 KB, aligned for the records
-    const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(LONGLONG));
-    for (BOOLEAN restart = TRUE;; restart = FALSE) {
-      IO_STATUS_BLOCK io{};
-      const NTSTATUS result = calls_.list(folder, nullptr, nullptr, nullptr, &io, buffer.data(), size,
-                                          FileDirectoryInformation, FALSE, nullptr, restart);
-      if (result == kNoMoreFiles || !NT_SUCCESS(result) || io.Information == 0) return;
-      const char* records = reinterpret_cast<const char*>(buffer.data());
-      for (ULONG offset = 0;;) {
-        const auto* record = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(records + offset);
-        const std::size_t length = record->FileNameLength / sizeof(WCHAR);
-        if (!isDotEntry(record->FileName, length)) {
-          entries.push_back({std::vector<WCHAR>(record->FileName, record->FileName + length), record->FileAttributes});
-        }
-        if (record->NextEntryOffset == 0) break;
-        offset += record->NextEntryOffset;
-      }
-    }
-  }
-
-  NTSTATUS openEntry(HANDLE folder, const std::vector<WCHAR>& name, ACCESS_MASK access, UniqueNullHandle& opened) {
-    UNICODE_STRING text;
-    text.Buffer = const_cast<PWSTR>(name.data());
-    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(WCHAR));
-    OBJECT_ATTRIBUTES object;
-    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
-    IO_STATUS_BLOCK io{};
-    HANDLE handle = nullptr;
-    // Sharing read and write, never delete: while open, the entry cannot be renamed or replaced.
-    const NTSTATUS result = calls_.create(&handle, access, &object, &io, nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          FILE_OPEN, FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT |
-                                          FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
-    if (NT_SUCCESS(result)) opened.reset(handle);
-    return result;
-  }
-
-  // One entry, judged on its own handle: a link goes as itself, a folder is emptied and goes, a
-  // file goes or stops the walk with -32. What else stays makes its folder stay.
-  Status removeEntry(HANDLE folder, const ListedEntry& entry, int level) {
-    const bool listedAsLink = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    const bool listedAsFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool mayEnter = listedAsFolder && !listedAsLink;
-    UniqueNullHandle opened;
-    const NTSTATUS result = openEntry(folder, entry.name, kEntryAccess | (mayEnter ? FILE_LIST_DIRECTORY : 0), opened);
-    if (!opened) {
-      const bool gone = result == kNameNotFound || result == kPathNotFound;
-      return gone || listedAsFolder ? status::kSuccess : status::kFileBusy;
-    }
-    const std::optional<ULONG> attributes = attributesOf(opened.get());
-    if (!attributes) return listedAsFolder ? status::kSuccess : status::kFileBusy;
+  // What `opened` is, judged on its own handle against how its folder listed it: a link goes as
+  // itself, a folder is emptied and goes, a file goes. 0 when it went; -1 or -32 when it stays.
+  Status removeOpened(HANDLE opened, ULONG listed, int level) {
+    const bool listedAsLink = (listed & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const std::optional<ULONG> attributes = calls_.attributesOf(opened);
+    if (!attributes) return status::kNothingDone;
     if (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      deleteThrough(opened.get());
-      return status::kSuccess;
+      return calls_.deleteThrough(opened) ? status::kSuccess : status::kNothingDone;
     }
     // Listed as a link, opened as something else: the open went through the link (Wine follows
     // a Unix symbolic link whatever it is asked) or the link was swapped away since. Neither is
     // ours to enter or delete.
-    if (listedAsLink) return status::kSuccess;
+    if (listedAsLink) return status::kNothingDone;
     if (*attributes & FILE_ATTRIBUTE_DIRECTORY) {
       // A folder swapped in where a file was listed cannot be read through this handle: it goes
       // only when empty.
-      if (mayEnter) {
-        removeFolder(opened.get(), level + 1);
-      } else {
-        deleteThrough(opened.get());
-      }
-      return status::kSuccess;
+      if (listed & FILE_ATTRIBUTE_DIRECTORY) return removeFolder(opened, level + 1);
+      return calls_.deleteThrough(opened) ? status::kSuccess : status::kNothingDone;
     }
-    return deleteThrough(opened.get()) ? status::kSuccess : status::kFileBusy;
+    return calls_.deleteThrough(opened) ? status::kSuccess : status::kFileBusy;
   }
 
-  const NativeCalls& calls_;
+ private:
+  // One entry of a folder. A folder that stays only makes its own folder stay; a file that stays
+  // stops the walk with -32.
+  Status removeEntry(HANDLE folder, const WideName& name, ULONG listed, int level) {
+    const bool mayEnter = (listed & FILE_ATTRIBUTE_DIRECTORY) && !(listed & FILE_ATTRIBUTE_REPARSE_POINT);
+    UniqueNullHandle opened;
+    // Sharing read and write, never delete: while open, the entry cannot be renamed or replaced.
+    const NTSTATUS result = calls_.open(
+        folder, name, {kEntryAccess | (mayEnter ? FILE_LIST_DIRECTORY : 0), FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, 0},
+        opened);
+    const bool listedAsFolder = (listed & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!opened) {
+      const bool gone = result == kNtNameNotFound || result == kNtPathNotFound;
+      return gone || listedAsFolder ? status::kSuccess : status::kFileBusy;
+    }
+    const Status removed = removeOpened(opened.get(), listed, level);
+    // A folder that stays only makes its own folder stay.
+    return removed == status::kFileBusy && !listedAsFolder ? status::kFileBusy : status::kSuccess;
+  }
+
+  const NativeFiles& calls_;
 };
 
 std::string withoutTrailingBackslashes(std::string path) {
   while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   return path;
+}
+
+// "<name>.<n>" for the n-th try.
+WideName asideName(const WideName& name, int attempt) {
+  WideName digits;
+  for (int rest = attempt; rest > 0; rest /= 10) digits.insert(digits.begin(), static_cast<WCHAR>(L'0' + rest % 10));
+  WideName aside = name;
+  aside.push_back(L'.');
+  aside.insert(aside.end(), digits.begin(), digits.end());
+  return aside;
 }
 
 }  // namespace
@@ -190,7 +104,7 @@ Status Win32FileSystem::removeFolderTree(const std::string& folder) {
   const std::string top = withoutTrailingBackslashes(folder);
   // Nothing to remove, or a whole drive: never.
   if (top.empty() || top.back() == ':') return status::kNothingDone;
-  const NativeCalls calls;
+  const NativeFiles calls;
   if (!calls.complete()) return status::kNothingDone;
   const DWORD attributesByPath = ::GetFileAttributesA(top.c_str());
   UniqueFileHandle handle(::CreateFileA(top.c_str(), kEntryAccess | FILE_LIST_DIRECTORY,
@@ -200,20 +114,51 @@ Status Win32FileSystem::removeFolderTree(const std::string& folder) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? status::kSuccess : status::kNothingDone;
   }
-  TreeRemoval removal(calls);
-  const std::optional<ULONG> attributes = removal.attributesOf(handle.get());
+  const std::optional<ULONG> attributes = calls.attributesOf(handle.get());
   if (!attributes) return status::kNothingDone;
-  if (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    return removal.deleteThrough(handle.get()) ? status::kSuccess : status::kNothingDone;
+  // A file is not a folder tree: it stays.
+  if (!(*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) return status::kSuccess;
+  const ULONG listed = attributesByPath == INVALID_FILE_ATTRIBUTES ? *attributes : attributesByPath;
+  const Status removed = TreeRemoval(calls).removeOpened(handle.get(), listed, 0);
+  return removed == status::kFileBusy || removed == status::kSuccess ? removed : status::kNothingDone;
+}
+
+Status Win32FileSystem::removeTreeThrough(HeldFolder& folder) {
+  const NativeFiles calls;
+  if (!calls.complete()) return status::kNothingDone;
+  return TreeRemoval(calls).removeFolder(static_cast<Win32HeldFolder&>(folder).handle(), 0);
+}
+
+Status Win32FileSystem::removeEntryIn(HeldFolder& parent, const std::string& name) {
+  const NativeFiles calls;
+  const WideName original = wideName(name);
+  if (!calls.complete() || original.empty()) return status::kUnsafeFolder;
+  const HANDLE folder = static_cast<Win32HeldFolder&>(parent).handle();
+  const std::optional<ULONG> listed = calls.listedAttributes(folder, original);
+  UniqueNullHandle entry;
+  const NTSTATUS opened = calls.open(folder, original,
+                                     {kEntryAccess | FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, 0},
+                                     entry);
+  if (!entry) return opened == kNtNameNotFound && !listed ? status::kSuccess : status::kUnsafeFolder;
+  const std::optional<ULONG> attributes = calls.attributesOf(entry.get());
+  // Listed as a link and opened as something else: the open went through it, and a rename or a
+  // removal through this handle would act on what it points to.
+  if (!attributes || !listed ||
+      ((*listed & FILE_ATTRIBUTE_REPARSE_POINT) && !(*attributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return status::kUnsafeFolder;
   }
-  // The path showed a link the handle does not: Wine opened the target of a Unix symbolic link
-  // (it follows one whatever it is asked), or the link was swapped for a folder in between.
-  // Neither is ours to enter.
-  if (attributesByPath != INVALID_FILE_ATTRIBUTES && (attributesByPath & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return status::kNothingDone;
+  // Out of the way first: a rename is refused (on Windows) while anything in the folder is
+  // open, so a folder that is in use stays as it was, and nothing of the new saver can land in
+  // what is left of the old one.
+  NTSTATUS moved = kNtNameCollision;
+  for (int attempt = 1; attempt <= kAsideNames && moved == kNtNameCollision; ++attempt) {
+    moved = calls.rename(entry.get(), folder, asideName(original, attempt));
   }
-  if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) return status::kSuccess;
-  return removal.removeFolder(handle.get(), 0);
+  if (!NT_SUCCESS(moved)) return status::kUnsafeFolder;
+  if (TreeRemoval(calls).removeOpened(entry.get(), *listed, 0) == status::kSuccess) return status::kSuccess;
+  // What stays goes back under its name, so that the old saver is where it was.
+  calls.rename(entry.get(), folder, original);
+  return status::kUnsafeFolder;
 }
 
 }  // namespace saverkit::win32

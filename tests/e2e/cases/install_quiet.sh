@@ -44,6 +44,7 @@ expect_order \
 
 # A product folder that cannot be made (a file stands in its place): the one error box appears
 # even in quiet mode, the exit code is the status, and the engine already written is rolled back.
+# The file is nobody's old saver: it stays as it was.
 clean_saver "Ocean Waves"
 mkdir -p "$prefix_c/ProgramData/Vantrel" && : > "$product"
 drive box:'&Abort' -- "$work/Ocean Setup.exe" "{launcher}" /q
@@ -51,6 +52,7 @@ expect 'box title="Error" text="Zip Error: Problem expanding data in memory. \r\
 expect 'exit 3'
 [ ! -e "$prefix_c/windows/syswow64/Ocean Waves.scr" ] || fail "the engine was not rolled back"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ocean Waves' >/dev/null 2>&1 && fail "uninstall entry after a failure"
+[ -f "$product" ] && [ ! -s "$product" ] || fail "the file at the product folder's name did not stay as it was"
 rm -f "$product"
 clean_saver "Quiet Fish"
 finish
