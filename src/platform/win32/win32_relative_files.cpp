@@ -140,16 +140,16 @@ std::unique_ptr<WritableFile> Win32FileSystem::createFileIn(HeldFolder& folder, 
     // read-only one stays, as DeleteFile leaves it.
     UniqueNullHandle old;
     const NTSTATUS opened = calls.open(current, wide, {DELETE | FILE_READ_ATTRIBUTES, kHeldSharing, FILE_OPEN, 0}, old);
-    const std::optional<ULONG> attributes = old ? calls.attributesOf(old.get()) : std::nullopt;
     if (!old) {
       error = calls.errorOf(opened);
       return nullptr;
     }
-    if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    const ULONG attributes = calls.attributesOf(old.get()).value_or(FILE_ATTRIBUTE_REPARSE_POINT);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {  // unknown attributes count as a link
       error = status::kUnsafeFolder;
       return nullptr;
     }
-    if ((*attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) || !calls.deleteThrough(old.get())) {
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) || !calls.deleteThrough(old.get())) {
       error = ERROR_ACCESS_DENIED;
       return nullptr;
     }
