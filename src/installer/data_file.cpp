@@ -43,7 +43,8 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
   TCompressor& compressor = loadedCodec(context);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;
-  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size())) {
+  if (const Status error = compressor.expandToFile(target, buffer.data(), buffer.size(),
+                                                   static_cast<std::uint64_t>(header.expandedSize))) {
     reported = error > 0;  // the expansion showed its own box
     return error;
   }

@@ -60,8 +60,9 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile, i
       return compressor.reportWriteFailure(error);
     }
   }
-  const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size())
-                            : compressor.expandToFile(target, buffer.data(), buffer.size());
+  const auto declared = static_cast<std::uint64_t>(entry.expandedSize);
+  const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size(), declared)
+                            : compressor.expandToFile(target, buffer.data(), buffer.size(), declared);
   if (error != status::kSuccess) {
     reported = error > 0;
     return error;
