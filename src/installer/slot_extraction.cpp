@@ -177,6 +177,10 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
     if ((result = storedBytesStatus(entry, static_cast<std::int64_t>(packageFile.size()))) == status::kSuccess &&
         (result = packageFile.seek(static_cast<std::uint64_t>(entry.startOffset))) == status::kSuccess) {
       if (showProgress) stepProgress(context);
+      // The install reads the data file from the working folder only. One that a package sends
+      // elsewhere is not found there (2) and the install rolls back, as it always did; writing
+      // it out first would only leave a stray copy in that folder, which nobody removes.
+      if (keptAfterWriting(slot) && !landsInWorkingFolder(entry)) return status::kSuccess;
       if (keptAfterWriting(slot) && !entry.imploded) {
         context.dataFileSource = std::make_unique<FileSlice>(packageFile, static_cast<std::uint64_t>(entry.startOffset),
                                                            static_cast<std::uint64_t>(length));

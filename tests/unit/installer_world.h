@@ -58,10 +58,12 @@ class InstallerWorld {
     fakes.files.addFolder(kSysnative);
   }
 
-  // Writes the installer file (with the data file in slot 8) and runs the program.
+  // Writes the installer file (with the data file in slot 8, where and as the slot says) and
+  // runs the program.
   int run(const std::vector<std::string>& parameters = {"/l=4242"}) {
-    if (!image.header.entries[8].isEmpty()) {
-      image.setSlot(8, image.header.entries[8].name, 7, data.bytes());
+    const PackageEntry dataEntry = image.header.entries[8];
+    if (!dataEntry.isEmpty()) {
+      image.setSlot(8, dataEntry.name, dataEntry.destination, data.bytes(), dataEntry.imploded);
     }
     fakes.files.addFile(kInstaller, image.bytes());
     fakes.process.parameters = parameters;
