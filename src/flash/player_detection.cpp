@@ -47,7 +47,7 @@ std::int32_t toInteger(const std::string& item) {
 
 Status readFlashOcxPath(Registry& registry, std::string& path) {
   path.clear();
-  if (auto key = registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kRead)) {
+  if (auto key = registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kRead)) {
     path = key->readString("").value_or("");
   }
   return path.empty() ? status::kNoPlayer : status::kSuccess;
@@ -120,7 +120,8 @@ Status runFlashPlayerInstaller(FlashServices& services, const std::string& path)
   const bool known = fileName == kPlayerInstallerName9 || fileName == kPlayerInstallerName10;
   const std::string switches = known ? "/s" : "/Q";
   if (!services.files.fileExists(path)) return status::kPlayerInstallerMissing;
-  const int started = services.shell.startHidden(path, switches);
+  // It starts in its own folder, the working folder, not in ours (the download folder).
+  const int started = services.shell.startHidden(path, switches, folderOf(path));
   services.host.bringApplicationToFront();
   if (started > 32) return status::kSuccess;
   return started == 0 ? status::kNoMemory : started;

@@ -11,8 +11,11 @@
 
 namespace saverkit {
 
+// The control's class registration for the whole machine, under HKEY_LOCAL_MACHINE. The merged
+// view (HKEY_CLASSES_ROOT) lets the user's own key override it: the installer runs with
+// administrator rights and must not take the path of the file it judges from the user.
 inline constexpr const char* kPlayerClassKey =
-    "\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
+    "Software\\Classes\\CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
 inline constexpr std::uint32_t kPlayerPollMilliseconds = 500;
 
 struct PlayerVersion {

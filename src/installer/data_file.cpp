@@ -44,7 +44,8 @@ Status writeImplodedItem(InstallerContext& context, ReadableFile& data, const It
   TCompressor& compressor = loadedCodec(context);
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   created = true;
-  if (const Status error = expandToTarget(context, compressor, target, buffer.data(), buffer.size())) {
+  if (const Status error = expandToTarget(context, compressor, target, buffer.data(), buffer.size(),
+                                          static_cast<std::uint64_t>(header.expandedSize))) {
     reported = error > 0;  // the expansion showed its own box
     return error;
   }
@@ -74,9 +75,7 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
                      const std::string& path) {
   if (!isSafeRelativePath(path, context.codePage)) return status::kUnsafeItemPath;
   std::optional<ItemHeader> header;
-  Status result = walker.readItemHeader(item, header);
-  // The system's codes are positive; the walker's own refusals are not shown here.
-  if (result > 0) showReadError(context, result);
+  Status result = readDataItemHeader(context, walker, item, header);
   if (result != status::kSuccess || header->expandedSize == 0) return result;
   const std::string target = context.productFolder + path;
   // Below a held product folder the file's folders are made with it, relative to the hold.
@@ -94,10 +93,20 @@ Status writeDataItem(InstallerContext& context, DataFileWalker& walker, const Da
 
 }  // namespace
 
+Status readDataItemHeader(InstallerContext& context, DataFileWalker& walker, const DataFileItem& item,
+                          std::optional<ItemHeader>& header) {
+  Status result = walker.readItemHeader(item, header);
+  if (result == status::kDataFileDamaged) result = win_error::kHandleEof;
+  // The system's codes are positive; -7 for an item of no length is the caller's to report.
+  if (result > 0) showReadError(context, result);
+  return result;
+}
+
 Status readSaverRecord(InstallerContext& context) {
-  // Read back through the handle that wrote it: never reopened by its path.
+  // Read back through the handle that wrote it: never reopened by its path. Without one, the
+  // package sent the data file elsewhere and the working folder has none.
   ReadableFile* file = context.dataFileSource.get();
-  Status error = file ? file->seek(0) : status::kFileMissing;
+  Status error = file ? file->seek(0) : win_error::kFileNotFound;
   if (error == 0) error = readExactly(*file, context.saverRecord.bytes.data(), kSaverRecordSize);
   if (error != 0) showInstallError(context, error, context.dataFilePath);
   return error;

@@ -34,7 +34,7 @@ Status checkDataFile(InstallerContext& context, ReadableFile& package, const Pac
     if (!isSafeRelativePath(itemRelativePath(item.record), context.codePage)) return status::kUnsafeItemPath;
     if (item.copiesMovie) return status::kSuccess;
     std::optional<ItemHeader> header;
-    return walker.readItemHeader(item, header);
+    return readDataItemHeader(context, walker, item, header);
   });
 }
 

@@ -38,15 +38,15 @@ std::unique_ptr<WritableFile> createTargetFile(InstallerContext& context, const 
 }
 
 Status expandToTarget(InstallerContext& context, TCompressor& compressor, const std::string& target,
-                      const std::uint8_t* buffer, std::size_t length) {
+                      const std::uint8_t* buffer, std::size_t length, std::uint64_t declaredSize) {
   if (!belowProductFolder(context, target) && !belowUnmadeProductFolder(context, target)) {
-    return compressor.expandToFile(target, buffer, length);
+    return compressor.expandToFile(target, buffer, length, declaredSize);
   }
   if (!compressor.loaded()) return status::kLibraryNotLoaded;
   Status error = 0;
   std::unique_ptr<WritableFile> file = createTargetFile(context, target, error);
   if (!file) return compressor.reportWriteFailure(error);
-  return compressor.expandInto(*file, buffer, length);
+  return compressor.expandInto(*file, buffer, length, declaredSize);
 }
 
 Status copyToTarget(InstallerContext& context, const std::string& source, const std::string& target) {

@@ -22,10 +22,10 @@ bool belowUnmadeProductFolder(const InstallerContext& context, const std::string
 // -607 in `error`, when it cannot be made.
 std::unique_ptr<WritableFile> createTargetFile(InstallerContext& context, const std::string& target, Status& error);
 
-// Expands imploded bytes into a new file at `target`, as TCompressor::expandToFile does (its box
-// for a file that cannot be made).
+// Expands imploded bytes into a new file at `target`, writing at most `declaredSize` bytes, as
+// TCompressor::expandToFile does (its box for a file that cannot be made, -13 past the size).
 Status expandToTarget(InstallerContext& context, TCompressor& compressor, const std::string& target,
-                      const std::uint8_t* buffer, std::size_t length);
+                      const std::uint8_t* buffer, std::size_t length, std::uint64_t declaredSize);
 
 // Copies `source` to `target` as copyFilePrepared does: 0, or the system's code of the failed
 // open, creation, read or write.

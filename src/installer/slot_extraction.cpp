@@ -61,8 +61,9 @@ Status writeImplodedSlot(InstallerContext& context, ReadableFile& packageFile, i
       return compressor.reportWriteFailure(error);
     }
   }
-  const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size())
-                            : expandToTarget(context, compressor, target, buffer.data(), buffer.size());
+  const auto declared = static_cast<std::uint64_t>(entry.expandedSize);
+  const Status error = kept ? compressor.expandInto(*kept, buffer.data(), buffer.size(), declared)
+                            : expandToTarget(context, compressor, target, buffer.data(), buffer.size(), declared);
   if (error != status::kSuccess) {
     reported = error > 0;
     return error;
@@ -177,6 +178,10 @@ Status extractSlot(InstallerContext& context, ReadableFile& packageFile, int slo
     if ((result = storedBytesStatus(entry, static_cast<std::int64_t>(packageFile.size()))) == status::kSuccess &&
         (result = packageFile.seek(static_cast<std::uint64_t>(entry.startOffset))) == status::kSuccess) {
       if (showProgress) stepProgress(context);
+      // The install reads the data file from the working folder only. One that a package sends
+      // elsewhere is not found there (2) and the install rolls back, as it always did; writing
+      // it out first would only leave a stray copy in that folder, which nobody removes.
+      if (keptAfterWriting(slot) && !landsInWorkingFolder(entry)) return status::kSuccess;
       if (keptAfterWriting(slot) && !entry.imploded) {
         context.dataFileSource = std::make_unique<FileSlice>(packageFile, static_cast<std::uint64_t>(entry.startOffset),
                                                            static_cast<std::uint64_t>(length));

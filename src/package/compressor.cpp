@@ -50,19 +50,20 @@ Status TCompressor::showZipError(Status code) {
 }
 
 Status TCompressor::expandToFile(const std::string& path, const std::uint8_t* buffer,
-                                 std::size_t length) {
+                                 std::size_t length, std::uint64_t declaredSize) {
   if (!loaded_) return status::kLibraryNotLoaded;
   compressing_ = false;
   writtenCrc_ = 0xFFFFFFFFu;
   Status error = 0;
   std::unique_ptr<WritableFile> file = services_.files.createFile(path, error);
   if (!file) return showZipError(error);
-  return expandInto(*file, buffer, length);
+  return expandInto(*file, buffer, length, declaredSize);
 }
 
 Status TCompressor::reportWriteFailure(Status code) { return showZipError(code); }
 
-Status TCompressor::expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length) {
+Status TCompressor::expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length,
+                               std::uint64_t declaredSize) {
   if (!loaded_) return status::kLibraryNotLoaded;
   compressing_ = false;
   writtenCrc_ = 0xFFFFFFFFu;
@@ -71,6 +72,9 @@ Status TCompressor::expandInto(WritableFile& file, const std::uint8_t* buffer, s
   inputPosition_ = 0;
   output_ = &file;
   writeError_ = 0;
+  outputLimit_ = declaredSize;
+  outputWritten_ = 0;
+  outputOverrun_ = false;
   pending_.clear();
   explode_(readCallback, writeCallback, workArea_.data(), this);
   flushPending();
@@ -81,12 +85,13 @@ Status TCompressor::expandInto(WritableFile& file, const std::uint8_t* buffer, s
   // A failed write is reported rather than left for the size check to guess at.
   if (writeError_ != 0) return showZipError(writeError_);
   if (closeError != 0) return showZipError(closeError);
-  return status::kSuccess;
+  return outputOverrun_ ? status::kSizeMismatch : status::kSuccess;
 }
 
 unsigned int TCompressor::readCallback(char* buffer, unsigned int* size, void* param) {
   auto* self = static_cast<TCompressor*>(param);
-  if (!self || !self->input_ || !buffer || !size) return 0;
+  // An expansion past its declared size gets no more input, which ends it.
+  if (!self || !self->input_ || !buffer || !size || self->outputOverrun_) return 0;
   const std::size_t count = std::min<std::size_t>(*size, self->inputLength_ - self->inputPosition_);
   std::memcpy(buffer, self->input_ + self->inputPosition_, count);
   self->inputPosition_ += count;
@@ -106,10 +111,19 @@ void TCompressor::flushPending() {
 void TCompressor::writeCallback(char* buffer, unsigned int* size, void* param) {
   auto* self = static_cast<TCompressor*>(param);
   if (!self || !self->output_ || !buffer || !size || *size == 0 || self->writeError_ != 0) return;
-  if (self->pending_.size() + *size > kOutputBlockSize) self->flushPending();
-  self->pending_.insert(self->pending_.end(), buffer, buffer + *size);
+  if (self->outputOverrun_) return;
+  // Held to the declared size while writing: a stream that expands further (a few bytes can
+  // stand for megabytes) must not fill the disk before a size check afterwards could notice.
+  unsigned int count = *size;
+  if (self->outputLimit_ - self->outputWritten_ < count) {
+    count = static_cast<unsigned int>(self->outputLimit_ - self->outputWritten_);
+    self->outputOverrun_ = true;
+  }
+  self->outputWritten_ += count;
+  if (count == 0) return;
+  if (self->pending_.size() + count > kOutputBlockSize) self->flushPending();
+  self->pending_.insert(self->pending_.end(), buffer, buffer + count);
   if (!self->compressing_ && self->writeError_ == 0) {
-    unsigned int count = *size;
     unsigned long crc = self->writtenCrc_;
     self->writtenCrc_ = static_cast<std::uint32_t>(self->crc32_(buffer, &count, &crc));
   }

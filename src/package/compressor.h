@@ -55,12 +55,16 @@ class TCompressor {
   bool loaded() const { return loaded_; }
   Status loadFailure() const { return loadFailure_; }
 
-  // Expands `length` imploded bytes into `path` (created, replacing a file there). 0, or the
-  // system's code of a failed creation or write, shown in a "Zip Error: " box. A stream the
-  // library cannot decode ends early; the caller's size check finds that.
-  Status expandToFile(const std::string& path, const std::uint8_t* buffer, std::size_t length);
+  // Expands `length` imploded bytes into `path` (created, replacing a file there), writing at
+  // most `declaredSize` bytes. 0; -13 as soon as the stream would write more, with nothing
+  // beyond that size written and the library given no more input; or the system's code of a
+  // failed creation or write, shown in a "Zip Error: " box. A stream the library cannot decode
+  // ends early; the caller's size check finds that.
+  Status expandToFile(const std::string& path, const std::uint8_t* buffer, std::size_t length,
+                      std::uint64_t declaredSize);
   // The same into a file the caller has made, which it then closes.
-  Status expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length);
+  Status expandInto(WritableFile& file, const std::uint8_t* buffer, std::size_t length,
+                    std::uint64_t declaredSize);
   // Shows the "Zip Error: " box for a file that could not be made for an expansion.
   Status reportWriteFailure(Status code);
 
@@ -89,6 +93,9 @@ class TCompressor {
   std::size_t inputPosition_ = 0;
   WritableFile* output_ = nullptr;
   Status writeError_ = 0;
+  std::uint64_t outputLimit_ = 0;
+  std::uint64_t outputWritten_ = 0;
+  bool outputOverrun_ = false;
   // The decoder hands over a few kilobytes at a time; the file gets them in large writes.
   std::vector<char> pending_;
   std::array<char, kExplodeWorkAreaSize> workArea_{};

@@ -9,7 +9,7 @@
 
 namespace saverkit {
 
-enum class RegistryRoot { kLocalMachine, kCurrentUser, kClassesRoot };
+enum class RegistryRoot { kLocalMachine, kCurrentUser };
 
 // What the caller means to do with a key.
 enum class KeyAccess {

@@ -136,31 +136,46 @@ TEST_F(DataFileTest, ItemPathsThatLeaveTheProductFolderWriteNothing) {
   EXPECT_EQ(fakes.files.pathsUnder(), before);
 }
 
+// A directory that does not fit is an open problem (-605); an item whose header or data lies
+// beyond the end is read past the end of the file (38) and gets the read-error box; an item of
+// negative size is -7, unshown.
 TEST_F(DataFileTest, DamagedDirectoriesAndItemsAreRefused) {
   image.add("a.bin", "abc");
   std::string bytes = image.bytes();
+  fakes.texts.systemTexts[38] = "Reached the end of the file.";
+  const std::string openProblem = "Problem opening screen saver data file.";
+  const std::string readProblem = "Vantrel Error: Problem reading screen saver data file. Reached the end of the file.";
   struct Case {
     const char* label;
     std::function<void(std::string&)> damage;
     Status expected;
+    std::string box;
   };
   const Case cases[] = {
-      {"count above 1010", [](std::string& b) { b[212] = static_cast<char>(0xF3); b[213] = 0x03; }, -605},
-      {"negative count", [](std::string& b) { b[215] = static_cast<char>(0x80); }, -605},
-      {"directory past the end", [](std::string& b) { b[212] = 9; }, -605},
-      {"item offset past the end", [](std::string& b) { b[1240 + 263] = 0x70; }, -605},
-      {"negative item offset", [](std::string& b) { b[1240 + 263] = static_cast<char>(0x80); }, -605},
-      {"data past the end", [](std::string& b) { b[1240 + 264 + 9] = 0x10; }, -605},
-      {"negative size", [](std::string& b) { b[1240 + 264 + 11] = static_cast<char>(0x80); }, -7},
+      {"count above 1010", [](std::string& b) { b[212] = static_cast<char>(0xF3); b[213] = 0x03; }, -605, openProblem},
+      {"negative count", [](std::string& b) { b[215] = static_cast<char>(0x80); }, -605, openProblem},
+      {"directory past the end", [](std::string& b) { b[212] = 9; }, -605, openProblem},
+      {"item offset past the end", [](std::string& b) { b[1240 + 263] = 0x70; }, 38, readProblem},
+      {"negative item offset", [](std::string& b) { b[1240 + 263] = static_cast<char>(0x80); }, 38, readProblem},
+      {"data past the end", [](std::string& b) { b[1240 + 264 + 9] = 0x10; }, 38, readProblem},
+      {"data one byte past the end", [](std::string& b) { b[1240 + 264 + 8] = 4; }, 38, readProblem},
+      {"negative size", [](std::string& b) { b[1240 + 264 + 11] = static_cast<char>(0x80); }, -7, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     std::string damaged = bytes;
     c.damage(damaged);
     putDataFile(damaged);
+    fakes.view.dialogs.clear();
     EXPECT_EQ(expandDataFile(context), c.expected);
     EXPECT_FALSE(context.dataFile.open);
     EXPECT_FALSE(fakes.files.exists(kProduct + "a.bin"));
+    if (c.box.empty()) {
+      EXPECT_TRUE(fakes.view.dialogs.empty());
+    } else {
+      ASSERT_EQ(fakes.view.dialogs.size(), 1u);
+      EXPECT_EQ(fakes.view.dialogs[0].text.substr(0, c.box.size()), c.box);
+    }
   }
 }
 

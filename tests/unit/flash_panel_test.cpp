@@ -28,7 +28,7 @@ class FlashPanelTest : public ::testing::Test {
   void installPlayer(std::uint32_t major) {
     const std::string ocx = "C:\\WINDOWS\\system32\\Macromed\\Flash\\player.ocx";
     fakes.files.addFile(ocx, "ocx");
-    fakes.registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kCreate)->setString("", ocx);
+    fakes.registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate)->setString("", ocx);
     fakes.system.fileVersions[ocx] = {major << 16, 124u << 16};
   }
   std::string addMovie(const std::string& name, std::uint8_t version, bool compressed) {
@@ -65,7 +65,7 @@ TEST_F(FlashPanelTest, ThePlayerMustBeThereAndAtLeastAsNewAsTheMovie) {
   FlashPanel panel(services);
   EXPECT_EQ(panel.playMovie(addMovie("ten.swf", 10, false)), -410);
   EXPECT_EQ(panel.playMovie(addMovie("nine.swf", 9, true)), 0);
-  fakes.registry.keys[RegistryRoot::kClassesRoot].clear();
+  fakes.registry.deleteKeyTree(RegistryRoot::kLocalMachine, kPlayerClassKey);
   FlashPanel withoutPlayer(services);
   cache.major = -1;
   EXPECT_EQ(withoutPlayer.playMovie(kMovie), -401);

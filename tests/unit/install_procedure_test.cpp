@@ -324,6 +324,28 @@ TEST(InstallProcedure, TheWorkingDataFileIsGoneWhileTheWindowIsStillOpen) {
   }
 }
 
+// The install reads the data file from the working folder only. One that a hand-made package
+// sends elsewhere is not found there: 2, shown with its working path, and the install is undone,
+// with no copy left in the folder the package named, stored or imploded.
+TEST(InstallProcedure, ADataFileSentOutsideTheWorkingFolderIsNotFoundAndLeavesNothing) {
+  for (const bool imploded : {false, true}) {
+    for (const int destination : {1, 2, 3}) {
+      SCOPED_TRACE(std::to_string(destination) + (imploded ? " imploded" : " stored"));
+      InstallerWorld world;
+      world.image.setSlot(8, "Ocean.dat", destination, "", imploded);
+      const auto systemBefore = world.fakes.files.pathsUnder(kSystem32);
+      EXPECT_EQ(world.run({"/q"}), 2);
+      const std::string path = kWorking + "Ocean.dat";
+      EXPECT_EQ(world.dialogTexts(),
+                std::vector<std::string>{"Installation Error: " + path + "\r\n\r\nProblem with file " + path + ". "});
+      EXPECT_EQ(world.fakes.files.pathsUnder(kSystem32), systemBefore);
+      EXPECT_EQ(world.fakes.files.pathsUnder(kShared), std::vector<std::string>{});
+      EXPECT_FALSE(world.fakes.registry.hasKey(RegistryRoot::kLocalMachine, kUninstallKey + "Ocean"));
+      EXPECT_FALSE(world.fakes.files.exists(kLocalData + "Vantrel\\ZOR1"));
+    }
+  }
+}
+
 // A data file carried imploded cannot be checked before it is expanded; it passes the check and
 // installs like a stored one.
 TEST(InstallProcedure, AnImplodedDataFileInstalls) {

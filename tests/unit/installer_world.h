@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "flash/player_detection.h"
 #include "installer/installer_form.h"
 #include "installer/program_start.h"
 #include "package_fixture.h"
@@ -47,21 +48,22 @@ class InstallerWorld {
 
   void installPlayer(std::uint32_t major, std::uint32_t release) {
     fakes.files.addFile(kFlashOcx, "ocx");
-    auto key = fakes.registry.openKey(RegistryRoot::kClassesRoot,
-                                      "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32", KeyAccess::kCreate);
+    auto key = fakes.registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate);
     key->setString("", kFlashOcx);
     fakes.system.fileVersions[kFlashOcx] = {major << 16, release << 16};
   }
-  void removePlayer() { fakes.registry.keys[RegistryRoot::kClassesRoot].clear(); }
+  void removePlayer() { fakes.registry.deleteKeyTree(RegistryRoot::kLocalMachine, kPlayerClassKey); }
   void sixtyFourBit() {
     fakes.system.wow64 = Wow64Answer::kYes;
     fakes.files.addFolder(kSysnative);
   }
 
-  // Writes the installer file (with the data file in slot 8) and runs the program.
+  // Writes the installer file (with the data file in slot 8, where and as the slot says) and
+  // runs the program.
   int run(const std::vector<std::string>& parameters = {"/l=4242"}) {
-    if (!image.header.entries[8].isEmpty()) {
-      image.setSlot(8, image.header.entries[8].name, 7, data.bytes());
+    const PackageEntry dataEntry = image.header.entries[8];
+    if (!dataEntry.isEmpty()) {
+      image.setSlot(8, dataEntry.name, dataEntry.destination, data.bytes(), dataEntry.imploded);
     }
     fakes.files.addFile(kInstaller, image.bytes());
     fakes.process.parameters = parameters;

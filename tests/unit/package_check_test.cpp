@@ -10,14 +10,26 @@ namespace {
 
 using namespace saverkit::testing;
 
+// Every file and folder with its contents, and every registry key with its values.
 struct Machine {
-  std::vector<std::string> paths;
+  std::vector<std::pair<std::string, std::optional<std::string>>> files;
   std::map<RegistryRoot, std::map<std::string, fake::FakeRegistry::Values>> registry;
-  bool operator==(const Machine& other) const { return paths == other.paths && registry == other.registry; }
+  bool operator==(const Machine& other) const { return files == other.files && registry == other.registry; }
 };
 
 Machine snapshot(InstallerWorld& world) {
-  return {world.fakes.files.pathsUnder(), world.fakes.registry.keys};
+  Machine machine;
+  for (const std::string& path : world.fakes.files.pathsUnder()) {
+    machine.files.emplace_back(path, world.fakes.files.contents(path));
+  }
+  machine.registry = world.fakes.registry.keys;
+  return machine;
+}
+
+// A header rewritten in place, the way a damaged or hand-made package carries it.
+void rewriteHeader(std::string& bytes, const PackageHeader& header) {
+  const auto encoded = encodePackageHeader(header);
+  bytes.replace(690176, encoded.size(), reinterpret_cast<const char*>(encoded.data()), encoded.size());
 }
 
 // Installs the world's package quietly, then runs `damaged` (the same installer, changed) over
@@ -25,10 +37,10 @@ Machine snapshot(InstallerWorld& world) {
 int runOverInstall(InstallerWorld& world, const std::function<void(std::string&)>& damage,
                    Machine& before) {
   EXPECT_EQ(world.run({"/q"}), 0);
-  before = snapshot(world);
   std::string bytes = world.fakes.files.contents(kInstaller).value();
   damage(bytes);
   world.fakes.files.addFile(kInstaller, bytes);
+  before = snapshot(world);
   InstallerContext second(world.fakes.platform, world.fakes.view);
   InstallerForm form(second);
   world.fakes.view.dialogs.clear();
@@ -50,16 +62,29 @@ TEST(PackageCheck, ABrokenDownloadLeavesTheWorkingInstallAlone) {
        [](InstallerImage& image, std::string& b) {
          PackageHeader header = image.header;
          header.entries[7].endOffset = header.entries[7].startOffset - 1;
-         const auto encoded = encodePackageHeader(header);
-         b.replace(690176, encoded.size(), reinterpret_cast<const char*>(encoded.data()), encoded.size());
+         rewriteHeader(b, header);
        },
        -7},
+      // The extraction would refuse it too, but only after the old saver was removed.
+      {"the engine's slot empty",
+       [](InstallerImage& image, std::string& b) {
+         PackageHeader header = image.header;
+         header.entries[6] = PackageEntry{};
+         rewriteHeader(b, header);
+       },
+       -531},
       {"an item path leaving the product folder",
        [](InstallerImage& image, std::string& b) {
          const std::size_t record = static_cast<std::size_t>(image.header.entries[8].startOffset) + 1240 + 264;
          b.replace(record + 1, 12, "..\\..\\evil.x");
        },
        -604},
+      {"an item's data beyond the end of the data file",
+       [](InstallerImage& image, std::string& b) {
+         const std::size_t header = static_cast<std::size_t>(image.header.entries[8].startOffset) + 1240 + 2 * 264;
+         b[header + 12 + 2] = 0x10;  // the stored size of the imploded item 1 grows by 1 MiB
+       },
+       38},
       {"an item count beyond its directory",
        [](InstallerImage& image, std::string& b) {
          b[static_cast<std::size_t>(image.header.entries[8].startOffset) + 212] = 100;
@@ -74,8 +99,12 @@ TEST(PackageCheck, ABrokenDownloadLeavesTheWorkingInstallAlone) {
     EXPECT_EQ(exitCode, c.exitCode);
     EXPECT_TRUE(snapshot(world) == before);
     // Not a ".dll" slot: extraction's own faults of this kind are not shown, so nothing is. A
-    // damaged directory has its one box, and no second.
-    if (c.exitCode != -605) {
+    // damaged directory has its one box, and no second; so has an empty slot.
+    if (c.exitCode == 38) {
+      EXPECT_EQ(world.dialogTexts(), std::vector<std::string>{"Vantrel Error: Problem reading screen saver data file. "});
+    } else if (c.exitCode == -531) {
+      EXPECT_EQ(world.dialogTexts(), std::vector<std::string>{"Installation Error: package slot 6\r\n\r\nProblem with file package slot 6. "});
+    } else if (c.exitCode != -605) {
       EXPECT_TRUE(world.fakes.view.dialogs.empty());
     } else {
       ASSERT_EQ(world.fakes.view.dialogs.size(), 1u);
@@ -153,7 +182,7 @@ TEST(PackageCheck, AMovieSaversFirstItemNeedsNoItemHeader) {
     const std::string installer = image.bytes();
     context.header = *decodePackageHeader(reinterpret_cast<const std::uint8_t*>(installer.data()) + 690176, 3152);
     context.package = scratchWith(fakes.files, kWorking + "temp.dat", installer);
-    EXPECT_EQ(checkPackageBeforeInstall(context), kind == kSaverKindInstallerMovie ? 0 : -605);
+    EXPECT_EQ(checkPackageBeforeInstall(context), kind == kSaverKindInstallerMovie ? 0 : 38);
   }
 }
 

@@ -52,7 +52,7 @@ TEST(PlayerInstallerCheck, OnlyWindowsNtFourRefusesPlayersFromVersionEight) {
 
 TEST(PlayerDetection, OnlyAsksToReadTheRegistry) {
   fake::FakePlatform fakes;
-  fakes.registry.openKey(RegistryRoot::kClassesRoot, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\f.ocx");
+  fakes.registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\f.ocx");
   fakes.files.addFile("C:\\f.ocx", "ocx");
   fakes.system.fileVersions["C:\\f.ocx"] = {10u << 16, 12u << 16};
   fakes.registry.openings.clear();
@@ -64,6 +64,19 @@ TEST(PlayerDetection, OnlyAsksToReadTheRegistry) {
     SCOPED_TRACE(opening.path);
     EXPECT_EQ(opening.access, KeyAccess::kRead);
   }
+}
+
+// HKEY_CLASSES_ROOT merges the user's classes over the machine's: a key of the user's there would
+// choose the control file the elevated installer judges. Only the machine's registration counts.
+TEST(PlayerDetection, TheUsersOwnClassRegistrationIsNotRead) {
+  fake::FakePlatform fakes;
+  fakes.registry.openKey(RegistryRoot::kCurrentUser, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\u\\f.ocx");
+  std::string path;
+  EXPECT_EQ(readFlashOcxPath(fakes.registry, path), -402);
+  EXPECT_EQ(path, "");
+  fakes.registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\f.ocx");
+  EXPECT_EQ(readFlashOcxPath(fakes.registry, path), 0);
+  EXPECT_EQ(path, "C:\\f.ocx");
 }
 
 class ControlReadTest : public ::testing::Test {

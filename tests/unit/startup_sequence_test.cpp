@@ -208,6 +208,8 @@ TEST(StartupSequence, ACarriedPlayerIsRunSilentlyAndAwaited) {
   EXPECT_EQ(world.run(), 0);
   EXPECT_EQ(world.fakes.shell.started,
             std::vector<std::string>{kWorking + "install_flash_player_10_active_x.exe /s"});
+  // In the working folder, not in the installer's (the download folder).
+  EXPECT_EQ(world.fakes.shell.startFolders, std::vector<std::string>{kWorking});
   EXPECT_TRUE(world.fakes.view.dialogs.empty());
 }
 

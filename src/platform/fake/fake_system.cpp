@@ -160,8 +160,9 @@ void FakeShell::openDocument(WindowHandle, const std::string& path) { opened.pus
 
 namespace saverkit::fake {
 
-int FakeShell::startHidden(const std::string& path, const std::string& parameters) {
+int FakeShell::startHidden(const std::string& path, const std::string& parameters, const std::string& folder) {
   started.push_back(path + " " + parameters);
+  startFolders.push_back(folder);
   if (onStart) onStart();
   return startResult;
 }

@@ -93,9 +93,10 @@ class FakeLibraryLoader : public LibraryLoader {
 class FakeShell : public Shell {
  public:
   void openDocument(WindowHandle owner, const std::string& path) override;
-  int startHidden(const std::string& path, const std::string& parameters) override;
+  int startHidden(const std::string& path, const std::string& parameters, const std::string& folder) override;
   std::vector<std::string> opened;
   std::vector<std::string> started;  // "path parameters"
+  std::vector<std::string> startFolders;  // the current folder of each program started
   int startResult = 42;
   std::function<void()> onStart;  // e.g. a player installer that registers a player
 };

@@ -16,6 +16,15 @@ void restrictLibrarySearchToSystemFolder();
 // there.
 HMODULE systemLibrary(const char* name);
 
+// Loads, from the system folder by full path, every library that the system's own libraries
+// load later by a bare name while the installer shows its windows, its licence and read-me,
+// its questions and its movie. A library once loaded answers every later load by its name, so
+// no search, restricted or not, ever looks in the installer's folder for them: Wine resolves
+// such late loads with the old search order, and so does every Windows without
+// SetDefaultDllDirectories. Called before any window exists; the list is in the source, with
+// what brings each in.
+void preloadSystemLibraries();
+
 // The common controls: version 6 where the program's manifest asks for it and the system can
 // restrict the search of the library and everything it loads to the system folder; otherwise the
 // system folder's own copy (version 5). Loaded once and kept; null when neither loads. Never

@@ -52,8 +52,9 @@ class ComString {
   BSTR string_ = nullptr;
 };
 
-// The desktop's folder view, from the shell's window list: the Explorer that draws the desktop.
-bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView) {
+// The desktop's folder view, from the shell's window list: the Explorer that draws the desktop,
+// whose window comes back in `desktop`.
+bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView, HWND& desktop) {
   ComReference<IShellWindows> windows;
   if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.outVoid()))) {
@@ -71,6 +72,7 @@ bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView) {
       !dispatch) {
     return false;
   }
+  desktop = reinterpret_cast<HWND>(static_cast<LONG_PTR>(window));
   ComReference<IServiceProvider> services;
   ComReference<IShellBrowser> browser;
   ComReference<IShellView> view;
@@ -80,6 +82,15 @@ bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView) {
          SUCCEEDED(browser->QueryActiveShellView(view.out())) && view &&
          SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.outVoid())) &&
          SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.outVoid()));
+}
+
+// Grants the foreground to the process of the desktop shell's window alone: granting it to any
+// process would let whichever of the user's programs asked first take the screen from ours.
+void allowShellToTakeForeground(HWND desktop) {
+  if (!desktop) desktop = ::GetShellWindow();
+  DWORD process = 0;
+  if (desktop) ::GetWindowThreadProcessId(desktop, &process);
+  if (process != 0) ::AllowSetForegroundWindow(process);
 }
 
 }  // namespace
@@ -102,7 +113,8 @@ bool openThroughDesktopShell(const std::string& path) {
     ComReference<IShellFolderViewDual> folderView;
     ComReference<IDispatch> application;
     ComReference<IShellDispatch2> shell;
-    if (desktopFolderView(folderView) && SUCCEEDED(folderView->get_Application(application.out())) &&
+    HWND desktop = nullptr;
+    if (desktopFolderView(folderView, desktop) && SUCCEEDED(folderView->get_Application(application.out())) &&
         application && SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.outVoid()))) {
       const ComString file(path);
       VARIANT none;
@@ -111,8 +123,9 @@ bool openThroughDesktopShell(const std::string& path) {
       ::VariantInit(&show);
       show.vt = VT_I4;
       show.lVal = SW_SHOWNORMAL;
-      // The shell's window is another process: it may bring the document's window to the front.
-      ::AllowSetForegroundWindow(ASFW_ANY);
+      // The desktop shell, another process, may bring the document's window to the front; no
+      // other program gets that from us.
+      allowShellToTakeForeground(desktop);
       opened = SUCCEEDED(shell->ShellExecute(file.get(), none, none, none, show));
     }
   }
@@ -135,7 +148,7 @@ void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
   openThroughDesktopShell(path);
 }
 
-int Win32Shell::startHidden(const std::string& path, const std::string& parameters) {
+int Win32Shell::startHidden(const std::string& path, const std::string& parameters, const std::string& folder) {
   std::string commandLine = "\"" + path + "\"";
   if (!parameters.empty()) commandLine += " " + parameters;
   STARTUPINFOA startup{};
@@ -143,9 +156,11 @@ int Win32Shell::startHidden(const std::string& path, const std::string& paramete
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  // The program by its full path: no search, no association, no verb.
-  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  // The program by its full path: no search, no association, no verb. Its current folder is one
+  // we chose: ours is usually the user's download folder, where a program that loads or opens
+  // anything by a bare name would find what the user's other programs put there.
+  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     const DWORD error = ::GetLastError();
     // The shell reported failures as codes up to 32 and folded every larger code into "bad
     // format": the same statuses come out for the same failures.

@@ -9,7 +9,7 @@ namespace saverkit::win32 {
 class Win32Shell : public Shell {
  public:
   void openDocument(WindowHandle owner, const std::string& path) override;
-  int startHidden(const std::string& path, const std::string& parameters) override;
+  int startHidden(const std::string& path, const std::string& parameters, const std::string& folder) override;
 };
 
 // Whether this process runs with a full administrator token that the signed-in user's other

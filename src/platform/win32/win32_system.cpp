@@ -111,7 +111,6 @@ HKEY rootKey(RegistryRoot root) {
   switch (root) {
     case RegistryRoot::kLocalMachine: return HKEY_LOCAL_MACHINE;
     case RegistryRoot::kCurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::kClassesRoot: return HKEY_CLASSES_ROOT;
   }
   return HKEY_CURRENT_USER;
 }

@@ -29,8 +29,10 @@ std::optional<saverkit::PackageBinding> consentedBinding() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // First of all: no library of ours may ever come from the download folder.
+  // First of all: no library of ours may ever come from the download folder, nor any library
+  // that the system's own load late.
   saverkit::win32::restrictLibrarySearchToSystemFolder();
+  saverkit::win32::preloadSystemLibraries();
   int exitCode = 0;
   {
     saverkit::win32::Win32Runtime runtime;
