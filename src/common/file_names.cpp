@@ -75,4 +75,19 @@ bool isSafeRelativePath(std::string_view path, const CodePage& codePage) {
   return true;
 }
 
+std::vector<std::string> pathComponents(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (const char c : path) {
+    if (c != '\\' && c != '/') {
+      part += c;
+    } else if (!part.empty()) {
+      parts.push_back(std::move(part));
+      part.clear();
+    }
+  }
+  if (!part.empty()) parts.push_back(std::move(part));
+  return parts;
+}
+
 }  // namespace saverkit

@@ -8,6 +8,7 @@
 #include <bitset>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace saverkit {
 
@@ -31,5 +32,8 @@ bool isSafeBareName(std::string_view name, const CodePage& codePage = {});
 // A path relative to a folder that stays inside it: components separated by "\" (or "/"), each
 // one a safe bare name; no drive, no leading separator, no empty component.
 bool isSafeRelativePath(std::string_view path, const CodePage& codePage = {});
+
+// The names a path is made of, split at "\" and "/"; empty ones (doubled separators) skipped.
+std::vector<std::string> pathComponents(std::string_view path);
 
 }  // namespace saverkit

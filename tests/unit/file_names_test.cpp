@@ -68,3 +68,17 @@ TEST(SafeRelativePath, SubfoldersYesEscapesNo) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+TEST(PathComponents, SplitAtEitherSeparatorSkippingEmptyNames) {
+  EXPECT_EQ(pathComponents("a\\b/c"), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(pathComponents("\\\\a\\\\b\\"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(pathComponents("name.txt"), (std::vector<std::string>{"name.txt"}));
+  EXPECT_TRUE(pathComponents("").empty());
+  EXPECT_TRUE(pathComponents("\\/").empty());
+}
+
+}  // namespace
+}  // namespace saverkit

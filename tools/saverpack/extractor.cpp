@@ -15,22 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> splitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t separator = path.find_first_of("\\/", start);
-    parts.push_back(path.substr(start, separator == std::string::npos ? std::string::npos : separator - start));
-    if (separator == std::string::npos) return parts;
-    start = separator + 1;
-  }
-}
-
 // Writes `bytes` to path below the held folder. Returns an empty string or the reason it
 // refused. The path is re-checked here so no caller can forget to.
 std::string writeInside(HeldFolder& folder, const std::string& path, const Bytes& bytes) {
   if (!saverkit::isSafeRelativePath(path)) return quoteText(path) + " would leave the folder";
-  const std::string refusal = folder.write(splitPath(path), bytes);
+  const std::string refusal = folder.write(saverkit::pathComponents(path), bytes);
   return refusal.empty() ? refusal : quoteText(path) + " " + refusal;
 }
 

@@ -1,28 +1,15 @@
 // The fake's work relative to held folders: the rules of the Win32 one over the fake's nodes. A
 // link on the way is refused, an entry is moved aside before it is removed and put back when
 // something of it stays, and a folder marked for deletion goes when its last hold ends.
+#include "common/file_names.h"
 #include "common/text_helpers.h"
 #include "platform/fake/fake_file_system.h"
 
 namespace saverkit::fake {
 namespace {
 
-std::vector<std::string> partsOf(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char c : path + "\\") {
-    if (c != '\\' && c != '/') {
-      part += c;
-    } else if (!part.empty()) {
-      parts.push_back(part);
-      part.clear();
-    }
-  }
-  return parts;
-}
-
 bool isBareName(const std::string& name) {
-  return partsOf(name).size() == 1 && name.find_first_of("\\/") == std::string::npos && name != "." && name != "..";
+  return pathComponents(name).size() == 1 && name.find_first_of("\\/") == std::string::npos && name != "." && name != "..";
 }
 
 }  // namespace
@@ -57,7 +44,7 @@ void FakeFileSystem::renameTree(const std::string& fromKey, const std::string& t
 
 std::unique_ptr<HeldFolder> FakeFileSystem::holdFolderWithoutLinks(const std::string& path, Status& error) {
   log.push_back("hold " + path);
-  const std::vector<std::string> parts = partsOf(path);
+  const std::vector<std::string> parts = pathComponents(path);
   if (parts.empty() || parts[0].size() != 2 || parts[0][1] != ':') {
     error = 161;  // ERROR_BAD_PATHNAME
     return nullptr;
@@ -126,7 +113,7 @@ Status FakeFileSystem::removeEntryIn(HeldFolder& parent, const std::string& name
 
 std::unique_ptr<WritableFile> FakeFileSystem::createFileIn(HeldFolder& folder, const std::string& relativePath,
                                                            Status& error) {
-  std::vector<std::string> parts = partsOf(relativePath);
+  std::vector<std::string> parts = pathComponents(relativePath);
   if (parts.empty()) {
     error = 161;
     return nullptr;

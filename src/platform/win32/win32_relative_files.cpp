@@ -6,6 +6,7 @@
 // nothing of ours with it.
 #include <vector>
 
+#include "common/file_names.h"
 #include "platform/win32/native_files.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -18,21 +19,6 @@ constexpr ACCESS_MASK kHoldAccess = kWalkAccess | FILE_ADD_FILE | FILE_ADD_SUBDI
 constexpr ULONG kHeldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 HANDLE handleOf(HeldFolder& folder) { return static_cast<Win32HeldFolder&>(folder).handle(); }
-
-// The names of a path's folders, split at backslashes; empty ones (doubled backslashes) skipped.
-std::vector<std::string> partsOf(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char c : path + "\\") {
-    if (c != '\\' && c != '/') {
-      part += c;
-    } else if (!part.empty()) {
-      parts.push_back(part);
-      part.clear();
-    }
-  }
-  return parts;
-}
 
 bool isDotName(const std::string& name) { return name == "." || name == ".."; }
 
@@ -63,7 +49,7 @@ std::string rootOf(const std::string& path, std::string& rest) {
     return "\\??\\" + path.substr(0, 2) + "\\";
   }
   if (path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '?' && path[2] != '.') {
-    const std::vector<std::string> parts = partsOf(path);
+    const std::vector<std::string> parts = pathComponents(path);
     if (parts.size() < 2) return "";
     rest.clear();
     for (std::size_t index = 2; index < parts.size(); ++index) rest += parts[index] + "\\";
@@ -91,7 +77,7 @@ std::unique_ptr<HeldFolder> Win32FileSystem::holdFolderWithoutLinks(const std::s
     error = calls.errorOf(result);
     return nullptr;
   }
-  for (const std::string& name : partsOf(rest)) {
+  for (const std::string& name : pathComponents(rest)) {
     UniqueNullHandle next;
     if ((error = openStep(calls, current.get(), name, FILE_OPEN, kHoldAccess, next)) != 0) return nullptr;
     current = std::move(next);
@@ -102,7 +88,7 @@ std::unique_ptr<HeldFolder> Win32FileSystem::holdFolderWithoutLinks(const std::s
 
 std::unique_ptr<HeldFolder> Win32FileSystem::createHeldFolderIn(HeldFolder& parent, const std::string& name,
                                                                  FolderRights rights, Status& error) {
-  if (partsOf(name).size() != 1 || isDotName(name)) {
+  if (pathComponents(name).size() != 1 || isDotName(name)) {
     error = ERROR_BAD_PATHNAME;
     return nullptr;
   }
@@ -112,7 +98,7 @@ std::unique_ptr<HeldFolder> Win32FileSystem::createHeldFolderIn(HeldFolder& pare
 std::unique_ptr<WritableFile> Win32FileSystem::createFileIn(HeldFolder& folder, const std::string& relativePath,
                                                             Status& error) {
   const NativeFiles calls;
-  std::vector<std::string> parts = partsOf(relativePath);
+  std::vector<std::string> parts = pathComponents(relativePath);
   if (!calls.complete() || parts.empty()) {
     error = ERROR_BAD_PATHNAME;
     return nullptr;
@@ -166,7 +152,7 @@ std::unique_ptr<WritableFile> Win32FileSystem::createFileIn(HeldFolder& folder, 
 
 Status Win32FileSystem::deletePlainFileIn(HeldFolder& folder, const std::string& name) {
   const NativeFiles calls;
-  if (!calls.complete() || partsOf(name).size() != 1 || isDotName(name)) return status::kFileBusy;
+  if (!calls.complete() || pathComponents(name).size() != 1 || isDotName(name)) return status::kFileBusy;
   const WideName wide = wideName(name);
   const std::optional<ULONG> listed = calls.listedAttributes(handleOf(folder), wide);
   if (!listed) return status::kSuccess;
