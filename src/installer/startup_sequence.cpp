@@ -43,8 +43,7 @@ void preparePackage(Sequence& run) {
   run.status = initFolders(platform.files, platform.system, platform.process, installerPath,
                            context.folders, context.workingFolderHold);
   if (run.status == status::kUnsafeFolder) {
-    showInstallError(context, run.status,
-                     withTrailingBackslash(getSpecialFolder(platform.system, csidl::kLocalAppData)) + kCompanyFolderName);
+    showInstallError(context, run.status, localCompanyFolder(platform.system));
   }
   removeStartupShortcut(platform.files, platform.system, installerPath,
                         [&context](const std::string& text) { showErrorBox(context, text); });

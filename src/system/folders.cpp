@@ -24,22 +24,29 @@ std::string getSpecialFolder(SystemInfo& system, int folder) {
   return "";
 }
 
+std::string localCompanyFolder(SystemInfo& system) {
+  const std::string localData =
+      system.defaultFolderPath(csidl::kLocalAppData).value_or(getSpecialFolder(system, csidl::kLocalAppData));
+  return localData.empty() ? std::string() : withTrailingBackslash(localData) + kCompanyFolderName;
+}
+
 Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
                            std::string& folder, std::unique_ptr<HeldFolder>& hold) {
   hold.reset();
-  const std::string localData = getSpecialFolder(system, csidl::kLocalAppData);
-  if (localData.empty()) {
-    folder.clear();
-    return win_error::kPathNotFound;
-  }
-  // The user owns the profile: its folders can be swapped for links at any time. "Vantrel" is
-  // made ours (made, or taken over by Administrators with rights of its own) and held while the
-  // numbered folder is made in it relative to that hold; the numbered folder is then held, so
-  // that nothing above or in it can be renamed or replaced until the run lets it go.
-  const std::string company = withTrailingBackslash(localData) + kCompanyFolderName;
-  const std::string companyBare = company.substr(0, company.size() - 1);
+  const std::string company = localCompanyFolder(system);
   folder.clear();  // on a refusal nothing of ours is there to be removed
+  if (company.empty()) return win_error::kPathNotFound;
+  // The user owns the profile: its folders can be swapped for links at any time, and the user
+  // chooses where "User Shell Folders" says they are. The taking over below must never reach a
+  // folder of someone else's (the shared C:\ProgramData\Vantrel, say), so the default local
+  // folder is walked to without passing a link and held. "Vantrel" is then made ours (made, or
+  // taken over by Administrators with rights of its own) and held while the numbered folder is
+  // made in it relative to that hold; the numbered folder is then held, so that nothing above or
+  // in it can be renamed or replaced until the run lets it go.
+  const std::string companyBare = company.substr(0, company.size() - 1);
   Status error = 0;
+  const std::unique_ptr<HeldFolder> localHold = files.holdFolderWithoutLinks(folderOf(companyBare), error);
+  if (!localHold) return error != 0 ? error : status::kNothingDone;
   const std::unique_ptr<HeldFolder> companyHold = files.secureFolder(companyBare, FolderRights::kAdministratorsOnly, error);
   if (!companyHold) return error != 0 ? error : status::kNothingDone;
   const std::string base = company + prefix;

@@ -28,11 +28,16 @@ inline constexpr int kMaxNumberedFolders = 1000;
 // CSIDL_PERSONAL fall back to the SHGetFolderPath route when the first query fails.
 std::string getSpecialFolder(SystemInfo& system, int folder);
 
+// "<local app data>\Vantrel\": the profile's own local folder as Windows places it by default,
+// not where the user's "User Shell Folders" value says (the configured one only when the system
+// names no default). Empty when neither is known.
+std::string localCompanyFolder(SystemInfo& system);
+
 // A fresh numbered folder "<local app data>\Vantrel\<prefix><n>\" for n = 1..1000, skipping
 // folders left by earlier runs, made with rights for administrators only and held in `hold`
-// from then on. "Vantrel" is made ours first (FileSystem::secureFolder): -607, with `folder`
-// empty, when it is a link or another user's folder, and its system's code when it cannot be
-// made ours. When no numbered folder can be made, the system's code with `folder` at the base.
+// from then on. The local folder is reached without passing a link, then "Vantrel" is made ours
+// (FileSystem::secureFolder): -607, with `folder` empty, when a link stands on the way, or
+// "Vantrel" is a link or another user's folder; its system's code when it cannot be made ours. When no numbered folder can be made, the system's code with `folder` at the base.
 Status createWorkingFolder(FileSystem& files, SystemInfo& system, const std::string& prefix,
                            std::string& folder, std::unique_ptr<HeldFolder>& hold);
 

@@ -226,5 +226,29 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, Win32Harness);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32Harness);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, TreeRemovalContract, Win32Harness);
 
+// Not a contract of the interface: only Windows and Wine make a second name for a file. Removing
+// one name of a read-only file must not make the file behind it writable.
+TEST(Win32Files, ASecondNameOfAReadOnlyFileIsNotRemovedThroughItsAttributes) {
+  const std::string folderPath = "C:\\saverkit-second-name\\";
+  const std::string target = folderPath + "kept.txt";
+  ::CreateDirectoryA(folderPath.c_str(), nullptr);
+  win32::UniqueFileHandle(::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+  if (!::CreateHardLinkA((folderPath + "second.lnk").c_str(), target.c_str(), nullptr)) {
+    GTEST_SKIP() << "no second names here: " << ::GetLastError();
+  }
+  win32::Win32FileSystem files;
+  Status error = 0;
+  const std::unique_ptr<HeldFolder> folder = files.holdFolderWithoutLinks(folderPath, error);
+  ASSERT_TRUE(folder) << error;
+  EXPECT_NE(files.deletePlainFileIn(*folder, "second.lnk"), status::kSuccess);
+  EXPECT_TRUE(::GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY);
+  for (const char* name : {"second.lnk", "kept.txt"}) {
+    ::SetFileAttributesA((folderPath + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA((folderPath + name).c_str());
+  }
+  ::RemoveDirectoryA(folderPath.c_str());
+}
+
 }  // namespace
 }  // namespace saverkit::contract

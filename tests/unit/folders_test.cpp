@@ -136,3 +136,42 @@ TEST_F(FoldersTest, AWorkingFolderUnderALinkIsRefusedAndNothingIsMade) {
 
 }  // namespace
 }  // namespace saverkit
+
+namespace saverkit {
+namespace {
+
+class LocalFolderTest : public FoldersTest {};
+
+TEST_F(LocalFolderTest, TheWorkingFolderLiesInTheDefaultLocalFolderWhereverTheUserPointsIt) {
+  // The user's own "User Shell Folders" value sends Local AppData to the shared folder: taking
+  // "Vantrel" over there would lock every user out of the installed savers.
+  const std::string common = "C:\\Documents and Settings\\All Users\\Application Data";
+  fakes.files.addFolder(common + "\\Vantrel");
+  fakes.system.specialFolders[csidl::kLocalAppData] = common;
+  fakes.system.defaultFolders[csidl::kLocalAppData] = local.substr(0, local.size() - 1);
+  std::string folder;
+  ASSERT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
+  EXPECT_EQ(folder, local + "Vantrel\\ZOR1\\");
+  EXPECT_EQ(fakes.files.folderRights.count(common + "\\Vantrel"), 0u);
+  EXPECT_EQ(localCompanyFolder(fakes.system), local + "Vantrel\\");
+}
+
+TEST_F(LocalFolderTest, ALinkOnTheWayToTheLocalFolderIsRefusedBeforeAnythingIsTakenOver) {
+  // Local swapped for a junction: nothing beneath it is judged, made or taken over.
+  const std::string parent = "C:\\Documents and Settings\\user\\Local Settings";
+  fakes.files.removeFolder(local);
+  fakes.files.addFolderLink(parent + "\\Application Data");
+  std::string folder = "unchanged";
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), status::kUnsafeFolder);
+  EXPECT_EQ(folder, "");
+  EXPECT_FALSE(hold);
+  EXPECT_TRUE(fakes.files.folderRights.empty());
+  // The same folder as a plain one is used.
+  fakes.files.removeFolder(parent + "\\Application Data");
+  fakes.files.addFolder(parent + "\\Application Data");
+  EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
+  EXPECT_EQ(folder, local + "Vantrel\\ZOR1\\");
+}
+
+}  // namespace
+}  // namespace saverkit

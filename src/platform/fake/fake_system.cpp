@@ -22,6 +22,8 @@ std::optional<std::string> FakeSystemInfo::folderPath(int folder) {
 
 std::optional<std::string> FakeSystemInfo::defaultFolderPath(int folder) {
   if (const auto found = defaultFolders.find(folder); found != defaultFolders.end()) return found->second;
+  // A folder the system cannot name has no default either, unless the test gives one.
+  if (failingSpecialFolders.count(folder) != 0) return std::nullopt;
   const auto found = specialFolders.find(folder);
   if (found == specialFolders.end()) return std::nullopt;
   return found->second;

@@ -108,10 +108,26 @@ NTSTATUS NativeFiles::markForDeletion(HANDLE handle) const {
   return set_(handle, &io, &disposition, sizeof disposition, FileDispositionInformation);
 }
 
+bool NativeFiles::soleNameOf(HANDLE handle) const {
+  // The standard information's layout: two sizes, the number of names, two flags.
+  struct StandardInformation {
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending;
+    BOOLEAN directory;
+  } information{};
+  constexpr auto kStandardInformation = static_cast<FILE_INFORMATION_CLASS>(5);
+  IO_STATUS_BLOCK io{};
+  if (!NT_SUCCESS(query_(handle, &io, &information, sizeof information, kStandardInformation))) return false;
+  // A folder has one name whatever the count says (Wine passes on the Unix count of its subfolders).
+  return information.directory || information.numberOfLinks == 1;
+}
+
 bool NativeFiles::deleteThrough(HANDLE handle) const {
   const NTSTATUS first = markForDeletion(handle);
   if (NT_SUCCESS(first)) return true;
-  if (first == kNtNotEmpty) return false;
+  if (first == kNtNotEmpty || !soleNameOf(handle)) return false;
   FILE_BASIC_INFORMATION normal{};
   normal.FileAttributes = FILE_ATTRIBUTE_NORMAL;
   IO_STATUS_BLOCK io{};

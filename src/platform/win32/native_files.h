@@ -61,7 +61,8 @@ class NativeFiles {
   // Every entry of a folder but "." and "..", with its listed attributes.
   void listEntries(HANDLE folder, std::vector<std::pair<WideName, ULONG>>& entries) const;
   // Marks the object for deletion when its last handle closes; a second time with normal
-  // attributes, since a read-only file or folder refuses the first. A folder that is not empty
+  // attributes, since a read-only file or folder refuses the first, but never for a file with
+  // another name (a hard link): its attributes are those of a file that may be somebody else's. A folder that is not empty
   // stays: no attribute changes that (and Wine accepts the second mark and then keeps it).
   bool deleteThrough(HANDLE handle) const;
   // Renames the object to `name` in the folder `folder`, never over an existing entry.
@@ -70,6 +71,8 @@ class NativeFiles {
 
  private:
   NTSTATUS markForDeletion(HANDLE handle) const;
+  // Whether the object has this one name only; false when that cannot be asked.
+  bool soleNameOf(HANDLE handle) const;
 
   NtCreateCall create_;
   NtListCall list_;

@@ -20,9 +20,10 @@ HMODULE systemLibrary(const char* name) {
   if (length == 0 || length >= MAX_PATH) return nullptr;
   const std::string path = std::string(folder) + "\\" + name;
   // Loaded by its full path: the search order never comes into it. A loaded library answers
-  // again without loading anything.
+  // again without loading anything. Where the search could not be restricted, the library's own
+  // imports are looked for beside it, in the system folder, rather than beside the installer.
   if (HMODULE loaded = ::GetModuleHandleA(path.c_str())) return loaded;
-  return ::LoadLibraryA(path.c_str());
+  return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void preloadSystemLibraries() {

@@ -207,7 +207,9 @@ class Win32LoadedLibrary : public LoadedLibrary {
 }  // namespace
 
 std::unique_ptr<LoadedLibrary> Win32LibraryLoader::load(const std::string& path, Status& error) {
-  UniqueModule module(::LoadLibraryA(path.c_str()));
+  // A full path, whose library's own imports are looked for beside it (our held working folder)
+  // rather than beside the installer where the search could not be restricted.
+  UniqueModule module(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
   if (!module) {
     error = static_cast<Status>(::GetLastError());
     return nullptr;
