@@ -142,6 +142,8 @@ NTSTATUS NativeFiles::rename(HANDLE handle, HANDLE folder, const WideName& name)
     HANDLE rootDirectory;
     ULONG fileNameLength;
   };
+  // A 64-bit process's record puts the name at 20, inside this head's padding.
+  static_assert(sizeof(void*) == 4, "the rename record is laid out for 32-bit processes");
   const std::size_t bytes = name.size() * sizeof(WCHAR);
   std::vector<LONGLONG> buffer((sizeof(RenameHead) + bytes + 2 * sizeof(WCHAR)) / sizeof(LONGLONG) + 1);
   RenameHead head{FALSE, folder, static_cast<ULONG>(bytes)};
