@@ -65,14 +65,14 @@ class NativeFiles {
   // another name (a hard link): its attributes are those of a file that may be somebody else's. A folder that is not empty
   // stays: no attribute changes that (and Wine accepts the second mark and then keeps it).
   bool deleteThrough(HANDLE handle) const;
+  // Whether the object has this one name only; false when that cannot be asked.
+  bool soleNameOf(HANDLE handle) const;
   // Renames the object to `name` in the folder `folder`, never over an existing entry.
   NTSTATUS rename(HANDLE handle, HANDLE folder, const WideName& name) const;
   Status errorOf(NTSTATUS result) const { return static_cast<Status>(toError_(result)); }
 
  private:
   NTSTATUS markForDeletion(HANDLE handle) const;
-  // Whether the object has this one name only; false when that cannot be asked.
-  bool soleNameOf(HANDLE handle) const;
 
   NtCreateCall create_;
   NtListCall list_;

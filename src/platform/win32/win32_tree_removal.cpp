@@ -17,6 +17,8 @@ namespace saverkit::win32 {
 namespace {
 
 constexpr ACCESS_MASK kEntryAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+// What the check before a removal asks of each entry: that it may be deleted, nothing more.
+constexpr ACCESS_MASK kCheckAccess = DELETE | FILE_READ_ATTRIBUTES;
 // Deeper trees than this stay (and so does the top): each level holds a handle and a frame.
 constexpr int kDeepestLevel = 200;
 // How many new names a removal tries for the entry it moves aside.
@@ -58,6 +60,27 @@ class TreeRemoval {
       return calls_.deleteThrough(opened) ? status::kSuccess : status::kNothingDone;
     }
     return calls_.deleteThrough(opened) ? status::kSuccess : status::kFileBusy;
+  }
+
+  // Whether everything below `folder` can go now: each entry opens for deletion (no other program
+  // holds it without delete sharing, nothing denies us its deletion) and no read-only file has a
+  // second name. Asked before anything goes, so that a tree that cannot go wholly stays whole.
+  bool everyEntryMayGo(HANDLE folder, int level) {
+    if (level > kDeepestLevel) return false;
+    std::vector<std::pair<WideName, ULONG>> entries;
+    calls_.listEntries(folder, entries);
+    for (const auto& [name, listed] : entries) {
+      const bool mayEnter = (listed & FILE_ATTRIBUTE_DIRECTORY) && !(listed & FILE_ATTRIBUTE_REPARSE_POINT);
+      UniqueNullHandle opened;
+      calls_.open(folder, name,
+                  {kCheckAccess | (mayEnter ? FILE_LIST_DIRECTORY : 0),
+                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0},
+                  opened);
+      if (!opened || (mayEnter && !everyEntryMayGo(opened.get(), level + 1))) return false;
+      const bool readOnlyFile = (listed & FILE_ATTRIBUTE_READONLY) && !(listed & FILE_ATTRIBUTE_DIRECTORY);
+      if (readOnlyFile && !calls_.soleNameOf(opened.get())) return false;
+    }
+    return true;
   }
 
  private:
@@ -155,7 +178,14 @@ Status Win32FileSystem::removeEntryIn(HeldFolder& parent, const std::string& nam
     moved = calls.rename(entry.get(), folder, asideName(original, attempt));
   }
   if (!NT_SUCCESS(moved)) return status::kUnsafeFolder;
-  if (TreeRemoval(calls).removeOpened(entry.get(), *listed, 0) == status::kSuccess) return status::kSuccess;
+  // Wine renames a folder whatever is open in it, and a file may deny us its deletion: nothing
+  // goes until everything can, so that the old saver is never left half removed.
+  const bool isFolder = (*attributes & FILE_ATTRIBUTE_DIRECTORY) && !(*attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  TreeRemoval removal(calls);
+  if ((!isFolder || removal.everyEntryMayGo(entry.get(), 0)) &&
+      removal.removeOpened(entry.get(), *listed, 0) == status::kSuccess) {
+    return status::kSuccess;
+  }
   // What stays goes back under its name, so that the old saver is where it was.
   calls.rename(entry.get(), folder, original);
   return status::kUnsafeFolder;
