@@ -37,4 +37,20 @@ Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Bo
   return box;
 }
 
+Uprighting uprightingFor(int exifOrientation) {
+  // Mirroring first, then turning: 2 mirrored, 3 upside down, 4 mirrored upside down, 5 mirrored
+  // across the main diagonal, 6 turned a quarter back, 7 across the other diagonal, 8 turned a
+  // quarter forward.
+  switch (exifOrientation) {
+    case 2: return {0, true};
+    case 3: return {2, false};
+    case 4: return {2, true};
+    case 5: return {3, true};
+    case 6: return {1, false};
+    case 7: return {1, true};
+    case 8: return {3, false};
+    default: return {0, false};
+  }
+}
+
 }  // namespace saverkit::slideshow

@@ -25,4 +25,15 @@ struct Box {
 Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Box& target,
                  Scaling scaling);
 
+// What makes a photo upright: a camera or phone stores its pixels as the sensor saw them and says
+// in the EXIF Orientation tag (1 to 8) how they must be turned. First mirrored left to right when
+// `mirrored`, then turned clockwise by `quarterTurns` quarter turns. Any other value is upright.
+struct Uprighting {
+  int quarterTurns = 0;
+  bool mirrored = false;
+  // Whether the picture's width and height trade places.
+  bool swapsSides() const { return quarterTurns % 2 == 1; }
+};
+Uprighting uprightingFor(int exifOrientation);
+
 }  // namespace saverkit::slideshow

@@ -1,7 +1,9 @@
 // Where a picture goes (fit and fill), and the show's mouse and fade rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "placement.h"
 #include "show_rules.h"
@@ -72,6 +74,70 @@ TEST(CrossFadeAlpha, RisesToOpaque) {
   EXPECT_EQ(crossFadeAlpha(700, 700), 255);
   EXPECT_EQ(crossFadeAlpha(std::uint64_t{1} << 40, 700), 255);
   EXPECT_EQ(crossFadeAlpha(0, 0), 255);
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow
+
+namespace saverkit::slideshow {
+namespace {
+
+// A picture as rows of cells, each cell naming its place in the upright picture.
+using Cells = std::vector<std::vector<int>>;
+
+Cells mirrored(const Cells& picture) {
+  Cells out = picture;
+  for (auto& row : out) std::reverse(row.begin(), row.end());
+  return out;
+}
+
+Cells turnedClockwise(const Cells& picture) {
+  const std::size_t height = picture.size(), width = picture[0].size();
+  Cells out(width, std::vector<int>(height));
+  for (std::size_t y = 0; y < width; ++y) {
+    for (std::size_t x = 0; x < height; ++x) out[y][x] = picture[height - 1 - x][y];
+  }
+  return out;
+}
+
+// How a camera stores the upright picture for each orientation, from the tag's definition: where
+// the stored picture's first row and first column lie in the upright one.
+Cells storedAs(int orientation, const Cells& upright) {
+  const int height = static_cast<int>(upright.size()), width = static_cast<int>(upright[0].size());
+  const bool across = orientation >= 5 && orientation <= 8;
+  Cells stored(static_cast<std::size_t>(across ? width : height), std::vector<int>(static_cast<std::size_t>(across ? height : width)));
+  for (int sy = 0; sy < static_cast<int>(stored.size()); ++sy) {
+    for (int sx = 0; sx < static_cast<int>(stored[0].size()); ++sx) {
+      int x = sx, y = sy;
+      switch (orientation) {
+        case 2: x = width - 1 - sx; break;
+        case 3: x = width - 1 - sx, y = height - 1 - sy; break;
+        case 4: y = height - 1 - sy; break;
+        case 5: x = sy, y = sx; break;                            // first row left, first column top
+        case 6: x = width - 1 - sy, y = sx; break;                // first row right, first column top
+        case 7: x = width - 1 - sy, y = height - 1 - sx; break;   // first row right, first column bottom
+        case 8: x = sy, y = height - 1 - sx; break;               // first row left, first column bottom
+        default: break;
+      }
+      stored[static_cast<std::size_t>(sy)][static_cast<std::size_t>(sx)] = upright[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+    }
+  }
+  return stored;
+}
+
+TEST(Uprighting, EveryOrientationComesOutUpright) {
+  const Cells upright = {{0, 1, 2}, {3, 4, 5}};  // three wide, two high: no turn leaves it alike
+  for (int orientation = 0; orientation <= 9; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const Uprighting fix = uprightingFor(orientation);
+    Cells picture = storedAs(orientation, upright);
+    EXPECT_EQ(fix.swapsSides(), picture.size() != upright.size());
+    if (fix.mirrored) picture = mirrored(picture);
+    for (int turn = 0; turn < fix.quarterTurns; ++turn) picture = turnedClockwise(picture);
+    EXPECT_EQ(picture, upright);
+  }
+  EXPECT_EQ(uprightingFor(65535).quarterTurns, 0);
+  EXPECT_FALSE(uprightingFor(-6).mirrored);
 }
 
 }  // namespace

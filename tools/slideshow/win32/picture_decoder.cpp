@@ -2,10 +2,12 @@
 #include "picture_decoder.h"
 
 #include <memory>
+#include <vector>
 
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include "exif.h"
 #include "frame.h"
 
 #include "common/text_helpers.h"
@@ -26,6 +28,7 @@ struct PictureDecoder::GdiPlus {
   decltype(&flat::GdipSetInterpolationMode) setInterpolation = nullptr;
   decltype(&flat::GdipSetClipRectI) setClip = nullptr;
   decltype(&flat::GdipDrawImageRectI) drawImage = nullptr;
+  decltype(&flat::GdipImageRotateFlip) rotateFlip = nullptr;
   decltype(&Gdiplus::GdiplusShutdown) shutdown = nullptr;
   ULONG_PTR token = 0;
 };
@@ -47,6 +50,26 @@ std::wstring wide(const std::string& text) {
   return result;
 }
 
+// The photo's EXIF Orientation, read from the file's first bytes (1 when it has none).
+int exifOrientationOf(const std::string& path) {
+  saverkit::win32::UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return 1;
+  std::vector<std::uint8_t> start(kExifSearchBytes);
+  DWORD got = 0;
+  if (!::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &got, nullptr)) return 1;
+  return exifOrientation(start.data(), got);
+}
+
+// Turns a photo upright in place, as its camera asked. GDI+ turns first and mirrors after, so a
+// mirrored picture turns the other way round.
+void uprightPicture(const PictureDecoder::GdiPlus& api, Gdiplus::GpImage* image, const std::string& path) {
+  const Uprighting fix = uprightingFor(exifOrientationOf(path));
+  if (!api.rotateFlip || (fix.quarterTurns == 0 && !fix.mirrored)) return;
+  const int turns = fix.mirrored ? (4 - fix.quarterTurns) % 4 : fix.quarterTurns;
+  api.rotateFlip(image, static_cast<Gdiplus::RotateFlipType>(turns + (fix.mirrored ? 4 : 0)));
+}
+
 }  // namespace
 
 PictureDecoder::PictureDecoder() {
@@ -64,6 +87,8 @@ PictureDecoder::PictureDecoder() {
                      bind(library, api->setInterpolation, "GdipSetInterpolationMode") &&
                      bind(library, api->setClip, "GdipSetClipRectI") &&
                      bind(library, api->drawImage, "GdipDrawImageRectI");
+  // Uprighting photos is a bonus: a GDI+ without it still shows them as stored.
+  bind(library, api->rotateFlip, "GdipImageRotateFlip");
   Gdiplus::GdiplusStartupInput input;
   if (!bound || startup(&api->token, &input, nullptr) != Gdiplus::Ok) return;
   gdiPlus_ = api.release();
@@ -86,6 +111,7 @@ bool PictureDecoder::drawWithGdiPlus(const std::string& path, HDC dc, const std:
   const std::wstring widePath = wide(path);
   Gdiplus::GpImage* image = nullptr;
   if (widePath.empty() || api.loadImage(widePath.c_str(), &image) != Gdiplus::Ok || !image) return false;
+  uprightPicture(api, image, path);
   UINT width = 0, height = 0;
   bool drawn = api.imageWidth(image, &width) == Gdiplus::Ok && api.imageHeight(image, &height) == Gdiplus::Ok &&
                width > 0 && height > 0;

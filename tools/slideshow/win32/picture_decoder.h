@@ -24,8 +24,11 @@ class PictureDecoder {
   // False when the file cannot be read or decoded: the show passes it over.
   bool draw(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
 
- private:
+ public:
+  // The flat GDI+ calls the decoder takes from the system's library.
   struct GdiPlus;
+
+ private:
   bool drawWithGdiPlus(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
   bool drawBitmapFile(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
 
