@@ -30,7 +30,8 @@ ShowCycle::ShowCycle(Collect collect, bool shuffled, int secondsPerPicture, std:
 
 void ShowCycle::readFolder() {
   pictures_ = collect_();
-  unreadable_.clear();
+  unreadable_.assign(pictures_.size(), false);
+  unreadableCount_ = 0;
   OrderPoint start = resume_.round;
   if (!shuffled_) {
     // The first picture after the one last shown; after the last picture, the first again.
@@ -46,17 +47,18 @@ void ShowCycle::readFolder() {
 
 ShowStep ShowCycle::step(const Draw& draw) {
   // The first step reads the folder; so does every step while nothing could be shown.
-  if (!folderRead_ || unreadable_.size() == pictures_.size()) readFolder();
+  if (!folderRead_ || unreadableCount_ == pictures_.size()) readFolder();
   // Every try either shows a picture or rules one out, and every round holds each picture, so
   // this ends.
-  while (unreadable_.size() < pictures_.size()) {
+  while (unreadableCount_ < pictures_.size()) {
     const std::size_t index = order_->next();
-    if (unreadable_.count(index)) continue;
+    if (unreadable_[index]) continue;
     if (draw(pictures_[index])) {
       resume_ = {pictures_[index], order_->point()};
       return {pictures_[index], interval_};
     }
-    unreadable_.insert(index);
+    unreadable_[index] = true;
+    ++unreadableCount_;
   }
   return {std::nullopt, kRescanMilliseconds};
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -72,7 +71,8 @@ class ShowCycle {
   ResumePoint resume_;
   std::vector<std::string> pictures_;
   std::optional<PictureOrder> order_;
-  std::set<std::size_t> unreadable_;
+  std::vector<bool> unreadable_;
+  std::size_t unreadableCount_ = 0;
   bool folderRead_ = false;
 };
 
