@@ -1,5 +1,6 @@
 # The slideshow engine in order: pictures come as Explorer lists them ("img2" before "img10"),
-# and the next show goes on after the picture the last one showed.
+# and the next show goes on after the picture the last one showed. Shuffled, three shows of one
+# picture each show all three pictures: each goes on in the round the last one left.
 . "$(dirname "$0")/../lib.sh"
 name="Ordered Show"
 product="$prefix_c/ProgramData/Vantrel/$name"
@@ -30,4 +31,17 @@ shows_colour order_second 2040b0
 drive wait-window:SaverkitSlideshow sleep:1500 "$(shot order_resumed)" key:32 -- "$work/$name.scr" /s
 expect 'exit 0'
 shows_colour order_resumed c0a010
+
+wine reg add "$key" /v Order /d shuffled /f >/dev/null 2>&1
+seen=
+for run in 1 2 3; do
+  drive wait-window:SaverkitSlideshow sleep:1500 "$(shot "shuffled_$run")" key:32 -- "$work/$name.scr" /s
+  expect 'exit 0'
+  for colour in b03020 2040b0 c0a010; do
+    shown=$(pixels_of "$artefacts/shuffled_$run.png" "$colour")
+    [ "${shown:-0}" -ge 740000 ] && seen="$seen $colour"
+  done
+done
+echo "shuffled shows:$seen"
+[ "$(printf '%s\n' $seen | sort -u | wc -l)" -eq 3 ] || fail "three shuffled shows did not show all three pictures:$seen"
 finish
