@@ -7,6 +7,59 @@
 #include "common/text_helpers.h"
 
 namespace saverkit::slideshow {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char lowered(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One folder or file name against another; digits run against digits by value.
+int compareNames(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (isDigit(a[i]) && isDigit(b[j])) {
+      std::size_t endA = i, endB = j;
+      while (endA < a.size() && isDigit(a[endA])) ++endA;
+      while (endB < b.size() && isDigit(b[endB])) ++endB;
+      // Leading zeros aside, the longer run is the larger number; of equal length, the digits tell.
+      std::size_t startA = i, startB = j;
+      while (startA + 1 < endA && a[startA] == '0') ++startA;
+      while (startB + 1 < endB && b[startB] == '0') ++startB;
+      if (endA - startA != endB - startB) return endA - startA < endB - startB ? -1 : 1;
+      if (const int digits = a.substr(startA, endA - startA).compare(b.substr(startB, endB - startB))) return digits;
+      i = endA;
+      j = endB;
+      continue;
+    }
+    const auto left = static_cast<unsigned char>(lowered(a[i])), right = static_cast<unsigned char>(lowered(b[j]));
+    if (left != right) return left < right ? -1 : 1;
+    ++i;
+    ++j;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+}  // namespace
+
+int compareNaturally(std::string_view a, std::string_view b) {
+  std::string_view restA = a, restB = b;
+  while (true) {
+    const std::size_t endA = std::min(restA.find('\\'), restA.size());
+    const std::size_t endB = std::min(restB.find('\\'), restB.size());
+    if (const int names = compareNames(restA.substr(0, endA), restB.substr(0, endB))) return names;
+    // The same name: a file ends before a folder of that name goes on.
+    const bool moreA = endA < restA.size(), moreB = endB < restB.size();
+    if (moreA != moreB) return moreA ? 1 : -1;
+    if (!moreA) break;
+    restA.remove_prefix(endA + 1);
+    restB.remove_prefix(endB + 1);
+  }
+  // Equal but for case or leading zeros ("a01" and "A1"): still a fixed order, so a sort is stable
+  // from run to run.
+  return a.compare(b);
+}
 
 bool isPictureFile(std::string_view name) {
   const std::string lowered = toLowerAscii(name);
@@ -35,29 +88,40 @@ std::vector<std::string> collectPictures(FileSystem& files, const std::string& f
       }
     }
   }
-  std::sort(pictures.begin(), pictures.end(), [](const std::string& a, const std::string& b) {
-    const std::string lowerA = toLowerAscii(a), lowerB = toLowerAscii(b);
-    return lowerA != lowerB ? lowerA < lowerB : a < b;
-  });
+  std::sort(pictures.begin(), pictures.end(), naturallyBefore);
   return pictures;
 }
 
-PictureOrder::PictureOrder(std::size_t count, bool shuffled, std::uint32_t seed)
+PictureOrder::PictureOrder(std::size_t count, bool shuffled, std::uint32_t seed, const OrderPoint& start)
     : count_(count), shuffled_(shuffled), random_(seed), round_(count) {
+  if (!shuffled_) {
+    std::iota(round_.begin(), round_.end(), std::size_t{0});
+    position_ = count_ == 0 ? 0 : start.position % count_;
+    return;
+  }
+  // A round made for another number of pictures would leave some out or name some twice.
+  const bool resumed = start.count == count_ && count_ > 0;
+  roundSeed_ = resumed ? start.roundSeed : random_();
+  makeRound();
+  position_ = resumed ? std::min(start.position, count_) : 0;
+}
+
+void PictureOrder::makeRound() {
   std::iota(round_.begin(), round_.end(), std::size_t{0});
-  if (shuffled_) std::shuffle(round_.begin(), round_.end(), random_);
+  std::mt19937 roundRandom(roundSeed_);
+  std::shuffle(round_.begin(), round_.end(), roundRandom);
 }
 
 void PictureOrder::startRound() {
   position_ = 0;
   if (!shuffled_ || count_ < 2) return;
   const std::size_t last = round_.back();
-  std::shuffle(round_.begin(), round_.end(), random_);
-  // The picture just shown moves to a random later place of the new round.
-  if (round_.front() == last) {
-    std::uniform_int_distribution<std::size_t> place(1, count_ - 1);
-    std::swap(round_.front(), round_[place(random_)]);
-  }
+  // The picture just shown never opens the new round; the round must follow from its seed alone,
+  // so another seed is drawn rather than the round mended.
+  do {
+    roundSeed_ = random_();
+    makeRound();
+  } while (round_.front() == last);
 }
 
 std::size_t PictureOrder::next() {

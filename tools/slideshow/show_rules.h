@@ -1,10 +1,16 @@
-// The rules of a running show that do not depend on windows: when a mouse move ends it (as the
-// system's own savers do, the first mouse message only says where the pointer is, and a move
-// must go a few pixels from there) and how far a cross-fade has come.
+// The rules of a running show that do not depend on windows: which picture comes next and when,
+// when a mouse move ends it (as the system's own savers do, the first mouse message only says
+// where the pointer is, and a move must go a few pixels from there) and how far a cross-fade has
+// come.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "picture_list.h"
 
 namespace saverkit::slideshow {
 
@@ -24,5 +30,50 @@ class MouseWatch {
 // The new picture's opacity, 0 to 255, `elapsed` milliseconds into a cross-fade lasting
 // `duration`; 255 once it is over (at once for a duration of 0).
 std::uint8_t crossFadeAlpha(std::uint64_t elapsed, std::uint32_t duration);
+
+// With nothing to show, the folder is read again this often, so pictures copied in later appear.
+inline constexpr std::uint32_t kRescanMilliseconds = 60000;
+
+// Where the last show stopped: in order, the picture it showed last (found again by name, so
+// pictures added or removed meanwhile do not shift it); shuffled, its round.
+struct ResumePoint {
+  std::string lastPicture;
+  OrderPoint round;
+};
+
+// What the show does now: the picture drawn (none: the "no pictures" message stands) and when
+// to take the next step. There is always a next step.
+struct ShowStep {
+  std::optional<std::string> picture;
+  std::uint32_t nextInMilliseconds = 0;
+};
+
+// The course of a show. A picture that cannot be drawn is passed over for the rest of the run
+// and the next one is tried at once; only when none can be drawn does the message stand, and
+// then the folder is read again every minute.
+class ShowCycle {
+ public:
+  using Collect = std::function<std::vector<std::string>()>;
+  using Draw = std::function<bool(const std::string& path)>;
+
+  ShowCycle(Collect collect, bool shuffled, int secondsPerPicture, std::uint32_t seed, ResumePoint resume = {});
+  ShowStep step(const Draw& draw);
+  // Where the next show should go on from.
+  ResumePoint resumePoint() const;
+
+ private:
+  void readFolder();
+
+  Collect collect_;
+  bool shuffled_;
+  std::uint32_t interval_;
+  std::mt19937 seeds_;
+  ResumePoint resume_;
+  std::vector<std::string> pictures_;
+  std::optional<PictureOrder> order_;
+  std::vector<bool> unreadable_;
+  std::size_t unreadableCount_ = 0;
+  bool folderRead_ = false;
+};
 
 }  // namespace saverkit::slideshow

@@ -40,6 +40,36 @@ TEST(CollectPictures, WalksSubfoldersSortedWithoutRegardToCase) {
   EXPECT_EQ(collectPictures(files, product, 2).size(), 2u);
 }
 
+TEST(CompareNaturally, DigitsByValueCaseAsideFolderByFolder) {
+  const std::vector<std::string> sorted{"img1.jpg", "IMG2.jpg", "img002b.jpg", "img10.jpg", "img10a.jpg",
+                                        "img99999999999999999999.jpg", "imgx.jpg", "trip\\a.jpg",
+                                        "trip 2\\a.jpg", "trip10\\a.jpg"};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t j = 0; j < sorted.size(); ++j) {
+      SCOPED_TRACE(sorted[i] + " against " + sorted[j]);
+      const int expected = i < j ? -1 : i > j ? 1 : 0;
+      const int result = compareNaturally(sorted[i], sorted[j]);
+      EXPECT_EQ((result > 0) - (result < 0), expected);
+    }
+  }
+  // Equal but for case or leading zeros: not equal, and the same way round both ways.
+  EXPECT_NE(compareNaturally("a01.jpg", "A1.jpg"), 0);
+  EXPECT_EQ(compareNaturally("a01.jpg", "A1.jpg") < 0, compareNaturally("A1.jpg", "a01.jpg") > 0);
+  EXPECT_LT(compareNaturally("a.jpg", "a.jpg.bmp"), 0);
+  EXPECT_EQ(compareNaturally("", ""), 0);
+}
+
+TEST(CollectPictures, NaturalOrder) {
+  fake::FakeFileSystem files;
+  const std::string product = "C:\\ProgramData\\Vantrel\\Trip\\";
+  for (const char* name : {"img10.jpg", "img2.jpg", "Img1.jpg", "day 10\\a.jpg", "day 9\\a.jpg"}) {
+    files.addFile(product + name, "x");
+  }
+  EXPECT_EQ(collectPictures(files, product),
+            (std::vector<std::string>{product + "day 9\\a.jpg", product + "day 10\\a.jpg", product + "Img1.jpg",
+                                      product + "img2.jpg", product + "img10.jpg"}));
+}
+
 TEST(CollectPictures, MissingEmptyAndLinkedFoldersGiveNothing) {
   fake::FakeFileSystem files;
   EXPECT_TRUE(collectPictures(files, "C:\\ProgramData\\Vantrel\\Gone\\").empty());
@@ -81,6 +111,20 @@ TEST(PictureOrder, ShuffledRoundsArePermutationsWithoutARepeatAtTheSeam) {
       }
     }
   }
+}
+
+TEST(PictureOrder, StartsWhereAPointSays) {
+  PictureOrder inOrder(4, false, 1, {2, 0, 0});
+  EXPECT_EQ(inOrder.next(), 2u);
+  EXPECT_EQ(inOrder.next(), 3u);
+  EXPECT_EQ(inOrder.next(), 0u);
+  EXPECT_EQ(PictureOrder(4, false, 1, {6, 0, 0}).next(), 2u);
+
+  // A shuffled round taken up again goes on exactly as it would have.
+  PictureOrder original(6, true, 9);
+  for (int i = 0; i < 8; ++i) original.next();  // into the second round
+  PictureOrder resumed(6, true, 12345, original.point());
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(resumed.next(), original.next());
 }
 
 TEST(PictureOrder, ShuffledRoundsDiffer) {

@@ -3,7 +3,7 @@
 // nothing) or the saver's removal (/u).
 #include <string>
 
-#include "picture_list.h"
+#include "resume_point.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_platform.h"
@@ -60,8 +60,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       request.previewParent = command.mode == SaverMode::kPreview ? windowOf(command.window) : nullptr;
       request.saverName = places.saverName;
       request.productFolder = places.productFolder;
-      request.pictures = collectPictures(files, places.productFolder);
+      request.files = &files;
+      request.registry = &registry;
       request.settings = loadSettings(registry, places.saverName);
+      request.resume = loadResumePoint(registry, places.saverName);
       return slideshow::win32::runShow(instance, request);
     }
     case SaverMode::kSettings:

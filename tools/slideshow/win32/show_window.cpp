@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "picture_decoder.h"
 #include "picture_list.h"
+#include "resume_point.h"
 #include "saver_texts.h"
 #include "show_rules.h"
 
@@ -26,7 +27,8 @@ class Show {
  public:
   Show(const ShowRequest& request, HWND window)
       : request_(request), window_(window),
-        order_(request.pictures.size(), request.settings.shuffled, ::GetTickCount() ^ ::GetCurrentProcessId()) {
+        cycle_([&request] { return collectPictures(*request.files, request.productFolder); }, request.settings.shuffled,
+               request.settings.secondsPerPicture, ::GetTickCount() ^ ::GetCurrentProcessId(), request.resume) {
     RECT client{};
     ::GetClientRect(window, &client);
     width_ = client.right;
@@ -41,12 +43,23 @@ class Show {
 
   void showNext() {
     std::swap(previous_, current_);
-    current_->clear();
-    if (!drawNextPicture()) {
+    const ShowStep step = cycle_.step([this](const std::string& path) {
+      current_->clear();
+      return current_->dc() && decoder_.draw(path, current_->dc(), targets_, request_.settings.scaling);
+    });
+    // Always a next step: while nothing can be shown, it reads the folder again.
+    ::SetTimer(window_, kNextTimer, step.nextInMilliseconds, nullptr);
+    const bool messageAgain = !step.picture && messageShown_;
+    messageShown_ = !step.picture;
+    if (!step.picture) {
+      current_->clear();
       drawMessage(noPicturesText(request_.productFolder));
-      ::KillTimer(window_, kNextTimer);
-    } else {
-      ::SetTimer(window_, kNextTimer, static_cast<UINT>(request_.settings.secondsPerPicture) * 1000u, nullptr);
+    } else if (!preview()) {
+      saveResumePoint(*request_.registry, request_.saverName, cycle_.resumePoint());
+    }
+    if (messageAgain) {
+      ::InvalidateRect(window_, nullptr, FALSE);
+      return;
     }
     fadeStart_ = ::GetTickCount();
     fading_ = true;
@@ -95,17 +108,6 @@ class Show {
     }
   }
 
-  // The next readable picture; every picture gets one chance before the show gives up.
-  bool drawNextPicture() {
-    if (!current_->dc()) return false;
-    for (std::size_t tries = 0; tries < request_.pictures.size(); ++tries) {
-      const std::string& path = request_.pictures[order_.next()];
-      if (decoder_.draw(path, current_->dc(), targets_, request_.settings.scaling)) return true;
-      current_->clear();
-    }
-    return false;
-  }
-
   void drawMessage(const std::string& text) {
     HDC dc = current_->dc();
     if (!dc) return;
@@ -125,7 +127,7 @@ class Show {
 
   const ShowRequest& request_;
   HWND window_;
-  PictureOrder order_;
+  ShowCycle cycle_;
   PictureDecoder decoder_;
   MouseWatch mouse_;
   std::vector<Box> targets_;
@@ -133,6 +135,7 @@ class Show {
   int width_ = 0, height_ = 0;
   DWORD fadeStart_ = 0;
   bool fading_ = false;
+  bool messageShown_ = false;
 };
 
 bool isEndingInput(UINT message) {
