@@ -111,6 +111,13 @@ void restoreActiveSaver(Registry& registry, const ActiveSaverChange& change) {
   if (desktop && !desktop->readString(kActiveSaverValue)) desktop->setString(kActiveSaverValue, change.previous);
 }
 
+bool engineStays(FileSystem& files, const UninstallPlan& plan) {
+  for (const std::string& engine : plan.engineFiles) {
+    if (files.fileExists(engine)) return true;
+  }
+  return false;
+}
+
 int exitCodeFor(const UninstallOutcome& outcome) {
   if (!outcome.leftOver.empty()) return kExitPartsStay;
   return outcome.removedAtRestart.empty() ? kExitRemoved : kExitRemovedAtRestart;

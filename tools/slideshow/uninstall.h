@@ -75,6 +75,10 @@ ActiveSaverChange clearActiveSaver(Registry& registry, SystemInfo& system, const
 // Puts a cleared setting back, when the removal it was cleared for did not happen at all.
 void restoreActiveSaver(Registry& registry, const ActiveSaverChange& change);
 
+// After a removal that left parts: whether an engine file the setting could name is still
+// there, so that the setting is put back rather than left at none for a saver that stays.
+bool engineStays(FileSystem& files, const UninstallPlan& plan);
+
 // How the elevated copy reports to the user's part: through its exit code.
 enum class RemovalResult { kRemoved, kRemovedAtRestart, kPartsStay };
 int exitCodeFor(const UninstallOutcome& outcome);

@@ -250,6 +250,17 @@ TEST_F(InstalledSaver, ClearingTheSettingLeavesTheLogonScreenChoice) {
   EXPECT_FALSE(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue));
 }
 
+TEST_F(InstalledSaver, AnEngineThatStaysIsSeenInEitherSystemFolder) {
+  EXPECT_TRUE(engineStays(files, plan));
+  files.deleteFile(plan.engineFiles[0]);
+  EXPECT_TRUE(engineStays(files, plan));  // the native system folder's copy
+  files.deleteFile(plan.engineFiles[1]);
+  EXPECT_FALSE(engineStays(files, plan));
+  // The running engine moved aside for the restart no longer counts.
+  files.addFile(plan.engineFiles[0] + ".123.removed", "engine");
+  EXPECT_FALSE(engineStays(files, plan));
+}
+
 TEST_F(InstalledSaver, ASettingThatCannotBeClearedIsSaidToStay) {
   setActiveSaver("Ocean Waves.scr");
   registry.failingValueNames.insert(kActiveSaverValue);

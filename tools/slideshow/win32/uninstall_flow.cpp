@@ -132,7 +132,7 @@ int runUninstall(FileSystem& files, Registry& registry, SystemInfo& system, cons
     return 0;
   }
   // The user's own setting, in this user's hive, before anything else goes.
-  const ActiveSaverChange change = clearActiveSaver(registry, system, plan);
+  ActiveSaverChange change = clearActiveSaver(registry, system, plan);
   std::string text;
   bool partsStay = false;
   if (step == UninstallStep::kAskAndRemove) {
@@ -156,6 +156,12 @@ int runUninstall(FileSystem& files, Registry& registry, SystemInfo& system, cons
         break;
     }
     const RemovalResult result = resultOfExitCode(exitCode);
+    // The elevated copy could not remove the engine (no rights after all): the saver stays the
+    // user's choice instead of an empty one.
+    if (result == RemovalResult::kPartsStay && engineStays(files, plan)) {
+      restoreActiveSaver(registry, change);
+      change.cleared = false;
+    }
     text = handedOverOutcomeText(places.saverName, result, change.cleared, change.failed);
     partsStay = result == RemovalResult::kPartsStay || change.failed;
   }
