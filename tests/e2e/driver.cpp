@@ -32,6 +32,10 @@
 //   text:ID                report control ID's text in the program's dialog, asked for with
 //                          WM_GETTEXT (another process's edit text is not its window caption):
 //                          "text id=<n> text="<t>""
+//   owner:CLASS            report the owner of the program's window of that class, and whether
+//                          it is enabled: "owner title="<t>" enabled=<0|1>", or "owner none"
+//   checked:ID             report whether button ID in the program's dialog is checked, asked
+//                          with BM_GETCHECK: "checked id=<n> state=<0|1|2>"
 //   message-box:BUTTON     as box:, but only a message box (one with a text control 0xFFFF), never
 //                          another dialog of class #32770 that is open at the same time
 // Options: --timeout=MS for each wait (default 15000); --dialog=TITLE opens, before the program
@@ -298,6 +302,14 @@ bool runStep(const std::string& step) {
     return window != nullptr;
   }
   if (verb == "shot") return requestScreenshot(value);
+  if (verb == "owner") {
+    HWND window = waitForWindow(value, stepTimeout);
+    if (!window) return false;
+    HWND owner = GetWindow(window, GW_OWNER);
+    report(owner ? "owner title=\"" + escape(windowText(owner)) + "\" enabled=" + (IsWindowEnabled(owner) ? "1" : "0")
+                 : std::string("owner none"));
+    return true;
+  }
   if (verb == "layout") {
     HWND window = waitForWindow(value, stepTimeout);
     if (!window) return false;
@@ -373,6 +385,13 @@ bool runStep(const std::string& step) {
       report("preview-child class=\"" + escape(className(child)) + "\" size=" + std::to_string(bounds.right) + "x" +
              std::to_string(bounds.bottom) + " mine=" + (processes.count(owner) ? "1" : "0"));
     }
+    return true;
+  }
+  if (verb == "checked") {
+    HWND dialog = waitForWindow("#32770", stepTimeout);
+    HWND control = dialog ? GetDlgItem(dialog, std::stoi(value)) : nullptr;
+    if (!control) return false;
+    report("checked id=" + value + " state=" + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)));
     return true;
   }
   if (verb == "text") {

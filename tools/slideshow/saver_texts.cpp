@@ -18,8 +18,16 @@ std::string cannotRaiseRightsText(const std::string& saverName) {
   return "The " + saverName + " screen saver could not ask Windows for the administrator rights its removal needs.";
 }
 
+namespace {
+
+constexpr const char* kSettingNowNone = "\r\n\r\nThe screen saver setting went back to (None).";
+
+std::string settingPath() { return std::string("HKEY_CURRENT_USER\\") + kDesktopKey + "\\" + kActiveSaverValue; }
+
+}  // namespace
+
 std::string removalOutcomeText(const std::string& saverName, const std::vector<std::string>& leftOver,
-                               const std::vector<std::string>& removedAtRestart) {
+                               const std::vector<std::string>& removedAtRestart, bool settingCleared) {
   std::string text;
   if (leftOver.empty()) {
     text = "The " + saverName + " screen saver has been removed.";
@@ -31,6 +39,21 @@ std::string removalOutcomeText(const std::string& saverName, const std::vector<s
     text += "\r\n\r\nThese files will be removed when Windows restarts:\r\n";
     for (const std::string& item : removedAtRestart) text += "\r\n" + item;
   }
+  if (settingCleared) text += kSettingNowNone;
+  return text;
+}
+
+std::string handedOverOutcomeText(const std::string& saverName, RemovalResult result, bool settingCleared,
+                                  bool settingStays) {
+  std::string text;
+  if (result == RemovalResult::kPartsStay) {
+    text = "Parts of the " + saverName + " screen saver could not be removed.";
+  } else {
+    text = "The " + saverName + " screen saver has been removed.";
+    if (result == RemovalResult::kRemovedAtRestart) text += " Some of its files will be removed when Windows restarts.";
+  }
+  if (settingStays) text += "\r\n\r\nThe screen saver setting could not be changed:\r\n\r\n" + settingPath();
+  if (settingCleared) text += kSettingNowNone;
   return text;
 }
 

@@ -51,16 +51,9 @@ void removeUninstallEntries(Registry& registry, const UninstallPlan& plan, Unins
   }
 }
 
-void removeActiveSaverSetting(Registry& registry, SystemInfo& system, const UninstallPlan& plan,
-                              UninstallOutcome& outcome) {
-  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite);
-  if (!desktop) return;
-  const auto setting = desktop->readString(kActiveSaverValue);
-  if (!setting || !namesThisSaver(system, plan, *setting)) return;
-  if (!desktop->deleteValue(kActiveSaverValue)) {
-    outcome.leftOver.push_back(rootName(RegistryRoot::kCurrentUser) + kDesktopKey + "\\" + kActiveSaverValue);
-  }
-}
+constexpr int kExitRemoved = 0;
+constexpr int kExitPartsStay = 1;
+constexpr int kExitRemovedAtRestart = 3;
 
 }  // namespace
 
@@ -91,9 +84,50 @@ bool somethingInstalled(FileSystem& files, Registry& registry, const UninstallPl
 }
 
 UninstallStep decideUninstall(bool installed, bool elevated, bool relaunched) {
+  // The elevated copy was asked for by a user's part that found something: what is gone by now
+  // (another removal in between) is simply not there to remove.
+  if (relaunched) return UninstallStep::kRemoveHandedOver;
   if (!installed) return UninstallStep::kSayNothingInstalled;
-  if (!elevated && !relaunched) return UninstallStep::kRelaunchElevated;
-  return UninstallStep::kConfirmAndRemove;
+  return elevated ? UninstallStep::kAskAndRemove : UninstallStep::kAskThenHandOver;
+}
+
+ActiveSaverChange clearActiveSaver(Registry& registry, SystemInfo& system, const UninstallPlan& plan) {
+  ActiveSaverChange change;
+  const auto reader = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kRead);
+  const auto setting = reader ? reader->readString(kActiveSaverValue) : std::nullopt;
+  if (!setting || !namesThisSaver(system, plan, *setting)) return change;
+  change.previous = *setting;
+  // A key that will not open for writing is a setting that stays, and is said to.
+  const auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite);
+  change.cleared = desktop && desktop->deleteValue(kActiveSaverValue);
+  change.failed = !change.cleared;
+  return change;
+}
+
+void restoreActiveSaver(Registry& registry, const ActiveSaverChange& change) {
+  if (!change.cleared) return;
+  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite);
+  // Only into an empty place: a saver the user chose meanwhile stays chosen.
+  if (desktop && !desktop->readString(kActiveSaverValue)) desktop->setString(kActiveSaverValue, change.previous);
+}
+
+bool engineStays(FileSystem& files, const UninstallPlan& plan) {
+  for (const std::string& engine : plan.engineFiles) {
+    if (files.fileExists(engine)) return true;
+  }
+  return false;
+}
+
+int exitCodeFor(const UninstallOutcome& outcome) {
+  if (!outcome.leftOver.empty()) return kExitPartsStay;
+  return outcome.removedAtRestart.empty() ? kExitRemoved : kExitRemovedAtRestart;
+}
+
+RemovalResult resultOfExitCode(unsigned long code) {
+  if (code == kExitRemoved) return RemovalResult::kRemoved;
+  if (code == kExitRemovedAtRestart) return RemovalResult::kRemovedAtRestart;
+  // A crash or a killed copy says nothing about what went: assume the worst.
+  return RemovalResult::kPartsStay;
 }
 
 bool namesThisSaver(SystemInfo& system, const UninstallPlan& plan, const std::string& setting) {
@@ -106,11 +140,9 @@ bool namesThisSaver(SystemInfo& system, const UninstallPlan& plan, const std::st
   return false;
 }
 
-UninstallOutcome removeSaver(FileSystem& files, Registry& registry, SystemInfo& system,
-                             const UninstallPlan& plan, const DeleteAtRestart& deleteAtRestart) {
+UninstallOutcome removeSaver(FileSystem& files, Registry& registry, const UninstallPlan& plan,
+                             const DeleteAtRestart& deleteAtRestart) {
   UninstallOutcome outcome;
-  // The setting first: its short form can only be matched while the engine files still exist.
-  removeActiveSaverSetting(registry, system, plan, outcome);
   removeProductFolder(files, plan, outcome);
   removeEngineFiles(files, plan, deleteAtRestart, outcome);
   removeUninstallEntries(registry, plan, outcome);

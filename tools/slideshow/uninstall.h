@@ -32,12 +32,19 @@ UninstallPlan makeUninstallPlan(const SaverPlaces& places);
 bool somethingInstalled(FileSystem& files, Registry& registry, const UninstallPlan& plan,
                         const std::string& runningModule);
 
-enum class UninstallStep { kSayNothingInstalled, kRelaunchElevated, kConfirmAndRemove };
+enum class UninstallStep {
+  kSayNothingInstalled,
+  kAskThenHandOver,   // ask, clear this user's setting, start the elevated copy and wait for it
+  kAskAndRemove,      // elevated from the start: ask, clear the setting, remove, report
+  kRemoveHandedOver,  // the elevated copy: remove without a word, the outcome as the exit code
+};
 
-// Nothing installed: say so (no rights needed for that). Not elevated: start again elevated,
-// once; a copy that was started that way and still is not elevated (no split token to raise,
-// as with User Account Control off) goes on and removes what it can instead of starting yet
-// another copy. Elevated: ask, then remove.
+// Nothing installed: say so (no rights needed for that). Not elevated: the user's part (the
+// question and the user's own active-saver setting, which lives in that user's hive) happens
+// here, the rest in one elevated copy. That copy removes what it can even when it is still not
+// elevated (no split token to raise, as with User Account Control off), so there is never a
+// chain of copies; and it never touches an active-saver setting, which in its hive may be an
+// administrator's who elevated it for someone else.
 UninstallStep decideUninstall(bool installed, bool elevated, bool relaunched);
 
 struct UninstallOutcome {
@@ -48,10 +55,34 @@ struct UninstallOutcome {
 // Schedules a file that cannot go now (the running engine) for deletion at the next restart.
 using DeleteAtRestart = std::function<bool(const std::string& path)>;
 
-// Removes the product folder, the engine files, the uninstall entry under HKLM and under HKCU,
-// and the user's active-saver setting where it names this saver. The user's settings stay.
-UninstallOutcome removeSaver(FileSystem& files, Registry& registry, SystemInfo& system,
-                             const UninstallPlan& plan, const DeleteAtRestart& deleteAtRestart);
+// Removes the product folder, the engine files and the uninstall entry under HKLM and under
+// HKCU. The user's settings and the active-saver setting stay: see clearActiveSaver.
+UninstallOutcome removeSaver(FileSystem& files, Registry& registry, const UninstallPlan& plan,
+                             const DeleteAtRestart& deleteAtRestart);
+
+// What clearing the user's active-saver setting did. Only SCRNSAVE.EXE is touched: whether the
+// user wants the logon screen on resume (ScreenSaverIsSecure) stays as the user chose it.
+struct ActiveSaverChange {
+  bool cleared = false;  // it named this saver and is gone
+  bool failed = false;   // it named this saver and could not be removed
+  std::string previous;  // its value before, for putting it back
+};
+
+// Clears the current user's active-saver setting where it names this saver. Done before the
+// engine files go: its short form can only be matched while they exist.
+ActiveSaverChange clearActiveSaver(Registry& registry, SystemInfo& system, const UninstallPlan& plan);
+
+// Puts a cleared setting back, when the removal it was cleared for did not happen at all.
+void restoreActiveSaver(Registry& registry, const ActiveSaverChange& change);
+
+// After a removal that left parts: whether an engine file the setting could name is still
+// there, so that the setting is put back rather than left at none for a saver that stays.
+bool engineStays(FileSystem& files, const UninstallPlan& plan);
+
+// How the elevated copy reports to the user's part: through its exit code.
+enum class RemovalResult { kRemoved, kRemovedAtRestart, kPartsStay };
+int exitCodeFor(const UninstallOutcome& outcome);
+RemovalResult resultOfExitCode(unsigned long code);
 
 // Whether an active-saver setting names one of the plan's engine files: by file name, or as the
 // short (8.3) form of one of them.

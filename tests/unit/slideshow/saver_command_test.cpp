@@ -24,6 +24,11 @@ TEST(ParseSaverCommand, EverySwitchAndItsWindow) {
       {{"/c"}, SaverMode::kSettings, 0, false},
       {{"/C:66000"}, SaverMode::kSettings, 66000, false},
       {{"/c", "77"}, SaverMode::kSettings, 77, false},
+      {{"-C", "77"}, SaverMode::kSettings, 77, false},
+      // A bare /c followed by something that is no window: no owner given (the window in front
+      // is taken), not a refusal.
+      {{"/c", "abc"}, SaverMode::kSettings, 0, false},
+      {{"/c", "0"}, SaverMode::kSettings, 0, false},
       {{"/u"}, SaverMode::kUninstall, 0, false},
       {{"/U", "/Relaunched"}, SaverMode::kUninstall, 0, true},
       {{"/u", "/other"}, SaverMode::kUninstall, 0, false},
@@ -34,6 +39,9 @@ TEST(ParseSaverCommand, EverySwitchAndItsWindow) {
       {{"/p:4294967296"}, SaverMode::kInvalid, 0, false},
       {{"/p", "-5"}, SaverMode::kInvalid, 0, false},
       {{"/c:"}, SaverMode::kInvalid, 0, false},
+      {{"/c:0"}, SaverMode::kInvalid, 0, false},
+      {{"/c:12a"}, SaverMode::kInvalid, 0, false},
+      {{"/c:4294967296"}, SaverMode::kInvalid, 0, false},
       {{"/s:1"}, SaverMode::kInvalid, 0, false},
       {{"/sx"}, SaverMode::kInvalid, 0, false},
       {{"/x"}, SaverMode::kInvalid, 0, false},

@@ -7,6 +7,7 @@
 #include "installer/fake/fake_platform.h"
 #include "saver_places.h"
 #include "saver_settings.h"
+#include "saver_texts.h"
 #include "uninstall.h"
 
 namespace saverkit::slideshow {
@@ -52,7 +53,7 @@ struct InstalledSaver : ::testing::Test {
     registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kCreate)->setString(kActiveSaverValue, value);
   }
   UninstallOutcome remove() {
-    return removeSaver(files, registry, system, plan, [this](const std::string& path) {
+    return removeSaver(files, registry, plan, [this](const std::string& path) {
       scheduled.push_back(path);
       return restartDeletionWorks;
     });
@@ -79,20 +80,38 @@ TEST_F(InstalledSaver, ThePlanNamesEveryPart) {
   EXPECT_TRUE(unsafe.uninstallKey.empty());
 }
 
-TEST(DecideUninstall, NothingRelaunchOnceOrAskAndRemove) {
+TEST(DecideUninstall, TheUsersPartAsksAndHandsOverOnce) {
   EXPECT_EQ(decideUninstall(false, false, false), UninstallStep::kSayNothingInstalled);
-  EXPECT_EQ(decideUninstall(false, true, true), UninstallStep::kSayNothingInstalled);
-  EXPECT_EQ(decideUninstall(true, false, false), UninstallStep::kRelaunchElevated);
-  EXPECT_EQ(decideUninstall(true, true, false), UninstallStep::kConfirmAndRemove);
-  EXPECT_EQ(decideUninstall(true, true, true), UninstallStep::kConfirmAndRemove);
-  // Started elevated and still not (nothing to raise): no endless chain of copies.
-  EXPECT_EQ(decideUninstall(true, false, true), UninstallStep::kConfirmAndRemove);
+  EXPECT_EQ(decideUninstall(false, true, false), UninstallStep::kSayNothingInstalled);
+  EXPECT_EQ(decideUninstall(true, false, false), UninstallStep::kAskThenHandOver);
+  EXPECT_EQ(decideUninstall(true, true, false), UninstallStep::kAskAndRemove);
+  // The elevated copy never asks again and never says "nothing installed" in a box of its own:
+  // its user's part reports. Still not elevated (nothing to raise): no endless chain of copies.
+  EXPECT_EQ(decideUninstall(true, true, true), UninstallStep::kRemoveHandedOver);
+  EXPECT_EQ(decideUninstall(true, false, true), UninstallStep::kRemoveHandedOver);
+  EXPECT_EQ(decideUninstall(false, true, true), UninstallStep::kRemoveHandedOver);
+}
+
+TEST(RemovalResult, TheElevatedCopysExitCodeCarriesItsOutcome) {
+  UninstallOutcome outcome;
+  EXPECT_EQ(resultOfExitCode(exitCodeFor(outcome)), RemovalResult::kRemoved);
+  outcome.removedAtRestart.push_back("C:\\W\\a.scr");
+  EXPECT_EQ(resultOfExitCode(exitCodeFor(outcome)), RemovalResult::kRemovedAtRestart);
+  outcome.leftOver.push_back("C:\\Data\\");
+  EXPECT_EQ(resultOfExitCode(exitCodeFor(outcome)), RemovalResult::kPartsStay);
+  // A copy that crashed or was ended never claims a removal.
+  for (const unsigned long code : {2ul, 259ul, 0xC0000005ul, 0xFFFFFFFFul}) {
+    EXPECT_EQ(resultOfExitCode(code), RemovalResult::kPartsStay) << code;
+  }
 }
 
 TEST_F(InstalledSaver, RemovesEverythingButTheUsersSettings) {
   setActiveSaver("C:\\W\\system32\\OCEAN WAVES.SCR");
   EXPECT_TRUE(somethingInstalled(files, registry, plan, "C:\\W\\SysWOW64\\Ocean Waves.scr"));
+  // The removal (the elevated copy's part) leaves the active-saver setting of its own hive.
   const UninstallOutcome outcome = remove();
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue),
+            "C:\\W\\system32\\OCEAN WAVES.SCR");
   EXPECT_TRUE(outcome.leftOver.empty());
   EXPECT_TRUE(outcome.removedAtRestart.empty());
   EXPECT_TRUE(scheduled.empty());
@@ -101,7 +120,6 @@ TEST_F(InstalledSaver, RemovesEverythingButTheUsersSettings) {
                                                            "C:\\W\\Sysnative"}));
   EXPECT_FALSE(registry.hasKey(RegistryRoot::kLocalMachine, plan.uninstallKey));
   EXPECT_FALSE(registry.hasKey(RegistryRoot::kCurrentUser, plan.uninstallKey));
-  EXPECT_FALSE(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue));
   EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, "Software\\Saverkit\\Slideshow\\Ocean Waves", "Order"), "shuffled");
   // A second /u finds nothing, even run from a copy that is still in the system folder.
   EXPECT_FALSE(somethingInstalled(files, registry, plan, ""));
@@ -199,8 +217,80 @@ TEST_F(InstalledSaver, TheActiveSaverSettingGoesOnlyWhenItNamesThisSaver) {
   EXPECT_FALSE(namesThisSaver(system, plan, ""));
 
   setActiveSaver("C:\\W\\system32\\Bubbles.scr");
-  remove();
+  const ActiveSaverChange other = clearActiveSaver(registry, system, plan);
+  EXPECT_FALSE(other.cleared);
+  EXPECT_FALSE(other.failed);
   EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue), "C:\\W\\system32\\Bubbles.scr");
+}
+
+TEST_F(InstalledSaver, ClearingTheSettingLeavesTheLogonScreenChoice) {
+  // Matched by its short form, which only works while the engine file is there.
+  system.shortPaths[plan.engineFiles[0]] = "C:\\W\\SYSWOW64\\OCEANW~1.SCR";
+  setActiveSaver("C:\\W\\SYSWOW64\\OCEANW~1.SCR");
+  auto desktop = registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite);
+  desktop->setString("ScreenSaverIsSecure", "1");
+  desktop->setString("ScreenSaveActive", "1");
+  const ActiveSaverChange change = clearActiveSaver(registry, system, plan);
+  EXPECT_TRUE(change.cleared);
+  EXPECT_FALSE(change.failed);
+  EXPECT_EQ(change.previous, "C:\\W\\SYSWOW64\\OCEANW~1.SCR");
+  EXPECT_FALSE(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue));
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, "ScreenSaverIsSecure"), "1");
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, "ScreenSaveActive"), "1");
+
+  // Rights declined: the setting comes back, unless the user chose another saver meanwhile.
+  restoreActiveSaver(registry, change);
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue), change.previous);
+  setActiveSaver("C:\\W\\system32\\Bubbles.scr");
+  restoreActiveSaver(registry, change);
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue), "C:\\W\\system32\\Bubbles.scr");
+  // Nothing was cleared: nothing is put back.
+  registry.openKey(RegistryRoot::kCurrentUser, kDesktopKey, KeyAccess::kWrite)->deleteValue(kActiveSaverValue);
+  restoreActiveSaver(registry, ActiveSaverChange{false, false, "C:\\x.scr"});
+  EXPECT_FALSE(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue));
+}
+
+TEST_F(InstalledSaver, AnEngineThatStaysIsSeenInEitherSystemFolder) {
+  EXPECT_TRUE(engineStays(files, plan));
+  files.deleteFile(plan.engineFiles[0]);
+  EXPECT_TRUE(engineStays(files, plan));  // the native system folder's copy
+  files.deleteFile(plan.engineFiles[1]);
+  EXPECT_FALSE(engineStays(files, plan));
+  // The running engine moved aside for the restart no longer counts.
+  files.addFile(plan.engineFiles[0] + ".123.removed", "engine");
+  EXPECT_FALSE(engineStays(files, plan));
+}
+
+TEST_F(InstalledSaver, ASettingThatCannotBeClearedIsSaidToStay) {
+  setActiveSaver("Ocean Waves.scr");
+  registry.failingValueNames.insert(kActiveSaverValue);
+  ActiveSaverChange change = clearActiveSaver(registry, system, plan);
+  EXPECT_FALSE(change.cleared);
+  EXPECT_TRUE(change.failed);
+  // A key that does not open for writing at all.
+  registry.failingValueNames.clear();
+  registry.readOnlyRoots.insert(RegistryRoot::kCurrentUser);
+  change = clearActiveSaver(registry, system, plan);
+  EXPECT_TRUE(change.failed);
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue), "Ocean Waves.scr");
+  // Nothing is put back that was never cleared.
+  restoreActiveSaver(registry, change);
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, kDesktopKey, kActiveSaverValue), "Ocean Waves.scr");
+}
+
+TEST(UninstallTexts, TheClosingMessageSaysWhereTheSettingWent) {
+  const std::string none = "The screen saver setting went back to (None).";
+  EXPECT_NE(removalOutcomeText("Reef", {}, {}, true).find(none), std::string::npos);
+  EXPECT_EQ(removalOutcomeText("Reef", {}, {}, false).find(none), std::string::npos);
+  const std::string handed = handedOverOutcomeText("Reef", RemovalResult::kRemovedAtRestart, true, false);
+  EXPECT_EQ(handed.find("The Reef screen saver has been removed. "
+                        "Some of its files will be removed when Windows restarts."),
+            0u);
+  EXPECT_NE(handed.find(none), std::string::npos);
+  const std::string stays = handedOverOutcomeText("Reef", RemovalResult::kRemoved, false, true);
+  EXPECT_NE(stays.find("HKEY_CURRENT_USER\\Control Panel\\Desktop\\SCRNSAVE.EXE"), std::string::npos);
+  EXPECT_EQ(stays.find(none), std::string::npos);
+  EXPECT_EQ(handedOverOutcomeText("Reef", RemovalResult::kPartsStay, true, false).find("Parts of the Reef"), 0u);
 }
 
 }  // namespace

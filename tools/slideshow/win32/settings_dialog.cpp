@@ -1,6 +1,9 @@
 // The settings dialog; see the header.
 #include "settings_dialog.h"
 
+#include <commctrl.h>
+
+#include "platform/win32/system_library.h"
 #include "resource_ids.h"
 #include "saver_settings.h"
 #include "saver_texts.h"
@@ -56,11 +59,37 @@ INT_PTR CALLBACK settingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   return TRUE;
 }
 
+// The manifest asks for version 6 of the common controls; the dialog's buttons, edit and
+// group boxes take its visual styles only once it is loaded, from the system and never by a
+// search, before the dialog is made.
+void loadVisualStyles() {
+  using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const HMODULE library = saverkit::win32::commonControlsLibrary();
+  const auto initControls = library ? reinterpret_cast<InitControls>(reinterpret_cast<void*>(
+                                          ::GetProcAddress(library, "InitCommonControlsEx")))
+                                    : nullptr;
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+  if (initControls) initControls(&controls);
+}
+
+// The window the dialog belongs to: the one the settings page gave, else the one in front (the
+// page or Explorer that started the engine with a bare /c), so the dialog stays over it and
+// that window waits while it is open. A child window given stands for its top-level window.
+// Never the desktop: a modal dialog disables its owner, and a desktop left disabled by an engine
+// that ended badly would take the user's icons with it.
+HWND chooseOwner(HWND given) {
+  HWND owner = given && ::IsWindow(given) ? given : ::GetForegroundWindow();
+  if (owner && ::IsWindow(owner)) owner = ::GetAncestor(owner, GA_ROOT);
+  if (!owner || !::IsWindow(owner) || owner == ::GetShellWindow() || owner == ::GetDesktopWindow()) return nullptr;
+  return owner;
+}
+
 }  // namespace
 
-int runSettingsDialog(HINSTANCE instance, HWND owner, Registry& registry, const std::string& saverName) {
+int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName) {
   DialogState state{registry, saverName, loadSettings(registry, saverName)};
-  if (owner && !::IsWindow(owner)) owner = nullptr;
+  loadVisualStyles();
+  const HWND owner = chooseOwner(given);
   const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsProcedure,
                                            reinterpret_cast<LPARAM>(&state));
   return result == -1 ? 1 : 0;

@@ -9,7 +9,8 @@
 
 namespace saverkit::slideshow::win32 {
 
-// Shows the dialog owned by `owner` (may be null): the exit code.
-int runSettingsDialog(HINSTANCE instance, HWND owner, Registry& registry, const std::string& saverName);
+// Shows the dialog, with the visual styles of common controls 6, owned by `given` or, when that
+// is null or no window, by the window in front: the exit code.
+int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName);
 
 }  // namespace saverkit::slideshow::win32

@@ -27,27 +27,38 @@ bool processIsElevated() {
   return elevation.TokenIsElevated != 0;
 }
 
-// Starts this engine again with raised rights. The verb is taken from the machine's own class
-// for programs (HKLM\Software\Classes\exefile), never from the ".scr" association or anything
-// the user's part of the registry adds, so the elevated process is this file and nothing else.
-// False when it could not be started; a user who declines the prompt is not a failure.
-bool relaunchElevated(const std::string& modulePath) {
+enum class Handover { kFinished, kDeclined, kNotStarted };
+
+// Starts this engine again with raised rights and waits for it to end, so that whoever started
+// /u (Programs and Features among them) sees the removal done when this process ends. The verb
+// is taken from the machine's own class for programs (HKLM\Software\Classes\exefile), never
+// from the ".scr" association or anything the user's part of the registry adds, so the elevated
+// process is this file and nothing else.
+Handover runElevatedCopy(const std::string& modulePath, DWORD& exitCode) {
   HKEY classKey = nullptr;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\exefile", 0, KEY_READ, &classKey) != ERROR_SUCCESS) {
-    return false;
+    return Handover::kNotStarted;
   }
   UniqueRegistryKey owned(classKey);
   const std::string parameters = std::string("/u ") + kRelaunchedMarker;
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
   info.hkeyClass = classKey;
   info.lpVerb = "runas";
   info.lpFile = modulePath.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (::ShellExecuteExA(&info)) return true;
-  return ::GetLastError() == ERROR_CANCELLED;
+  if (!::ShellExecuteExA(&info)) {
+    return ::GetLastError() == ERROR_CANCELLED ? Handover::kDeclined : Handover::kNotStarted;
+  }
+  // Started, yet no process to wait on: the outcome is unknown, and no removal is claimed.
+  exitCode = 1;
+  if (!info.hProcess) return Handover::kFinished;
+  UniqueNullHandle process(info.hProcess);
+  ::WaitForSingleObject(info.hProcess, INFINITE);
+  if (!::GetExitCodeProcess(info.hProcess, &exitCode)) exitCode = 1;
+  return Handover::kFinished;
 }
 
 using DisableRedirection = BOOL(WINAPI*)(PVOID*);
@@ -104,28 +115,58 @@ int runUninstall(FileSystem& files, Registry& registry, SystemInfo& system, cons
                  const SaverCommand& command, const std::string& modulePath) {
   const UninstallPlan plan = makeUninstallPlan(places);
   const std::string& title = places.saverName;
+  const auto removeAll = [&] {
+    return removeSaver(files, registry, plan,
+                       [&places](const std::string& path) { return deleteAtRestart(path, places); });
+  };
   const bool installed = somethingInstalled(files, registry, plan, modulePath);
-  switch (decideUninstall(installed, processIsElevated(), command.relaunched)) {
-    case UninstallStep::kSayNothingInstalled:
-      ::MessageBoxA(nullptr, nothingInstalledText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
-      return 0;
-    case UninstallStep::kRelaunchElevated:
-      if (relaunchElevated(modulePath)) return 0;
-      ::MessageBoxA(nullptr, cannotRaiseRightsText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
-      return 1;
-    case UninstallStep::kConfirmAndRemove:
-      break;
+  const UninstallStep step = decideUninstall(installed, processIsElevated(), command.relaunched);
+  if (step == UninstallStep::kSayNothingInstalled) {
+    ::MessageBoxA(nullptr, nothingInstalledText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+    return 0;
   }
+  if (step == UninstallStep::kRemoveHandedOver) return exitCodeFor(removeAll());
+
   if (::MessageBoxA(nullptr, confirmRemovalText(places.saverName).c_str(), title.c_str(),
                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return 0;
   }
-  const UninstallOutcome outcome = removeSaver(files, registry, system, plan, [&places](const std::string& path) {
-    return deleteAtRestart(path, places);
-  });
-  ::MessageBoxA(nullptr, removalOutcomeText(places.saverName, outcome.leftOver, outcome.removedAtRestart).c_str(),
-                title.c_str(), MB_OK | (outcome.leftOver.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
-  return outcome.leftOver.empty() ? 0 : 1;
+  // The user's own setting, in this user's hive, before anything else goes.
+  ActiveSaverChange change = clearActiveSaver(registry, system, plan);
+  std::string text;
+  bool partsStay = false;
+  if (step == UninstallStep::kAskAndRemove) {
+    UninstallOutcome outcome = removeAll();
+    if (change.failed) {
+      outcome.leftOver.push_back(std::string("HKEY_CURRENT_USER\\") + kDesktopKey + "\\" + kActiveSaverValue);
+    }
+    text = removalOutcomeText(places.saverName, outcome.leftOver, outcome.removedAtRestart, change.cleared);
+    partsStay = !outcome.leftOver.empty();
+  } else {
+    DWORD exitCode = 0;
+    switch (runElevatedCopy(modulePath, exitCode)) {
+      case Handover::kDeclined:  // the rights prompt was declined: nothing happened, nothing changes
+        restoreActiveSaver(registry, change);
+        return 0;
+      case Handover::kNotStarted:
+        restoreActiveSaver(registry, change);
+        ::MessageBoxA(nullptr, cannotRaiseRightsText(places.saverName).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+      case Handover::kFinished:
+        break;
+    }
+    const RemovalResult result = resultOfExitCode(exitCode);
+    // The elevated copy could not remove the engine (no rights after all): the saver stays the
+    // user's choice instead of an empty one.
+    if (result == RemovalResult::kPartsStay && engineStays(files, plan)) {
+      restoreActiveSaver(registry, change);
+      change.cleared = false;
+    }
+    text = handedOverOutcomeText(places.saverName, result, change.cleared, change.failed);
+    partsStay = result == RemovalResult::kPartsStay || change.failed;
+  }
+  ::MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | (partsStay ? MB_ICONWARNING : MB_ICONINFORMATION));
+  return partsStay ? 1 : 0;
 }
 
 }  // namespace saverkit::slideshow::win32
