@@ -21,6 +21,11 @@ Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Bo
   if (pictureWidth <= 0 || pictureHeight <= 0 || target.width <= 0 || target.height <= 0) {
     return {target.left, target.top, 0, 0};
   }
+  // Filling a landscape screen with a portrait photo keeps a band across its middle: on real
+  // portraits, the heads go. Such a picture, and a landscape one on a portrait screen, is fitted.
+  const bool portraitPicture = pictureHeight > pictureWidth, portraitTarget = target.height > target.width;
+  const bool landscapePicture = pictureWidth > pictureHeight, landscapeTarget = target.width > target.height;
+  if ((portraitPicture && landscapeTarget) || (landscapePicture && portraitTarget)) scaling = Scaling::kFit;
   // Wider than the target (relative to the heights): fit is bound by the width, fill by the height.
   const bool wider = std::int64_t{pictureWidth} * target.height >= std::int64_t{pictureHeight} * target.width;
   const bool byWidth = (scaling == Scaling::kFit) == wider;

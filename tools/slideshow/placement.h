@@ -19,7 +19,8 @@ struct Box {
 };
 
 // The picture's box for the target. Fit: the largest box of the picture's aspect inside the
-// target; fill: the smallest one covering it (it reaches beyond the target, which clips it).
+// target; fill: the smallest one covering it (it reaches beyond the target, which clips it), but
+// a portrait picture on a landscape target, or a landscape one on a portrait target, is fitted.
 // Sizes are at least 1 pixel; an empty picture or target gives an empty box at the target's
 // corner.
 Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Box& target,

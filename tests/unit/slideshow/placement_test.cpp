@@ -27,9 +27,14 @@ TEST(PlacePicture, FitsInsideAndFillsOverCentred) {
       // Wide: bars above and below, or cropped at the sides.
       {1600, 600, screen, Scaling::kFit, {0, 192, 1024, 384}},
       {1600, 600, screen, Scaling::kFill, {-512, 0, 2048, 768}},
-      // Tall: bars at the sides, or cropped above and below.
+      // Tall: bars at the sides either way: filling would cut a portrait down to a middle band.
       {300, 600, screen, Scaling::kFit, {320, 0, 384, 768}},
-      {300, 600, screen, Scaling::kFill, {0, -640, 1024, 2048}},
+      {300, 600, screen, Scaling::kFill, {320, 0, 384, 768}},
+      // A portrait screen: a portrait picture fills it, a landscape one is fitted; a square
+      // picture is neither and fills.
+      {600, 900, {0, 0, 800, 1280}, Scaling::kFill, {-26, 0, 853, 1280}},
+      {900, 600, {0, 0, 800, 1280}, Scaling::kFill, {0, 373, 800, 533}},
+      {500, 500, screen, Scaling::kFill, {0, -128, 1024, 1024}},
       // A second monitor's box keeps its offset.
       {100, 100, {1024, -100, 800, 600}, Scaling::kFit, {1124, -100, 600, 600}},
       // A hair-thin picture keeps at least one pixel.
@@ -50,10 +55,10 @@ TEST(PlacePicture, FitsInsideAndFillsOverCentred) {
 
 TEST(PlacePicture, ExtremeAspectsDoNotOverflow) {
   const std::int32_t most = std::numeric_limits<std::int32_t>::max();
-  const Box filled = placePicture(1, most, {0, 0, 1920, 1080}, Scaling::kFill);
-  EXPECT_EQ(filled.width, 1920);
-  EXPECT_EQ(filled.height, most);  // clamped, not wrapped round to a negative size
-  EXPECT_LE(filled.top, 0);
+  const Box filled = placePicture(most, 2, {0, 0, 1920, 1080}, Scaling::kFill);
+  EXPECT_EQ(filled.height, 1080);
+  EXPECT_EQ(filled.width, most);  // clamped, not wrapped round to a negative size
+  EXPECT_LE(filled.left, 0);
 }
 
 TEST(MouseWatch, TheFirstMessageOnlySaysWhereThePointerIs) {
