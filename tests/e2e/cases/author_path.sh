@@ -20,8 +20,10 @@ product="$prefix_c/ProgramData/Vantrel/Dawn Sea"
 cmp -s "$product/evening/3-evening.bmp" "$work/dawn-sea/content/evening/3-evening.bmp" || fail "the pictures"
 cmp -s "$prefix_c/windows/syswow64/Dawn Sea.scr" "$bin/slideshow.scr" || fail "the engine"
 
-# The show starts with the morning picture (content is shown in path order): its pale sun,
-# scaled up to the screen's width, with black above and below the 16:9 picture on a 4:3 screen.
+# A new user's show starts with the morning picture (content is shown in path order): its pale
+# sun, scaled up to the screen's width, with black above and below the 16:9 picture on a 4:3
+# screen. Shows resume where they stopped, so an earlier run's place is forgotten first.
+wine reg delete 'HKCU\Software\Saverkit\Slideshow\Dawn Sea' /f >/dev/null 2>&1 || true
 drive wait-window:SaverkitSlideshow sleep:1500 "$(shot author_path_show)" key:32 -- "$(engine_of "Dawn Sea")" /s
 expect 'exit 0'
 sun=$(pixels_of "$artefacts/author_path_show.png" fff6dc)
