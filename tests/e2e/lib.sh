@@ -172,6 +172,19 @@ picture_saver() {
   build_installer "$dir" "$dir/Setup.exe"
 }
 
+# engine_saver NAME: the engine alone as "$work/NAME.scr" with an empty product folder "$product"
+# and no settings or resume point under "$key"; all of it goes when the case ends.
+engine_saver() {
+  name=$1
+  product="$prefix_c/ProgramData/Vantrel/$name"
+  key="HKCU\\Software\\Saverkit\\Slideshow\\$name"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work" "$report" "$product"; wine reg delete "$key" /f >/dev/null 2>&1' EXIT
+  rm -rf "$product" && mkdir -p "$product"
+  wine reg delete "$key" /f >/dev/null 2>&1
+  cp "$bin/slideshow.scr" "$work/$name.scr"
+}
+
 # install_picture_saver DIR NAME RRGGBB: builds and quietly installs it (exit code 0 expected).
 install_picture_saver() {
   register_player

@@ -2,19 +2,14 @@
 # readable picture is on the screen at every look for 40 s; the unreadable ones are passed over
 # for good instead of ending the show on the "no pictures" message.
 . "$(dirname "$0")/../lib.sh"
-name="Steady Show"
-product="$prefix_c/ProgramData/Vantrel/$name"
-key="HKCU\\Software\\Saverkit\\Slideshow\\$name"
-work=$(mktemp -d)
-trap 'rm -rf "$work" "$report" "$product"; wine reg delete "$key" /f >/dev/null 2>&1' EXIT
-rm -rf "$product" && mkdir -p "$product/album/older"
+engine_saver "Steady Show"
+mkdir -p "$product/album/older"
 convert -size 320x240 "xc:#30a050" "BMP3:$product/album/only.bmp"
 head -c 3000 /dev/urandom > "$product/album/broken.jpg"
 head -c 2000 /dev/urandom > "$product/album/older/broken.png"
 head -c 900 /dev/urandom > "$product/broken.gif"
 wine reg add "$key" /v Order /d shuffled /f >/dev/null 2>&1
 wine reg add "$key" /v SecondsPerPicture /d 2 /f >/dev/null 2>&1
-cp "$bin/slideshow.scr" "$work/$name.scr"
 
 steps=(wait-window:SaverkitSlideshow sleep:1500 "$(shot never_gives_up_0)")
 for look in 1 2 3 4 5 6 7 8 9; do steps+=(sleep:4300 "$(shot "never_gives_up_$look")"); done

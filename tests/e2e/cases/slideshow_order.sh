@@ -2,18 +2,11 @@
 # and the next show goes on after the picture the last one showed. Shuffled, three shows of one
 # picture each show all three pictures: each goes on in the round the last one left.
 . "$(dirname "$0")/../lib.sh"
-name="Ordered Show"
-product="$prefix_c/ProgramData/Vantrel/$name"
-key="HKCU\\Software\\Saverkit\\Slideshow\\$name"
-work=$(mktemp -d)
-trap 'rm -rf "$work" "$report" "$product"; wine reg delete "$key" /f >/dev/null 2>&1' EXIT
-rm -rf "$product" && mkdir -p "$product"
-wine reg delete "$key" /f >/dev/null 2>&1
+engine_saver "Ordered Show"
 convert -size 320x240 "xc:#b03020" "BMP3:$product/img1.bmp"
 convert -size 320x240 "xc:#2040b0" "BMP3:$product/IMG2.bmp"
 convert -size 320x240 "xc:#c0a010" "BMP3:$product/img10.bmp"
 wine reg add "$key" /v SecondsPerPicture /d 3 /f >/dev/null 2>&1
-cp "$bin/slideshow.scr" "$work/$name.scr"
 
 # shows_colour SHOT RRGGBB: the screenshot is that picture, all over.
 shows_colour() {

@@ -1,14 +1,9 @@
 # The slideshow engine with nothing it can show: the message stands, the folder is read again
 # every minute, and a picture copied in meanwhile is on the screen after the next reading.
 . "$(dirname "$0")/../lib.sh"
-name="Waiting Show"
-product="$prefix_c/ProgramData/Vantrel/$name"
-work=$(mktemp -d)
-trap 'rm -rf "$work" "$report" "$product"' EXIT
-rm -rf "$product" && mkdir -p "$product"
+engine_saver "Waiting Show"
 head -c 3000 /dev/urandom > "$product/broken.jpg"
 convert -size 320x240 "xc:#8040c0" "BMP3:$work/later.bmp"
-cp "$bin/slideshow.scr" "$work/$name.scr"
 
 # The picture arrives while the message is on the screen.
 on_shot() { case $1 in */added_before.png) cp "$work/later.bmp" "$product/later.bmp" ;; esac; }
