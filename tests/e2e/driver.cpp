@@ -251,7 +251,21 @@ void doControls(HWND window) {
 
 // The screenshot itself is taken on the Linux side (the test script watches the report for
 // this line); the driver waits until the picture exists, so the screen does not change meanwhile.
+BOOL CALLBACK settleWindow(HWND window, LPARAM parameter) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (!reinterpret_cast<const std::set<DWORD>*>(parameter)->count(processId) || !IsWindowVisible(window)) return TRUE;
+  // A window that has just appeared may not have painted yet on a busy machine: a message
+  // round trip lets the program take what is queued, and an update paints what is still due.
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return TRUE;
+}
+
 bool requestScreenshot(const std::string& path) {
+  const std::set<DWORD> processes = programProcesses();
+  EnumWindows(settleWindow, reinterpret_cast<LPARAM>(&processes));
+  pumpFor(150);
   report("shot " + path);
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < stepTimeout) {
