@@ -1,6 +1,8 @@
-// One full picture of the show in memory: a 32-bit device-independent bitmap selected into a
-// memory device context of its own, both owned.
+// One monitor's picture in memory: a 32-bit device-independent bitmap selected into a memory
+// device context of its own, both owned. Made on the decoding thread, shown by the window's.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/win32/unique_handle.h"
 
@@ -15,7 +17,8 @@ using UniqueMemoryDc = saverkit::win32::UniqueHandle<MemoryDcTraits>;
 
 class Frame {
  public:
-  // A black frame of that size; an empty one (dc() null) when memory runs out.
+  // A black frame of that size; an empty one (dc() null) when memory runs out. `screen` may be
+  // null: the frame then suits the screen.
   Frame(HDC screen, int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -26,6 +29,7 @@ class Frame {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     bitmap_.reset(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint8_t*>(bits);
     dc_.reset(::CreateCompatibleDC(screen));
     if (!bitmap_ || !dc_) {
       dc_.reset();
@@ -40,11 +44,16 @@ class Frame {
     if (dc_) ::PatBlt(dc_.get(), 0, 0, width_, height_, BLACKNESS);
   }
   HDC dc() const { return dc_.get(); }
+  // The pixels, top-down, rows width() * 4 bytes apart; GdiFlush() before reading them after GDI drew.
+  std::uint8_t* bits() const { return dc_ ? bits_ : nullptr; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
   // The bitmap outlives the context it is selected into (members go in reverse order).
   saverkit::win32::UniqueGdiObject bitmap_;
   UniqueMemoryDc dc_;
+  std::uint8_t* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;
 };

@@ -1,6 +1,7 @@
 // slideshow.scr: the reference screen saver engine. It reads which saver it is from its own file
 // name and does what the command line asks: the show (/s), the preview (/p), the settings (/c or
 // nothing) or the saver's removal (/u).
+#include <cstdlib>
 #include <string>
 
 #include "resume_point.h"
@@ -15,6 +16,13 @@
 #include "settings_dialog.h"
 #include "show_window.h"
 #include "uninstall_flow.h"
+
+// A failure that ends in std::terminate ends the engine at once. libstdc++'s own handler would
+// first print the exception's name for a console no windowed program has, and it brings in a
+// 40 KB demangler to do it: the engine has a size to keep.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 

@@ -1,18 +1,20 @@
-// Decoding pictures and drawing them into a frame. The system's GDI+ decodes BMP, JPEG, PNG and
-// GIF; it is loaded at run time by its full path in the system folder, so no copy planted beside
-// the engine can stand in for it, and a system without it (Windows before XP, or XP, where it
-// lives only in the side-by-side store) still shows bitmap files through GDI and still runs
-// /c and /u.
+// Decoding pictures at the size they are shown, off the window's thread. The Windows Imaging
+// Component decodes every format the machine has a codec for (BMP, JPEG, PNG, GIF, TIFF and ICO
+// everywhere; HEIC, WebP or AVIF where installed), and a JPEG decoder scales by 1/2, 1/4 or 1/8
+// as it decodes, so a 48-megapixel photo never lies whole in memory. Where WIC is missing, the
+// system's GDI+ decodes BMP, JPEG, PNG and GIF. Both are loaded by their full path in the system
+// folder, so no copy planted beside the engine stands in for them.
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "placement.h"
-#include "platform/win32/unique_handle.h"
+#include "compose.h"
+#include "platform/win32/windows_api.h"
 
 namespace saverkit::slideshow::win32 {
 
+// One decoder per thread: it joins that thread to COM for its life.
 class PictureDecoder {
  public:
   PictureDecoder();
@@ -20,19 +22,25 @@ class PictureDecoder {
   PictureDecoder(const PictureDecoder&) = delete;
   PictureDecoder& operator=(const PictureDecoder&) = delete;
 
-  // Draws the picture into every target box of `dc` (black already), each clipped to its box.
-  // False when the file cannot be read or decoded: the show passes it over.
-  bool draw(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
+  // Opens a picture and gives its size as it stands upright; false when it cannot be read.
+  bool open(const std::string& path, std::int32_t& width, std::int32_t& height);
+  // More than one for an animation.
+  std::uint32_t frameCount() const { return frames_; }
+  // Frame `index` of the opened picture, upright, at width x height, premultiplied. An
+  // animation's frames come in order from 0; `showMilliseconds` says how long each stands.
+  bool decode(std::uint32_t index, std::int32_t width, std::int32_t height, Pixels& picture,
+              std::uint32_t& showMilliseconds);
+  void close();
 
- public:
-  // The flat GDI+ calls the decoder takes from the system's library.
+  struct Wic;
   struct GdiPlus;
 
  private:
-  bool drawWithGdiPlus(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
-  bool drawBitmapFile(const std::string& path, HDC dc, const std::vector<Box>& targets, Scaling scaling);
-
-  GdiPlus* gdiPlus_ = nullptr;  // null without GDI+
+  Wic* wic_ = nullptr;          // null without WIC
+  GdiPlus* gdiPlus_ = nullptr;  // loaded only when WIC cannot open a picture
+  bool comJoined_ = false;
+  Uprighting upright_;
+  std::uint32_t frames_ = 0;
 };
 
 }  // namespace saverkit::slideshow::win32

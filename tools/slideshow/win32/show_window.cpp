@@ -1,14 +1,15 @@
 // The show window; see the header.
 #include "show_window.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "frame.h"
-#include "picture_decoder.h"
-#include "picture_list.h"
+#include "platform/win32/system_library.h"
 #include "resume_point.h"
-#include "saver_texts.h"
 #include "show_rules.h"
+#include "slide_maker.h"
 
 namespace saverkit::slideshow::win32 {
 namespace {
@@ -16,55 +17,142 @@ namespace {
 constexpr const char* kWindowClass = "SaverkitSlideshow";
 constexpr UINT_PTR kFadeTimer = 1;
 constexpr UINT_PTR kNextTimer = 2;
+constexpr UINT_PTR kAnimationTimer = 3;
 constexpr UINT kFadeStepMilliseconds = 30;
 
-BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT bounds, LPARAM parameter) {
-  reinterpret_cast<std::vector<RECT>*>(parameter)->push_back(*bounds);
+// The display's state from the power notifications: the console's display, or on Windows 7 and
+// earlier the monitors' power.
+const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+// The monitor's own scale, where the system has one per monitor (Windows 8.1 and later).
+UINT monitorDpi(HMONITOR monitor) {
+  using GetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpi = reinterpret_cast<GetDpiForMonitor>(reinterpret_cast<void*>(
+      ::GetProcAddress(saverkit::win32::systemLibrary("shcore.dll"), "GetDpiForMonitor")));
+  UINT x = 0, y = 0;
+  if (getDpi && SUCCEEDED(getDpi(monitor, 0, &x, &y)) && y > 0) return y;
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM parameter) {
+  reinterpret_cast<std::vector<Target>*>(parameter)->push_back(
+      {{bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top}, monitorDpi(monitor)});
   return TRUE;
 }
 
 class Show {
  public:
-  Show(const ShowRequest& request, HWND window)
-      : request_(request), window_(window),
-        cycle_([&request] { return collectPictures(*request.files, request.productFolder); }, request.settings.shuffled,
-               request.settings.secondsPerPicture, ::GetTickCount() ^ ::GetCurrentProcessId(), request.resume) {
-    RECT client{};
-    ::GetClientRect(window, &client);
-    width_ = client.right;
-    height_ = client.bottom;
-    HDC screen = ::GetDC(window);
-    previous_ = std::make_unique<Frame>(screen, width_, height_);
-    current_ = std::make_unique<Frame>(screen, width_, height_);
-    back_ = std::make_unique<Frame>(screen, width_, height_);
-    ::ReleaseDC(window, screen);
-    findTargets();
+  Show(const ShowRequest& request, HWND window) : request_(request), window_(window), maker_(request, window) {
+    if (!preview()) {
+      using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+      const auto registerPower = reinterpret_cast<Register>(reinterpret_cast<void*>(
+          ::GetProcAddress(::GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
+      if (registerPower && !registerPower(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+        registerPower(window, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
+      }
+    }
+    layOut();
   }
 
-  void showNext() {
-    std::swap(previous_, current_);
-    const ShowStep step = cycle_.step([this](const std::string& path) {
-      current_->clear();
-      return current_->dc() && decoder_.draw(path, current_->dc(), targets_, request_.settings.scaling);
-    });
-    // Always a next step: while nothing can be shown, it reads the folder again.
-    ::SetTimer(window_, kNextTimer, step.nextInMilliseconds, nullptr);
-    const bool messageAgain = !step.picture && messageShown_;
-    messageShown_ = !step.picture;
-    if (!step.picture) {
-      current_->clear();
-      drawMessage(noPicturesText(request_.productFolder));
-    } else if (!preview()) {
-      saveResumePoint(*request_.registry, request_.saverName, cycle_.resumePoint());
+  bool started() const { return maker_.started(); }
+  // False when the decoding thread is still busy: the process must end under it.
+  bool stop() { return maker_.stop(); }
+
+  // A monitor added, removed, turned or rescaled: the show starts again on the new layout, its
+  // first picture as soon as it is made.
+  void layOut() {
+    if (!preview()) {
+      ::SetWindowPos(window_, nullptr, ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                     ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (messageAgain) {
-      ::InvalidateRect(window_, nullptr, FALSE);
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    targets_.clear();
+    if (!preview()) ::EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&targets_));
+    if (targets_.empty()) {
+      targets_.push_back({{0, 0, client.right, client.bottom}, 96});
+    } else {
+      RECT window{};
+      ::GetWindowRect(window_, &window);
+      for (Target& target : targets_) {
+        target.box.left -= window.left;
+        target.box.top -= window.top;
+      }
+    }
+    std::int32_t widest = 1, tallest = 1;
+    current_.clear();
+    previous_.clear();
+    for (const Target& target : targets_) {
+      widest = std::max(widest, target.box.width);
+      tallest = std::max(tallest, target.box.height);
+      current_.push_back(std::make_unique<Frame>(nullptr, target.box.width, target.box.height));
+    }
+    blend_ = std::make_unique<Frame>(nullptr, widest, tallest);
+    fading_ = false;
+    animating_ = false;
+    messageShown_ = false;
+    mouse_ = MouseWatch{};
+    ++layout_;
+    due_ = true;
+    pending_.reset();
+    ::KillTimer(window_, kNextTimer);
+    ::KillTimer(window_, kAnimationTimer);
+    if (!asked_) askForSlide();
+    ::InvalidateRect(window_, nullptr, FALSE);
+  }
+
+  void slideReady() {
+    auto slide = maker_.takeSlide();
+    asked_ = false;
+    if (!slide) return;
+    // Made for a layout that has gone: made again for this one.
+    if (slide->layout != layout_) {
+      askForSlide();
       return;
     }
-    fadeStart_ = ::GetTickCount();
-    fading_ = true;
-    ::SetTimer(window_, kFadeTimer, kFadeStepMilliseconds, nullptr);
-    ::InvalidateRect(window_, nullptr, FALSE);
+    pending_ = std::move(slide);
+    if (due_ && !displaysOff_) present();
+  }
+
+  // The time a picture stands starts when it is on the screen, whatever its decoding took.
+  void timeIsUp() {
+    ::KillTimer(window_, kNextTimer);
+    due_ = true;
+    if (pending_ && !displaysOff_) present();
+  }
+
+  void frameReady() {
+    auto frame = maker_.takeFrame();
+    if (!frame || !animating_ || frame->layout != layout_ || frame->target >= current_.size()) return;
+    current_[frame->target] = std::move(frame->frame);
+    if (!fading_) invalidateTarget(frame->target);
+    ::SetTimer(window_, kAnimationTimer, frame->frameMilliseconds, nullptr);
+  }
+
+  void animationStep() {
+    ::KillTimer(window_, kAnimationTimer);
+    if (animating_ && !displaysOff_) maker_.requestFrame();
+  }
+
+  // Nothing is faded or decoded while the displays are off; they come back to a new picture.
+  void displayPower(bool on) {
+    if (displaysOff_ == !on) return;
+    displaysOff_ = !on;
+    if (displaysOff_) {
+      ::KillTimer(window_, kFadeTimer);
+      ::KillTimer(window_, kNextTimer);
+      ::KillTimer(window_, kAnimationTimer);
+      fading_ = false;
+      return;
+    }
+    due_ = true;
+    if (pending_) present();
+    else if (!asked_) askForSlide();
   }
 
   void stepFade() {
@@ -75,67 +163,93 @@ class Show {
     ::InvalidateRect(window_, nullptr, FALSE);
   }
 
-  void paint(HDC dc) {
-    if (!current_->dc() || !previous_->dc() || !back_->dc()) return;
-    if (!fading_) {
-      ::BitBlt(dc, 0, 0, width_, height_, current_->dc(), 0, 0, SRCCOPY);
-      return;
+  void paint(HDC dc, const RECT& dirty) {
+    const BYTE alpha = fading_ ? crossFadeAlpha(::GetTickCount() - fadeStart_, kCrossFadeMilliseconds) : 255;
+    // What no monitor covers (the corners of an uneven virtual screen) stays black.
+    const int saved = ::SaveDC(dc);
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+      const Box& box = targets_[i].box;
+      RECT area{box.left, box.top, box.left + box.width, box.top + box.height}, overlap{};
+      if (::IntersectRect(&overlap, &area, &dirty)) paintTarget(dc, i, alpha);
+      ::ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
     }
-    // The old picture, the new one over it at the fade's opacity, then all at once to the screen.
-    const BYTE alpha = crossFadeAlpha(::GetTickCount() - fadeStart_, kCrossFadeMilliseconds);
-    ::BitBlt(back_->dc(), 0, 0, width_, height_, previous_->dc(), 0, 0, SRCCOPY);
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, 0};
-    ::GdiAlphaBlend(back_->dc(), 0, 0, width_, height_, current_->dc(), 0, 0, width_, height_, blend);
-    ::BitBlt(dc, 0, 0, width_, height_, back_->dc(), 0, 0, SRCCOPY);
+    ::PatBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
+    ::RestoreDC(dc, saved);
   }
 
   bool endsOnMouse(int x, int y) { return mouse_.endsShow(x, y); }
   bool preview() const { return request_.previewParent != nullptr; }
 
  private:
-  // In full screen each monitor shows the picture whole; a preview is one target.
-  void findTargets() {
-    std::vector<RECT> monitors;
-    if (!preview()) ::EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
-    if (monitors.empty()) {
-      targets_.push_back({0, 0, width_, height_});
-      return;
-    }
-    const int originX = ::GetSystemMetrics(SM_XVIRTUALSCREEN), originY = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    for (const RECT& bounds : monitors) {
-      targets_.push_back({bounds.left - originX, bounds.top - originY, bounds.right - bounds.left,
-                          bounds.bottom - bounds.top});
-    }
+  void askForSlide() {
+    asked_ = true;
+    maker_.requestSlide(targets_, layout_);
   }
 
-  void drawMessage(const std::string& text) {
-    HDC dc = current_->dc();
-    if (!dc) return;
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, RGB(200, 200, 200));
-    HGDIOBJ font = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-    RECT box{targets_[0].left, targets_[0].top, targets_[0].left + targets_[0].width, targets_[0].top + targets_[0].height};
-    ::InflateRect(&box, -8, -8);
-    // Centred as a block: measured first, then placed in the middle.
-    RECT measured = box;
-    ::DrawTextA(dc, text.c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER | DT_NOPREFIX);
-    const int offset = ((box.bottom - box.top) - (measured.bottom - measured.top)) / 2;
-    box.top += offset > 0 ? offset : 0;
-    ::DrawTextA(dc, text.c_str(), -1, &box, DT_WORDBREAK | DT_CENTER | DT_NOPREFIX);
-    ::SelectObject(dc, font);
+  void present() {
+    std::unique_ptr<Slide> slide = std::move(pending_);
+    const bool messageAgain = slide->message && messageShown_;
+    messageShown_ = slide->message;
+    // A frame the slide could not make (memory ran out) keeps what the monitor shows.
+    for (std::size_t i = 0; i < slide->frames.size() && i < current_.size(); ++i) {
+      if (!slide->frames[i]->dc()) slide->frames[i] = std::move(current_[i]);
+    }
+    previous_ = std::move(current_);
+    current_ = std::move(slide->frames);
+    due_ = false;
+    ::SetTimer(window_, kNextTimer, slide->nextInMilliseconds, nullptr);
+    if (slide->resume) saveResumePoint(*request_.registry, request_.saverName, *slide->resume);
+    animating_ = slide->frameMilliseconds > 0;
+    ::KillTimer(window_, kAnimationTimer);
+    if (animating_) ::SetTimer(window_, kAnimationTimer, slide->frameMilliseconds, nullptr);
+    askForSlide();
+    // A remote session cuts instead of fading: every step of a fade crosses the network whole.
+    fading_ = !messageAgain && !::GetSystemMetrics(SM_REMOTESESSION);
+    if (fading_) {
+      fadeStart_ = ::GetTickCount();
+      ::SetTimer(window_, kFadeTimer, kFadeStepMilliseconds, nullptr);
+    }
+    ::InvalidateRect(window_, nullptr, FALSE);
+  }
+
+  void paintTarget(HDC dc, std::size_t i, BYTE alpha) {
+    const Box& box = targets_[i].box;
+    Frame* now = i < current_.size() ? current_[i].get() : nullptr;
+    Frame* before = i < previous_.size() ? previous_[i].get() : nullptr;
+    if (!now || !now->dc()) return;
+    if (alpha == 255 || !before || !before->dc() || !blend_->dc()) {
+      ::BitBlt(dc, box.left, box.top, box.width, box.height, now->dc(), 0, 0, SRCCOPY);
+      return;
+    }
+    // The old picture, the new one over it at the fade's opacity, then all at once to the screen.
+    ::BitBlt(blend_->dc(), 0, 0, box.width, box.height, before->dc(), 0, 0, SRCCOPY);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, 0};
+    ::GdiAlphaBlend(blend_->dc(), 0, 0, box.width, box.height, now->dc(), 0, 0, box.width, box.height, blend);
+    ::BitBlt(dc, box.left, box.top, box.width, box.height, blend_->dc(), 0, 0, SRCCOPY);
+  }
+
+  void invalidateTarget(std::size_t i) {
+    const Box& box = targets_[i].box;
+    const RECT area{box.left, box.top, box.left + box.width, box.top + box.height};
+    ::InvalidateRect(window_, &area, FALSE);
   }
 
   const ShowRequest& request_;
   HWND window_;
-  ShowCycle cycle_;
-  PictureDecoder decoder_;
+  SlideMaker maker_;
   MouseWatch mouse_;
-  std::vector<Box> targets_;
-  std::unique_ptr<Frame> previous_, current_, back_;
-  int width_ = 0, height_ = 0;
+  std::vector<Target> targets_;
+  std::vector<std::unique_ptr<Frame>> previous_, current_;
+  std::unique_ptr<Frame> blend_;
+  std::unique_ptr<Slide> pending_;
+  std::uint32_t layout_ = 0;
   DWORD fadeStart_ = 0;
   bool fading_ = false;
+  bool animating_ = false;
   bool messageShown_ = false;
+  bool due_ = true;      // the next slide goes on the screen as soon as it is made
+  bool asked_ = false;   // a slide is being made
+  bool displaysOff_ = false;
 };
 
 bool isEndingInput(UINT message) {
@@ -167,15 +281,37 @@ LRESULT CALLBACK showProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   switch (message) {
     case WM_TIMER:
-      if (wParam == kNextTimer) show->showNext();
+      if (wParam == kNextTimer) show->timeIsUp();
       if (wParam == kFadeTimer) show->stepFade();
+      if (wParam == kAnimationTimer) show->animationStep();
       return 0;
+    case kSlideReadyMessage:
+      show->slideReady();
+      return 0;
+    case kFrameReadyMessage:
+      show->frameReady();
+      return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      show->layOut();
+      return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_POWERSETTINGCHANGE) {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        if (setting && setting->DataLength >= sizeof(DWORD) &&
+            (setting->PowerSetting == kConsoleDisplayState || setting->PowerSetting == kMonitorPowerOn)) {
+          DWORD state = 0;
+          std::memcpy(&state, setting->Data, sizeof state);
+          show->displayPower(state != 0);  // 1 on, 2 dimmed: both still show
+        }
+      }
+      return TRUE;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = ::BeginPaint(window, &paint);
-      show->paint(dc);
+      show->paint(dc, paint.rcPaint);
       ::EndPaint(window, &paint);
       return 0;
     }
@@ -213,8 +349,8 @@ int runShow(HINSTANCE instance, const ShowRequest& request) {
   HWND window = createShowWindow(instance, request);
   if (!window) return 1;
   Show show(request, window);
+  if (!show.started()) return 1;
   ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&show));
-  show.showNext();
   if (!request.previewParent) {
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
@@ -226,6 +362,8 @@ int runShow(HINSTANCE instance, const ShowRequest& request) {
     ::DispatchMessageA(&message);
   }
   if (::IsWindow(window)) ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  // A decode under way is not waited for: the show is over the moment the input came.
+  if (!show.stop()) ::ExitProcess(0);
   return 0;
 }
 
