@@ -36,6 +36,7 @@
 //                          it is enabled: "owner title="<t>" enabled=<0|1>", or "owner none"
 //   checked:ID             report whether button ID in the program's dialog is checked, asked
 //                          with BM_GETCHECK: "checked id=<n> state=<0|1|2>"
+//   ends-within:MS         fail unless the program ends within MS milliseconds
 //   message-box:BUTTON     as box:, but only a message box (one with a text control 0xFFFF), never
 //                          another dialog of class #32770 that is open at the same time
 // Options: --timeout=MS for each wait (default 15000); --dialog=TITLE opens, before the program
@@ -59,6 +60,7 @@ namespace {
 DWORD childProcessId = 0;
 HWND previewWindow = nullptr;
 DWORD stepTimeout = 15000;
+HANDLE childProcess = nullptr;
 const UINT kLauncherClosed = 0x0501;
 
 std::string escape(const char* data, std::size_t size) {
@@ -352,6 +354,14 @@ bool runStep(const std::string& step) {
     pumpFor(200);
     return true;
   }
+  if (verb == "ends-within") {
+    const DWORD start = GetTickCount(), limit = static_cast<DWORD>(std::stoul(value));
+    while (WaitForSingleObject(childProcess, 0) == WAIT_TIMEOUT) {
+      if (GetTickCount() - start > limit) return false;
+      pumpFor(5);
+    }
+    return true;
+  }
   if (verb == "sleep") { pumpFor(static_cast<DWORD>(std::stoul(value))); return true; }
   if (verb == "no-box") {
     HWND box = waitForWindow("#32770", static_cast<DWORD>(std::stoul(value)));
@@ -497,6 +507,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   childProcessId = process.dwProcessId;
+  childProcess = process.hProcess;
 
   int result = 0;
   for (const std::string& step : steps) {
