@@ -42,6 +42,18 @@ Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Bo
   return box;
 }
 
+std::size_t monitorFor(std::int32_t pictureWidth, std::int32_t pictureHeight, const std::vector<Box>& monitors,
+                       const std::vector<bool>& taken) {
+  std::size_t first = monitors.size();
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (i < taken.size() && taken[i]) continue;
+    if (first == monitors.size()) first = i;
+    const bool portraitMonitor = monitors[i].height > monitors[i].width;
+    if (pictureWidth != pictureHeight && (pictureHeight > pictureWidth) == portraitMonitor) return i;
+  }
+  return first;
+}
+
 Uprighting uprightingFor(int exifOrientation) {
   // Mirroring first, then turning: 2 mirrored, 3 upside down, 4 mirrored upside down, 5 mirrored
   // across the main diagonal, 6 turned a quarter back, 7 across the other diagonal, 8 turned a

@@ -2,7 +2,9 @@
 // target (black bars) or filling it (cropped at the edges).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace saverkit::slideshow {
 
@@ -25,6 +27,12 @@ struct Box {
 // corner.
 Box placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const Box& target,
                  Scaling scaling);
+
+// Which monitor a picture goes to, each showing one of its own: the first free monitor of the
+// picture's shape (a portrait picture to a portrait monitor, a landscape one to a landscape
+// monitor; a square one to any), else the first free one. monitors.size() when none is free.
+std::size_t monitorFor(std::int32_t pictureWidth, std::int32_t pictureHeight, const std::vector<Box>& monitors,
+                       const std::vector<bool>& taken);
 
 // What makes a photo upright: a camera or phone stores its pixels as the sensor saw them and says
 // in the EXIF Orientation tag (1 to 8) how they must be turned. First mirrored left to right when

@@ -147,3 +147,24 @@ TEST(Uprighting, EveryOrientationComesOutUpright) {
 
 }  // namespace
 }  // namespace saverkit::slideshow
+
+namespace saverkit::slideshow {
+namespace {
+
+TEST(MonitorFor, APictureGoesToAFreeMonitorOfItsShapeElseTheFirstFree) {
+  const Box landscape{0, 0, 1920, 1080}, portrait{-1080, 0, 1080, 1920}, other{1920, 0, 1280, 800};
+  const std::vector<Box> monitors{landscape, portrait, other};
+  // Portrait goes past the landscape primary; landscape stays on it; square takes the first free.
+  EXPECT_EQ(monitorFor(3000, 4500, monitors, {false, false, false}), 1u);
+  EXPECT_EQ(monitorFor(6000, 4000, monitors, {false, false, false}), 0u);
+  EXPECT_EQ(monitorFor(500, 500, monitors, {false, false, false}), 0u);
+  // Taken monitors are passed over, down to the last free one, whatever its shape.
+  EXPECT_EQ(monitorFor(6000, 4000, monitors, {true, false, false}), 2u);
+  EXPECT_EQ(monitorFor(3000, 4500, monitors, {false, true, false}), 0u);
+  EXPECT_EQ(monitorFor(6000, 4000, monitors, {true, false, true}), 1u);
+  EXPECT_EQ(monitorFor(6000, 4000, monitors, {true, true, true}), 3u);
+  EXPECT_EQ(monitorFor(6000, 4000, {}, {}), 0u);
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow

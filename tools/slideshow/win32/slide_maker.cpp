@@ -23,8 +23,6 @@ class Locked {
   CRITICAL_SECTION& section_;
 };
 
-bool portrait(std::int32_t width, std::int32_t height) { return height > width; }
-
 void drawMessage(Frame& frame, const std::string& text) {
   HDC dc = frame.dc();
   if (!dc) return;
@@ -140,15 +138,9 @@ bool SlideMaker::State::place(const std::string& path, const std::vector<Target>
                               std::vector<bool>& filled) {
   std::int32_t width = 0, height = 0;
   if (!decoder->open(path, width, height)) return false;
-  std::size_t chosen = targets.size();
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    if (filled[i]) continue;
-    if (chosen == targets.size()) chosen = i;
-    if (portrait(width, height) == portrait(targets[i].box.width, targets[i].box.height)) {
-      chosen = i;
-      break;
-    }
-  }
+  std::vector<Box> monitors;
+  for (const Target& target : targets) monitors.push_back(target.box);
+  const std::size_t chosen = monitorFor(width, height, monitors, filled);
   if (chosen == targets.size()) return false;
   const Target& target = targets[chosen];
   const Box box = placePicture(width, height, {0, 0, target.box.width, target.box.height}, request.settings.scaling);
