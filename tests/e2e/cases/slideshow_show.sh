@@ -1,8 +1,14 @@
 # The slideshow engine full screen (/s), installed by an installer built with saverpack: the
 # first readable picture fills the 4:3 screen in its exact colour (a damaged picture and a
 # non-picture beside it are passed over), a key press ends the show, a jitter of the mouse does
-# not but a real move does; a saver without pictures says so on a black screen.
+# not but a real move does; a saver without pictures says so on a black screen. The engine stays
+# one small program, large-address-aware, at each monitor's own scale.
 . "$(dirname "$0")/../lib.sh"
+size=$(stat -c %s "$bin/slideshow.scr")
+echo "slideshow.scr: $size bytes"
+[ "$size" -lt 409600 ] || fail "the engine is not under 400 KB ($size bytes)"
+i686-w64-mingw32-objdump -p "$bin/slideshow.scr" | grep -q 'large address aware' || fail "the engine is not large-address-aware"
+grep -aq 'PerMonitorV2, PerMonitor' "$bin/slideshow.scr" || fail "the engine's manifest asks for no per-monitor scale"
 work=$(mktemp -d); trap 'rm -rf "$work" "$report"; clean_saver "Slide Show"' EXIT
 install_picture_saver "$work/saver" "Slide Show" 2060c0
 wine reg delete 'HKCU\Software\Saverkit\Slideshow\Slide Show' /f >/dev/null 2>&1 || true
