@@ -5,6 +5,7 @@
 #                  engine's end
 #   peak memory    the largest private memory while a 12000x9000 photo is shown among small ones
 #   processor      processor time over wall time for a show of small pictures, 8 s each, 20 s
+#   change interval ms from one change to the next for 6000x4000 photos set to 3 s each
 #
 #   bench/engine_bench.sh [--runs N]
 #
@@ -32,7 +33,7 @@ say() { printf 'engine_bench: %s\n' "$*" >&2; }
 
 # --- pictures, made once --------------------------------------------------------------------------
 pictures=build/bench/engine
-if [ ! -f "$pictures/.made" ]; then
+if [ ! -f "$pictures/.made-2" ]; then
   say "making the pictures (once)"
   mkdir -p "$pictures"
   convert -size 6000x4000 gradient:'#204060-#e0c080' -quality 90 "$pictures/photo-24mp.jpg"
@@ -40,8 +41,9 @@ if [ ! -f "$pictures/.made" ]; then
   convert -size 12000x9000 gradient:'#206040-#c0e080' -quality 90 "$pictures/photo-108mp.jpg"
   for colour in 2060c0 c06020 20c060; do
     convert -size 1600x1200 "xc:#$colour" -quality 90 "$pictures/small-$colour.jpg"
+    convert -size 6000x4000 "xc:#$colour" -quality 90 "$pictures/interval-$colour.jpg"
   done
-  touch "$pictures/.made"
+  touch "$pictures/.made-2"
 fi
 
 # --- Wine, on a display of its own -------------------------------------------------------------------
@@ -65,13 +67,14 @@ wineserver -p 2>/dev/null || true
 wine wineboot >/dev/null 2>&1 || true
 drive_c=$WINEPREFIX/drive_c
 
-# saver NAME FILE...: the engine installed as NAME.scr with these pictures, 8 s each, in order.
+# saver NAME FILE...: the engine installed as NAME.scr with these pictures, 8 s each (or
+# $seconds), in order.
 saver() {
   local name=$1; shift
   rm -rf "$drive_c/ProgramData/Vantrel/$name" && mkdir -p "$drive_c/ProgramData/Vantrel/$name"
   cp "$@" "$drive_c/ProgramData/Vantrel/$name/"
   cp "$bin/slideshow.scr" "$drive_c/windows/syswow64/$name.scr"
-  wine reg add "HKCU\\Software\\Saverkit\\Slideshow\\$name" /v SecondsPerPicture /d 8 /f >/dev/null 2>&1
+  wine reg add "HKCU\\Software\\Saverkit\\Slideshow\\$name" /v SecondsPerPicture /d "${seconds:-8}" /f >/dev/null 2>&1
   wine reg add "HKCU\\Software\\Saverkit\\Slideshow\\$name" /v Order /d sorted /f >/dev/null 2>&1
 }
 # probe NAME ARGS...: one run of the engine; prints the probe's report.
@@ -86,6 +89,7 @@ saver "Bench First" "$pictures/photo-24mp.jpg"
 saver "Bench Key" "$pictures/photo-48mp.jpg"
 saver "Bench Memory" "$pictures/photo-108mp.jpg" "$pictures"/small-*.jpg
 saver "Bench Cpu" "$pictures"/small-*.jpg
+seconds=3 saver "Bench Interval" "$pictures"/interval-*.jpg
 probe "Bench First" --key-after 6000 >/dev/null  # warms the caches of Wine and the disk
 
 first=() exit_times=() memory=()
@@ -99,6 +103,7 @@ for ((run = 1; run <= runs; run++)); do
   say "run $run: first picture ${first[-1]} ms, key to exit ${exit_times[-1]} ms, peak ${memory[-1]} MB"
 done
 cpu=$(probe "Bench Cpu" --run 20000 | value cpu-percent)
+interval=$(probe "Bench Interval" --run 16000 | value change-interval)
 
 echo
 echo "engine at 1920x1080 under Wine, $runs runs (min / median)"
@@ -106,3 +111,4 @@ echo "first picture (6000x4000 photo):        $(stats "${first[@]}") ms"
 echo "key to exit (during a 48 MP decode):    $(stats "${exit_times[@]}") ms"
 echo "peak private memory (12000x9000 photo): $(stats "${memory[@]}") MB"
 echo "processor share (small pictures, 8 s):  $cpu %"
+echo "change interval (24 MP photos, set 3 s): $interval ms"

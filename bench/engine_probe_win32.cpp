@@ -6,6 +6,8 @@
 //   key-to-exit MS    from a key sent to the window (--key-after) to the engine's end
 //   peak-private-mb N the largest private memory seen, sampled every few milliseconds
 //   cpu-percent N     processor time over wall time while it ran (--run)
+//   change-interval MS the mean time from one picture change's start to the next one's, as the
+//                     screen's centre shows them (-1 with fewer than two changes)
 //
 //   engine_probe ENGINE [--key-after MS] [--run MS]
 //
@@ -37,11 +39,16 @@ double processorMilliseconds(HANDLE process) {
   return (value(kernel) + value(user)) / 10000.0;
 }
 
-bool centreIsBlack() {
+COLORREF centreColour() {
   HDC screen = ::GetDC(nullptr);
   const COLORREF colour = ::GetPixel(screen, ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
   ::ReleaseDC(nullptr, screen);
-  return colour == RGB(0, 0, 0) || colour == CLR_INVALID;
+  return colour == CLR_INVALID ? RGB(0, 0, 0) : colour;
+}
+
+bool apart(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+             std::abs(GetBValue(a) - GetBValue(b)) > 48;
 }
 
 }  // namespace
@@ -68,6 +75,12 @@ int main(int argc, char** argv) {
   HWND window = nullptr;
   double windowAt = -1, pictureAt = -1, keyAt = -1;
   SIZE_T peak = 0;
+  // A change starts when the centre leaves the colour it held; it has ended once the centre has
+  // held one colour for 150 ms (a fade passes through many).
+  COLORREF settled = RGB(0, 0, 0), last = RGB(0, 0, 0);
+  double lastMovedAt = 0, firstChange = -1, latestChange = -1;
+  int changes = 0;
+  bool changing = false;
   for (;;) {
     if (::WaitForSingleObject(process.hProcess, 2) == WAIT_OBJECT_0) break;
     const double t = now() - start;
@@ -76,7 +89,22 @@ int main(int argc, char** argv) {
       peak = memory.PagefileUsage;
     }
     if (!window && (window = ::FindWindowA("SaverkitSlideshow", nullptr)) != nullptr) windowAt = t;
-    if (window && pictureAt < 0 && !centreIsBlack()) pictureAt = t;
+    const COLORREF colour = window ? centreColour() : RGB(0, 0, 0);
+    if (window && pictureAt < 0 && colour != RGB(0, 0, 0)) pictureAt = t;
+    if (colour != last) lastMovedAt = t;
+    last = colour;
+    if (pictureAt >= 0 && !changing && apart(colour, settled)) {
+      changing = true;
+      if (settled != RGB(0, 0, 0)) {
+        if (firstChange < 0) firstChange = t;
+        latestChange = t;
+        ++changes;
+      }
+    }
+    if (changing && t - lastMovedAt >= 150) {
+      changing = false;
+      settled = colour;
+    }
     const double sendAt = keyAfter >= 0 ? windowAt + keyAfter : run;
     if (window && keyAt < 0 && t >= sendAt) {
       keyAt = t;
@@ -90,9 +118,10 @@ int main(int argc, char** argv) {
   }
   const double endedAt = now() - start;
   const double cpu = processorMilliseconds(process.hProcess);
-  std::printf("window %.0f\nfirst-picture %.0f\nkey-to-exit %.0f\npeak-private-mb %.1f\ncpu-percent %.1f\n", windowAt,
-              pictureAt, keyAt >= 0 ? endedAt - keyAt : -1.0, static_cast<double>(peak) / 1048576.0,
-              100.0 * cpu / (endedAt > 0 ? endedAt : 1));
+  std::printf("window %.0f\nfirst-picture %.0f\nkey-to-exit %.0f\npeak-private-mb %.1f\ncpu-percent %.1f\n"
+              "change-interval %.0f\n",
+              windowAt, pictureAt, keyAt >= 0 ? endedAt - keyAt : -1.0, static_cast<double>(peak) / 1048576.0,
+              100.0 * cpu / (endedAt > 0 ? endedAt : 1), changes >= 2 ? (latestChange - firstChange) / (changes - 1) : -1.0);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return 0;
