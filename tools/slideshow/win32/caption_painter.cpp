@@ -1,0 +1,116 @@
+// Captions; see the header. What can be decided without Windows (the name, which day, where the
+// plate goes, the plate's pixels) is in caption_layout; this file asks Windows and draws text.
+#include "caption_painter.h"
+
+#include <vector>
+
+#include "caption_layout.h"
+#include "platform/win32/unique_handle.h"
+
+namespace saverkit::slideshow::win32 {
+namespace {
+
+std::wstring wide(const std::string& text) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 1) return {};
+  std::wstring result(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
+  result.resize(static_cast<std::size_t>(length - 1));
+  return result;
+}
+
+std::optional<CalendarDate> localDay(const FILETIME& written) {
+  SYSTEMTIME universal{}, local{};
+  if (!::FileTimeToSystemTime(&written, &universal) || !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
+    return std::nullopt;
+  }
+  return CalendarDate{local.wYear, local.wMonth, local.wDay};
+}
+
+// The photo's day, from one handle: its first bytes and, failing those, its last-written time.
+std::optional<CalendarDate> dayOf(const std::string& path) {
+  saverkit::win32::UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return std::nullopt;
+  FILETIME written{};
+  const std::optional<CalendarDate> lastWritten =
+      ::GetFileTime(file.get(), nullptr, nullptr, &written) ? localDay(written) : std::nullopt;
+  std::vector<std::uint8_t> start(kExifSearchBytes);
+  DWORD got = 0;
+  if (!::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &got, nullptr)) got = 0;
+  return captionDate(start.data(), got, lastWritten);
+}
+
+std::wstring longDate(const CalendarDate& day) {
+  SYSTEMTIME date{};
+  date.wYear = static_cast<WORD>(day.year);
+  date.wMonth = static_cast<WORD>(day.month);
+  date.wDay = static_cast<WORD>(day.day);
+  wchar_t text[128] = {};
+  if (!::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &date, nullptr, text, 128)) return {};
+  return text;
+}
+
+// The pixels of the 32-bit DIB section selected into `dc`, top row first; none for another bitmap.
+PixelView dibPixels(HDC dc) {
+  DIBSECTION section{};
+  const auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
+  if (!bitmap || ::GetObjectW(bitmap, sizeof section, &section) != sizeof section || section.dsBm.bmBitsPixel != 32 ||
+      !section.dsBm.bmBits) {
+    return {};
+  }
+  PixelView view{static_cast<std::uint8_t*>(section.dsBm.bmBits), section.dsBm.bmWidth, section.dsBm.bmHeight,
+                 section.dsBm.bmWidthBytes};
+  if (section.dsBmih.biHeight > 0) {  // bottom-up: walk it from its last row backwards
+    view.pixels += static_cast<std::ptrdiff_t>(view.height - 1) * view.stride;
+    view.stride = -view.stride;
+  }
+  return view;
+}
+
+}  // namespace
+
+std::wstring captionText(Caption caption, const std::string& path) {
+  if (caption == Caption::kFileName) return captionFileName(wide(path));
+  if (caption == Caption::kDateTaken) {
+    if (const auto day = dayOf(path)) return longDate(*day);
+  }
+  return {};
+}
+
+void drawCaption(HDC dc, const Box& area, const std::wstring& text, UINT dpi) {
+  if (!dc || text.empty()) return;
+  const CaptionMetrics metrics = captionMetrics(dpi);
+  // The shell's own face from Vista on; the font mapper gives older systems their sans serif.
+  saverkit::win32::UniqueGdiObject font(::CreateFontW(
+      -metrics.fontHeight, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Segoe UI"));
+  const HGDIOBJ oldFont = ::SelectObject(dc, font ? font.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+  RECT measured{0, 0, 0, 0};
+  ::DrawTextW(dc, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  const Box plate = captionPlate(area, measured.right, measured.bottom, metrics);
+  if (plate.width > 0) {
+    ::GdiFlush();  // GDI's queued drawing reaches the bits before they are read
+    const PixelView pixels = dibPixels(dc);
+    if (pixels.pixels) {
+      darkenPlate(pixels, plate, metrics.radius);
+    } else {
+      const HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(BLACK_BRUSH));
+      const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+      ::RoundRect(dc, plate.left, plate.top, plate.left + plate.width + 1, plate.top + plate.height + 1,
+                  2 * metrics.radius, 2 * metrics.radius);
+      ::SelectObject(dc, oldPen);
+      ::SelectObject(dc, oldBrush);
+    }
+    RECT inside{plate.left + metrics.paddingX, plate.top + metrics.paddingY, plate.left + plate.width - metrics.paddingX,
+                plate.top + plate.height - metrics.paddingY};
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = ::SetTextColor(dc, RGB(245, 245, 245));
+    ::DrawTextW(dc, text.c_str(), -1, &inside, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER | DT_LEFT);
+    ::SetTextColor(dc, oldColour);
+    ::SetBkMode(dc, oldMode);
+  }
+  ::SelectObject(dc, oldFont);
+}
+
+}  // namespace saverkit::slideshow::win32
