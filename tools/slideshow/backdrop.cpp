@@ -3,6 +3,7 @@
 #include "backdrop.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace saverkit::slideshow {
@@ -33,12 +34,13 @@ Region coveredRegion(const ConstPixelView& picture, const PixelView& target) {
   return region;
 }
 
-// Each cell's average over its share of the region. Large pictures are sampled, at most about 16
-// samples a side per cell, each row starting one pixel further along so that regular patterns do
-// not beat with the step.
+// Each cell's average over its share of the region. Larger pictures are sampled, at most about
+// 8 samples a side per cell (the blur that follows hides the rest), each sampled row starting one
+// pixel further along so that regular patterns do not beat with the step.
 void averageInto(const ConstPixelView& picture, const Region& region, Grid& grid) {
-  const std::int64_t stepX = std::max<std::int64_t>(1, region.width / grid.width / 16);
-  const std::int64_t stepY = std::max<std::int64_t>(1, region.height / grid.height / 16);
+  constexpr std::int64_t kSamples = 8;
+  const std::int64_t stepX = std::max<std::int64_t>(1, (region.width / grid.width + kSamples - 1) / kSamples);
+  const std::int64_t stepY = std::max<std::int64_t>(1, (region.height / grid.height + kSamples - 1) / kSamples);
   for (std::int32_t gy = 0; gy < grid.height; ++gy) {
     const std::int64_t y0 = region.top + region.height * gy / grid.height;
     const std::int64_t y1 = std::max(y0 + 1, region.top + region.height * (gy + 1) / grid.height);
@@ -120,13 +122,17 @@ void scaleUp(Grid& grid, const PixelView& target) {
       }
     }
     std::uint8_t* out = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride;
+    const std::int32_t* cells = blended.data();
     for (const Tap& column : columns) {
-      const std::int32_t* left = &blended[static_cast<std::size_t>(column.first) * 3];
-      const std::int32_t* right = &blended[static_cast<std::size_t>(column.second) * 3];
-      for (int c = 0; c < 3; ++c) {
-        out[c] = static_cast<std::uint8_t>((left[c] * (256 - column.weight) + right[c] * column.weight + (1 << 15)) >> 16);
-      }
-      out[3] = 0;
+      const std::int32_t* left = cells + column.first * 3;
+      const std::int32_t* right = cells + column.second * 3;
+      const std::int32_t weight = column.weight;
+      // One multiply a channel: left + (right - left) * weight, rounded, in 65536ths of a level.
+      const auto level = [&](int c) {
+        return static_cast<std::uint32_t>((left[c] * 256 + (right[c] - left[c]) * weight + (1 << 15)) >> 16);
+      };
+      const std::uint32_t pixel = level(0) | level(1) << 8 | level(2) << 16;
+      std::memcpy(out, &pixel, 4);  // little-endian: blue, green, red, then the unused byte as 0
       out += 4;
     }
   }
