@@ -2,7 +2,7 @@
 // plate goes, the plate's pixels) is in caption_layout; this file asks Windows and draws text.
 #include "caption_painter.h"
 
-#include <vector>
+#include <memory>
 
 #include "caption_layout.h"
 #include "platform/win32/unique_handle.h"
@@ -35,10 +35,10 @@ std::optional<CalendarDate> dayOf(const std::string& path) {
   FILETIME written{};
   const std::optional<CalendarDate> lastWritten =
       ::GetFileTime(file.get(), nullptr, nullptr, &written) ? localDay(written) : std::nullopt;
-  std::vector<std::uint8_t> start(kExifSearchBytes);
+  const std::unique_ptr<std::uint8_t[]> start(new std::uint8_t[kExifSearchBytes]);
   DWORD got = 0;
-  if (!::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &got, nullptr)) got = 0;
-  return captionDate(start.data(), got, lastWritten);
+  if (!::ReadFile(file.get(), start.get(), static_cast<DWORD>(kExifSearchBytes), &got, nullptr)) got = 0;
+  return captionDate(start.get(), got, lastWritten);
 }
 
 std::wstring longDate(const CalendarDate& day) {
@@ -80,6 +80,9 @@ std::wstring captionText(Caption caption, const std::string& path) {
 
 void drawCaption(HDC dc, const Box& area, const std::wstring& text, UINT dpi) {
   if (!dc || text.empty()) return;
+  ::GdiFlush();  // GDI's queued drawing reaches the bits before they are read
+  const PixelView pixels = dibPixels(dc);
+  if (!pixels.pixels) return;
   const CaptionMetrics metrics = captionMetrics(dpi);
   // The shell's own face from Vista on; the font mapper gives older systems their sans serif.
   saverkit::win32::UniqueGdiObject font(::CreateFontW(
@@ -90,18 +93,7 @@ void drawCaption(HDC dc, const Box& area, const std::wstring& text, UINT dpi) {
   ::DrawTextW(dc, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   const Box plate = captionPlate(area, measured.right, measured.bottom, metrics);
   if (plate.width > 0) {
-    ::GdiFlush();  // GDI's queued drawing reaches the bits before they are read
-    const PixelView pixels = dibPixels(dc);
-    if (pixels.pixels) {
-      darkenPlate(pixels, plate, metrics.radius);
-    } else {
-      const HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(BLACK_BRUSH));
-      const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-      ::RoundRect(dc, plate.left, plate.top, plate.left + plate.width + 1, plate.top + plate.height + 1,
-                  2 * metrics.radius, 2 * metrics.radius);
-      ::SelectObject(dc, oldPen);
-      ::SelectObject(dc, oldBrush);
-    }
+    darkenPlate(pixels, plate, metrics.radius);
     RECT inside{plate.left + metrics.paddingX, plate.top + metrics.paddingY, plate.left + plate.width - metrics.paddingX,
                 plate.top + plate.height - metrics.paddingY};
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);

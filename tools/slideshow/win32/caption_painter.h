@@ -18,7 +18,8 @@ std::wstring captionText(Caption caption, const std::string& path);
 
 // Draws the caption in the bottom-right corner of `area` of a 32-bit DIB section's memory DC:
 // light text on a darkened, rounded plate, its size following `dpi` (96 = 100 %). Nothing for an
-// empty text or an area too small for it; a text too wide for the area ends in an ellipsis.
+// empty text, an area too small for it or a context without a 32-bit DIB section; a text too
+// wide for the area ends in an ellipsis.
 void drawCaption(HDC dc, const Box& area, const std::wstring& text, UINT dpi);
 
 }  // namespace saverkit::slideshow::win32
