@@ -2,6 +2,7 @@
 // plate goes, the plate's pixels) is in caption_layout; this file asks Windows and draws text.
 #include "caption_painter.h"
 
+#include <cstring>
 #include <memory>
 
 #include "caption_layout.h"
@@ -52,17 +53,30 @@ std::wstring longDate(const CalendarDate& day) {
 }
 
 // The pixels of the 32-bit DIB section selected into `dc`, top row first; none for another bitmap.
+// Which way its rows run is asked of GDI itself, by setting the top-left pixel and seeing which
+// row changes: Wine reports a top-down section's height as positive, as it does a bottom-up one's.
 PixelView dibPixels(HDC dc) {
   DIBSECTION section{};
   const auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
   if (!bitmap || ::GetObjectW(bitmap, sizeof section, &section) != sizeof section || section.dsBm.bmBitsPixel != 32 ||
-      !section.dsBm.bmBits) {
+      !section.dsBm.bmBits || section.dsBm.bmHeight <= 0) {
     return {};
   }
   PixelView view{static_cast<std::uint8_t*>(section.dsBm.bmBits), section.dsBm.bmWidth, section.dsBm.bmHeight,
                  section.dsBm.bmWidthBytes};
-  if (section.dsBmih.biHeight > 0) {  // bottom-up: walk it from its last row backwards
-    view.pixels += static_cast<std::ptrdiff_t>(view.height - 1) * view.stride;
+  std::uint8_t* const firstRow = view.pixels;
+  std::uint8_t* const lastRow = view.pixels + static_cast<std::ptrdiff_t>(view.height - 1) * view.stride;
+  std::uint8_t first[4], last[4];
+  std::memcpy(first, firstRow, 4);
+  std::memcpy(last, lastRow, 4);
+  ::SetPixelV(dc, 0, 0, RGB(first[2] ^ 0xFF, first[1] ^ 0xFF, first[0] ^ 0xFF));
+  ::GdiFlush();
+  const bool topDown = std::memcmp(firstRow, first, 3) != 0, bottomUp = std::memcmp(lastRow, last, 3) != 0;
+  std::memcpy(firstRow, first, 4);
+  std::memcpy(lastRow, last, 4);
+  if (topDown == bottomUp) return {};  // clipped away, or a one-row bitmap: no way to tell, no plate
+  if (bottomUp) {
+    view.pixels = lastRow;
     view.stride = -view.stride;
   }
   return view;
