@@ -2,10 +2,11 @@
 // it finds in their pixels, for slideshow_caption.sh:
 //   caption_probe text PATH...           "name text=<t>" and "date text=<t>" for each file
 //   caption_probe draw WIDTH HEIGHT DPI OUT.bmp
-//       draws "Beach at Dawn, 2019" on a white and on a black frame of that size and reports, per
-//       frame, the box of changed pixels and the darkest and lightest level in it:
-//       "drawn on=<white|black> box=L,T,R,B darkest=<n> lightest=<n>" ("drawn ... box=none" for
-//       none); both frames go to OUT.bmp, one above the other, to look at.
+//       draws "Beach at Dawn, 2019" on a white and on a black frame of that size, and on a white
+//       one whose rows run bottom-up, and reports, per frame, the box of changed pixels (from the
+//       top) and the darkest and lightest level in it: "drawn on=<white|black|white-bottom-up>
+//       box=L,T,R,B darkest=<n> lightest=<n>" ("drawn ... box=none" for none); the first two
+//       frames go to OUT.bmp, one above the other, to look at.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +24,9 @@ std::string narrow(const std::wstring& text) {
   return buffer;
 }
 
-void drawOn(bool white, int width, int height, UINT dpi, unsigned char* out) {
+void drawOn(const char* name, bool white, bool bottomUp, int width, int height, UINT dpi, unsigned char* out) {
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, bottomUp ? height : -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HDC dc = ::CreateCompatibleDC(nullptr);
@@ -37,20 +38,21 @@ void drawOn(bool white, int width, int height, UINT dpi, unsigned char* out) {
   const auto* pixels = static_cast<const unsigned char*>(bits);
   int left = width, top = height, right = -1, bottom = -1, darkest = 255, lightest = 0;
   for (int y = 0; y < height; ++y) {
+    const int row = bottomUp ? height - 1 - y : y;
     for (int x = 0; x < width; ++x) {
-      const unsigned char* p = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
+      const unsigned char* p = pixels + (static_cast<std::size_t>(row) * width + x) * 4;
       if (p[0] == level && p[1] == level && p[2] == level) continue;
       left = x < left ? x : left, right = x > right ? x : right, top = y < top ? y : top, bottom = y;
       darkest = p[1] < darkest ? p[1] : darkest, lightest = p[1] > lightest ? p[1] : lightest;
     }
   }
   if (right < 0) {
-    std::printf("drawn on=%s box=none\n", white ? "white" : "black");
+    std::printf("drawn on=%s box=none\n", name);
   } else {
-    std::printf("drawn on=%s box=%d,%d,%d,%d darkest=%d lightest=%d\n", white ? "white" : "black", left, top,
+    std::printf("drawn on=%s box=%d,%d,%d,%d darkest=%d lightest=%d\n", name, left, top,
                 right + 1, bottom + 1, darkest, lightest);
   }
-  std::memcpy(out, bits, static_cast<std::size_t>(width) * height * 4);
+  if (out) std::memcpy(out, bits, static_cast<std::size_t>(width) * height * 4);
   ::SelectObject(dc, old);
   ::DeleteDC(dc);
   ::DeleteObject(bitmap);
@@ -72,8 +74,10 @@ int main(int argc, char** argv) {
   if (width <= 0 || height <= 0 || width > 4000 || height > 4000) return 2;
   std::string image(static_cast<std::size_t>(width) * height * 8, '\0');
   auto* pixels = reinterpret_cast<unsigned char*>(image.data());
-  drawOn(true, width, height, static_cast<UINT>(std::atoi(argv[4])), pixels);
-  drawOn(false, width, height, static_cast<UINT>(std::atoi(argv[4])), pixels + image.size() / 2);
+  const auto dpi = static_cast<UINT>(std::atoi(argv[4]));
+  drawOn("white", true, false, width, height, dpi, pixels);
+  drawOn("black", false, false, width, height, dpi, pixels + image.size() / 2);
+  drawOn("white-bottom-up", true, true, width, height, dpi, nullptr);
   BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + image.size()),
                         0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, -2 * height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};

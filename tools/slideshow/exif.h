@@ -1,6 +1,6 @@
 // What a photo says of itself in its EXIF block: how its pixels must be turned to stand upright,
-// and the day it was taken. Read from the file's first bytes, whatever decodes the pixels: the system's decoders do not all
-// pass the tag on (Wine's GDI+ gives none for a JPEG).
+// and the day it was taken. Read from the file's first bytes, whatever decodes the pixels: the
+// system's decoders do not all pass the tags on (Wine's GDI+ gives none for a JPEG).
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,8 @@
 # folder and extension; the day a photo was taken from its EXIF block, else the day the file was
 # last written, in the user's long date format; nothing for a file that cannot be read. Drawn in
 # the bottom-right corner as light text on a darkened rounded plate, readable on white and on
-# black, twice the size at 192 dpi, and not at all where the area cannot hold it.
+# black, in frames whose rows run either way, twice the size at 192 dpi, and not at all where the
+# area cannot hold it.
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work" "$report"' EXIT
@@ -33,6 +34,8 @@ probe draw 640 360 96 "$(windows_path "$artefacts/slideshow_caption_96.bmp")"
 IFS=, read -r left top right bottom <<< "$(box white)"
 [ "$right" = 616 ] && [ "$bottom" = 336 ] || fail "plate not 24 px from the corner: $(box white)"
 [ "$(level white darkest)" = 89 ] || fail "plate level: $(level white darkest)"
+# A frame whose rows run bottom-up gets the same caption in the same place.
+[ "$(box white-bottom-up)" = "$(box white)" ] || fail "bottom-up frame: $(box white-bottom-up)"
 [ "$(level white lightest)" -ge 240 ] && [ "$(level black lightest)" -ge 240 ] || fail "text not light"
 IFS=, read -r bleft btop bright bbottom <<< "$(box black)"
 [ "$bleft" -ge "$left" ] && [ "$btop" -ge "$top" ] && [ "$bright" -le "$right" ] && [ "$bbottom" -le "$bottom" ] ||
@@ -48,4 +51,5 @@ IFS=, read -r left top right bottom <<< "$(box white)"
 probe draw 120 40 96 "$(windows_path "$work/small.bmp")"
 expect 'drawn on=white box=none'
 expect 'drawn on=black box=none'
+expect 'drawn on=white-bottom-up box=none'
 finish

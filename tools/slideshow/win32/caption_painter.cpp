@@ -2,7 +2,9 @@
 // plate goes, the plate's pixels) is in caption_layout; this file asks Windows and draws text.
 #include "caption_painter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <memory>
 
 #include "caption_layout.h"
@@ -36,7 +38,8 @@ std::optional<CalendarDate> dayOf(const std::string& path) {
   FILETIME written{};
   const std::optional<CalendarDate> lastWritten =
       ::GetFileTime(file.get(), nullptr, nullptr, &written) ? localDay(written) : std::nullopt;
-  const std::unique_ptr<std::uint8_t[]> start(new std::uint8_t[kExifSearchBytes]);
+  const std::unique_ptr<std::uint8_t[]> start(new (std::nothrow) std::uint8_t[kExifSearchBytes]);
+  if (!start) return lastWritten;
   DWORD got = 0;
   if (!::ReadFile(file.get(), start.get(), static_cast<DWORD>(kExifSearchBytes), &got, nullptr)) got = 0;
   return captionDate(start.get(), got, lastWritten);
@@ -53,9 +56,10 @@ std::wstring longDate(const CalendarDate& day) {
 }
 
 // The pixels of the 32-bit DIB section selected into `dc`, top row first; none for another bitmap.
-// Which way its rows run is asked of GDI itself, by setting the top-left pixel and seeing which
-// row changes: Wine reports a top-down section's height as positive, as it does a bottom-up one's.
-PixelView dibPixels(HDC dc) {
+// Which way its rows run is asked of GDI itself, by setting a pixel of `area` (where the caller
+// lets us draw) and seeing which row changes: Wine reports a top-down section's height as
+// positive, as it does a bottom-up one's.
+PixelView dibPixels(HDC dc, const Box& area) {
   DIBSECTION section{};
   const auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
   if (!bitmap || ::GetObjectW(bitmap, sizeof section, &section) != sizeof section || section.dsBm.bmBitsPixel != 32 ||
@@ -64,19 +68,22 @@ PixelView dibPixels(HDC dc) {
   }
   PixelView view{static_cast<std::uint8_t*>(section.dsBm.bmBits), section.dsBm.bmWidth, section.dsBm.bmHeight,
                  section.dsBm.bmWidthBytes};
-  std::uint8_t* const firstRow = view.pixels;
-  std::uint8_t* const lastRow = view.pixels + static_cast<std::ptrdiff_t>(view.height - 1) * view.stride;
-  std::uint8_t first[4], last[4];
-  std::memcpy(first, firstRow, 4);
-  std::memcpy(last, lastRow, 4);
-  ::SetPixelV(dc, 0, 0, RGB(first[2] ^ 0xFF, first[1] ^ 0xFF, first[0] ^ 0xFF));
+  const std::int32_t x = std::clamp(area.left, 0, view.width - 1);
+  std::int32_t y = std::clamp(area.top + area.height - 1, 0, view.height - 1);
+  if (2 * y == view.height - 1 && y > 0) --y;  // the middle row reads the same either way
+  std::uint8_t* const downward = view.pixels + static_cast<std::ptrdiff_t>(y) * view.stride + x * 4;
+  std::uint8_t* const upward = view.pixels + static_cast<std::ptrdiff_t>(view.height - 1 - y) * view.stride + x * 4;
+  std::uint8_t down[4], up[4];
+  std::memcpy(down, downward, 4);
+  std::memcpy(up, upward, 4);
+  ::SetPixelV(dc, x, y, RGB(down[2] ^ 0xFF, down[1] ^ 0xFF, down[0] ^ 0xFF));
   ::GdiFlush();
-  const bool topDown = std::memcmp(firstRow, first, 3) != 0, bottomUp = std::memcmp(lastRow, last, 3) != 0;
-  std::memcpy(firstRow, first, 4);
-  std::memcpy(lastRow, last, 4);
+  const bool topDown = std::memcmp(downward, down, 3) != 0, bottomUp = std::memcmp(upward, up, 3) != 0;
+  std::memcpy(downward, down, 4);
+  std::memcpy(upward, up, 4);
   if (topDown == bottomUp) return {};  // clipped away, or a one-row bitmap: no way to tell, no plate
   if (bottomUp) {
-    view.pixels = lastRow;
+    view.pixels += static_cast<std::ptrdiff_t>(view.height - 1) * view.stride;
     view.stride = -view.stride;
   }
   return view;
@@ -95,7 +102,7 @@ std::wstring captionText(Caption caption, const std::string& path) {
 void drawCaption(HDC dc, const Box& area, const std::wstring& text, UINT dpi) {
   if (!dc || text.empty()) return;
   ::GdiFlush();  // GDI's queued drawing reaches the bits before they are read
-  const PixelView pixels = dibPixels(dc);
+  const PixelView pixels = dibPixels(dc, area);
   if (!pixels.pixels) return;
   const CaptionMetrics metrics = captionMetrics(dpi);
   // The shell's own face from Vista on; the font mapper gives older systems their sans serif.
