@@ -21,6 +21,15 @@ std::optional<std::int32_t> storedNumber(std::string_view text) {
   return parseDecimalInt32(text);
 }
 
+const char* captionWord(Caption caption) {
+  switch (caption) {
+    case Caption::kFileName: return "name";
+    case Caption::kDateTaken: return "date";
+    case Caption::kNone: break;
+  }
+  return "none";
+}
+
 }  // namespace
 
 std::optional<int> parseSeconds(std::string_view text) {
@@ -31,7 +40,9 @@ std::optional<int> parseSeconds(std::string_view text) {
 
 SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
                                  const std::optional<std::string>& order,
-                                 const std::optional<std::string>& scaling) {
+                                 const std::optional<std::string>& scaling,
+                                 const std::optional<std::string>& backdrop,
+                                 const std::optional<std::string>& caption) {
   SaverSettings settings;
   if (seconds) {
     if (const auto number = storedNumber(*seconds)) {
@@ -46,6 +57,12 @@ SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
     const std::string word = toLowerAscii(trimmed(*scaling));
     if (word == "fill") settings.scaling = Scaling::kFill;
   }
+  if (backdrop && toLowerAscii(trimmed(*backdrop)) == "black") settings.backdrop = Backdrop::kBlack;
+  if (caption) {
+    const std::string word = toLowerAscii(trimmed(*caption));
+    if (word == "name") settings.caption = Caption::kFileName;
+    if (word == "date") settings.caption = Caption::kDateTaken;
+  }
   return settings;
 }
 
@@ -54,7 +71,7 @@ SaverSettings loadSettings(Registry& registry, const std::string& saverName) {
   auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, KeyAccess::kRead);
   if (!key) return {};
   return settingsFromStored(key->readString("SecondsPerPicture"), key->readString("Order"),
-                            key->readString("Scaling"));
+                            key->readString("Scaling"), key->readString("Backdrop"), key->readString("Caption"));
 }
 
 bool saveSettings(Registry& registry, const std::string& saverName, const SaverSettings& settings) {
@@ -65,7 +82,9 @@ bool saveSettings(Registry& registry, const std::string& saverName, const SaverS
   const int seconds = std::clamp(settings.secondsPerPicture, kMinSeconds, kMaxSeconds);
   return key->setString("SecondsPerPicture", decimal(seconds)) &&
          key->setString("Order", settings.shuffled ? "shuffled" : "sorted") &&
-         key->setString("Scaling", settings.scaling == Scaling::kFill ? "fill" : "fit");
+         key->setString("Scaling", settings.scaling == Scaling::kFill ? "fill" : "fit") &&
+         key->setString("Backdrop", settings.backdrop == Backdrop::kBlack ? "black" : "blurred") &&
+         key->setString("Caption", captionWord(settings.caption));
 }
 
 }  // namespace saverkit::slideshow

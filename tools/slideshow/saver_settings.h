@@ -1,6 +1,8 @@
-// A user's settings for one saver: seconds per picture, the order and the scaling. They are kept
-// per user under HKCU, one key per saver name, as text values: "SecondsPerPicture" (decimal),
-// "Order" ("sorted" or "shuffled") and "Scaling" ("fit" or "fill").
+// A user's settings for one saver: seconds per picture, the order, the scaling, what stands behind
+// a picture shown whole and the caption. They are kept per user under HKCU, one key per saver
+// name, as text values: "SecondsPerPicture" (decimal), "Order" ("sorted" or "shuffled"),
+// "Scaling" ("fit" or "fill"), "Backdrop" ("blurred" or "black") and "Caption" ("none", "name" or
+// "date").
 #pragma once
 
 #include <optional>
@@ -17,10 +19,15 @@ inline constexpr int kMaxSeconds = 600;
 inline constexpr int kDefaultSeconds = 8;
 inline constexpr const char* kSettingsKeyPrefix = "Software\\Saverkit\\Slideshow\\";
 
+enum class Backdrop { kBlurred, kBlack };            // behind a picture shown whole
+enum class Caption { kNone, kFileName, kDateTaken };  // an optional caption in a corner
+
 struct SaverSettings {
   int secondsPerPicture = kDefaultSeconds;
   bool shuffled = false;
   Scaling scaling = Scaling::kFit;
+  Backdrop backdrop = Backdrop::kBlurred;
+  Caption caption = Caption::kNone;
 };
 
 // What the settings dialog accepts: a whole number of seconds within the bounds, blanks around
@@ -31,7 +38,9 @@ std::optional<int> parseSeconds(std::string_view text);
 // the bounds (someone edited the registry) is brought within them.
 SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
                                  const std::optional<std::string>& order,
-                                 const std::optional<std::string>& scaling);
+                                 const std::optional<std::string>& scaling,
+                                 const std::optional<std::string>& backdrop = std::nullopt,
+                                 const std::optional<std::string>& caption = std::nullopt);
 
 // Defaults when the key is missing or the saver name could name another key.
 SaverSettings loadSettings(Registry& registry, const std::string& saverName);

@@ -103,3 +103,95 @@ TEST(ExifOrientation, AnythingElseReadsAsUpright) {
 
 }  // namespace
 }  // namespace saverkit::slideshow
+
+namespace saverkit::slideshow {
+namespace {
+
+// A TIFF block whose first directory points (tag 0x8769, `pointerType`) to an Exif directory
+// holding DateTimeOriginal `text` (with its zero when `zero`) as type `dateType`, the text after
+// both, at the block's end.
+Bytes tiffWithDate(const std::string& text, bool big, std::uint32_t pointerType = 4, std::uint32_t dateType = 2,
+                   bool zero = true) {
+  Bytes tiff = big ? Bytes{'M', 'M', 0, '*'} : Bytes{'I', 'I', '*', 0};
+  put32(tiff, 8, big);
+  put16(tiff, 1, big);  // first directory at 8: one entry, then the next directory's place
+  put16(tiff, 0x8769, big), put16(tiff, pointerType, big), put32(tiff, 1, big), put32(tiff, 26, big);
+  put32(tiff, 0, big);
+  put16(tiff, 2, big);  // Exif directory at 26: another tag first
+  put16(tiff, 0x829A, big), put16(tiff, 5, big), put32(tiff, 1, big), put32(tiff, 0, big);
+  put16(tiff, 0x9003, big), put16(tiff, dateType, big), put32(tiff, static_cast<std::uint32_t>(text.size() + zero), big);
+  put32(tiff, 56, big);
+  put32(tiff, 0, big);
+  tiff.insert(tiff.end(), text.begin(), text.end());  // at 56
+  if (zero) tiff.push_back(0);
+  return tiff;
+}
+
+std::optional<CalendarDate> dateOf(const Bytes& bytes) { return exifDateTaken(bytes.data(), bytes.size()); }
+
+TEST(ExifDateTaken, FoundInEitherByteOrderAndAfterOtherSegments) {
+  for (const bool big : {false, true}) {
+    for (const bool jfifFirst : {false, true}) {
+      SCOPED_TRACE(std::string(big ? "big-endian" : "little-endian") + (jfifFirst ? ", after JFIF" : ""));
+      const auto date = dateOf(jpegWith(tiffWithDate("2024:02:29 17:45:03", big), jfifFirst));
+      ASSERT_TRUE(date);
+      EXPECT_EQ(date->year, 2024);
+      EXPECT_EQ(date->month, 2);
+      EXPECT_EQ(date->day, 29);
+    }
+  }
+  // The pointer's type written as IFD (13), and a text with no time.
+  EXPECT_TRUE(dateOf(jpegWith(tiffWithDate("1999:12:31 00:00:00", false, 13))));
+  EXPECT_TRUE(dateOf(jpegWith(tiffWithDate("1800:01:01", true))));
+}
+
+TEST(ExifDateTaken, NothingForWhatIsNoRealDate) {
+  const Bytes good = jpegWith(tiffWithDate("2023:06:15 12:00:00", false));
+  ASSERT_TRUE(dateOf(good));
+  const struct {
+    const char* what;
+    Bytes bytes;
+  } cases[] = {
+      {"a clock never set", jpegWith(tiffWithDate("0000:00:00 00:00:00", false))},
+      {"blanks", jpegWith(tiffWithDate("                   ", false))},
+      {"before 1800", jpegWith(tiffWithDate("1799:12:31 00:00:00", false))},
+      {"month 13", jpegWith(tiffWithDate("2023:13:01 00:00:00", false))},
+      {"day 0", jpegWith(tiffWithDate("2023:06:00 00:00:00", false))},
+      {"June 31", jpegWith(tiffWithDate("2023:06:31 00:00:00", false))},
+      {"29 February of a common year", jpegWith(tiffWithDate("2023:02:29 00:00:00", false))},
+      {"29 February 1900", jpegWith(tiffWithDate("1900:02:29 00:00:00", false))},
+      {"dashes", jpegWith(tiffWithDate("2023-06-15 12:00:00", false))},
+      {"a sign", jpegWith(tiffWithDate("+023:06:15 12:00:00", false))},
+      {"too short", jpegWith(tiffWithDate("2023:06:1", false))},
+      {"not ASCII", jpegWith(tiffWithDate("2023:06:15 12:00:00", false, 4, 7))},
+      {"the pointer a SHORT", jpegWith(tiffWithDate("2023:06:15 12:00:00", false, 3))},
+      {"no Exif directory", jpegWith(tiffWith(0x0112, 3, 1, 6, false))},
+      {"not a JPEG", Bytes(good.begin() + 2, good.end())},
+      {"nothing", Bytes{}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(dateOf(c.bytes));
+  }
+  // Cut anywhere, never read past the end (each cut is a buffer of its own for the sanitizer).
+  for (std::size_t length = 0; length < good.size(); ++length) {
+    const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
+    const auto found = dateOf(cut);
+    EXPECT_TRUE(!found || found->day == 15) << length;
+  }
+  // Offsets pointing past the block: the Exif directory's, then the text's (low bytes).
+  const std::size_t tiffAt = 2 + 4 + 6, pointerField = tiffAt + 18, textField = tiffAt + 48;
+  for (const std::size_t field : {pointerField, textField}) {
+    Bytes far = good;
+    far[field] = 0xF0;
+    EXPECT_FALSE(dateOf(far)) << field;
+  }
+  // A date without its zero that ends exactly at the block's end reads; one byte later, nothing.
+  Bytes edge = jpegWith(tiffWithDate("2023:06:15", false, 4, 2, false));
+  ASSERT_TRUE(dateOf(edge));
+  ++edge[textField];
+  EXPECT_FALSE(dateOf(edge));
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow

@@ -19,10 +19,12 @@ TEST(ParseSeconds, WholeNumbersWithinTheBounds) {
 }
 
 TEST(SettingsFromStored, DefaultsClampsAndWords) {
-  const SaverSettings defaults = settingsFromStored(std::nullopt, std::nullopt, std::nullopt);
+  const SaverSettings defaults = settingsFromStored(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
   EXPECT_EQ(defaults.secondsPerPicture, kDefaultSeconds);
   EXPECT_FALSE(defaults.shuffled);
   EXPECT_EQ(defaults.scaling, Scaling::kFit);
+  EXPECT_EQ(defaults.backdrop, Backdrop::kBlurred);
+  EXPECT_EQ(defaults.caption, Caption::kNone);
 
   EXPECT_EQ(settingsFromStored("1", {}, {}).secondsPerPicture, kMinSeconds);
   EXPECT_EQ(settingsFromStored("-40", {}, {}).secondsPerPicture, kMinSeconds);
@@ -34,21 +36,40 @@ TEST(SettingsFromStored, DefaultsClampsAndWords) {
   EXPECT_FALSE(settingsFromStored({}, "random", {}).shuffled);
   EXPECT_EQ(settingsFromStored({}, {}, "FILL").scaling, Scaling::kFill);
   EXPECT_EQ(settingsFromStored({}, {}, "stretch").scaling, Scaling::kFit);
+
+  EXPECT_EQ(settingsFromStored({}, {}, {}, " Black", {}).backdrop, Backdrop::kBlack);
+  EXPECT_EQ(settingsFromStored({}, {}, {}, "grey", {}).backdrop, Backdrop::kBlurred);
+  EXPECT_EQ(settingsFromStored({}, {}, {}, {}, "NAME ").caption, Caption::kFileName);
+  EXPECT_EQ(settingsFromStored({}, {}, {}, {}, "date").caption, Caption::kDateTaken);
+  EXPECT_EQ(settingsFromStored({}, {}, {}, {}, "none").caption, Caption::kNone);
+  EXPECT_EQ(settingsFromStored({}, {}, {}, {}, "filename").caption, Caption::kNone);
 }
 
 TEST(SaverSettings, RoundTripPerSaverUnderTheUser) {
   fake::FakeRegistry registry;
   EXPECT_EQ(loadSettings(registry, "Ocean Waves").secondsPerPicture, kDefaultSeconds);
-  ASSERT_TRUE(saveSettings(registry, "Ocean Waves", {45, true, Scaling::kFill}));
+  ASSERT_TRUE(saveSettings(registry, "Ocean Waves", {45, true, Scaling::kFill, Backdrop::kBlack, Caption::kDateTaken}));
   const std::string key = "Software\\Saverkit\\Slideshow\\Ocean Waves";
   EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "SecondsPerPicture"), "45");
   EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "Order"), "shuffled");
   EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "Scaling"), "fill");
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "Backdrop"), "black");
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "Caption"), "date");
 
   const SaverSettings loaded = loadSettings(registry, "Ocean Waves");
   EXPECT_EQ(loaded.secondsPerPicture, 45);
   EXPECT_TRUE(loaded.shuffled);
   EXPECT_EQ(loaded.scaling, Scaling::kFill);
+  EXPECT_EQ(loaded.backdrop, Backdrop::kBlack);
+  EXPECT_EQ(loaded.caption, Caption::kDateTaken);
+  // Every caption and backdrop reads back as it was saved.
+  for (const Caption caption : {Caption::kNone, Caption::kFileName, Caption::kDateTaken}) {
+    SaverSettings settings;
+    settings.caption = caption;
+    ASSERT_TRUE(saveSettings(registry, "Ocean Waves", settings));
+    EXPECT_EQ(loadSettings(registry, "Ocean Waves").caption, caption);
+    EXPECT_EQ(loadSettings(registry, "Ocean Waves").backdrop, Backdrop::kBlurred);
+  }
   EXPECT_EQ(loadSettings(registry, "Other Saver").secondsPerPicture, kDefaultSeconds);
 }
 

@@ -23,6 +23,11 @@ void fillDialog(HWND dialog, const DialogState& state) {
   ::SetDlgItemInt(dialog, IDC_SECONDS, static_cast<UINT>(state.settings.secondsPerPicture), FALSE);
   ::CheckRadioButton(dialog, IDC_SORTED, IDC_SHUFFLED, state.settings.shuffled ? IDC_SHUFFLED : IDC_SORTED);
   ::CheckRadioButton(dialog, IDC_FIT, IDC_FILL, state.settings.scaling == Scaling::kFill ? IDC_FILL : IDC_FIT);
+  ::CheckRadioButton(dialog, IDC_BLURRED, IDC_BLACK, state.settings.backdrop == Backdrop::kBlack ? IDC_BLACK : IDC_BLURRED);
+  const int caption = state.settings.caption == Caption::kFileName    ? IDC_CAPTION_NAME
+                      : state.settings.caption == Caption::kDateTaken ? IDC_CAPTION_DATE
+                                                                      : IDC_CAPTION_NONE;
+  ::CheckRadioButton(dialog, IDC_CAPTION_NONE, IDC_CAPTION_DATE, caption);
 }
 
 // True when the dialog's values are good and kept; otherwise the user is told why.
@@ -40,6 +45,10 @@ bool keepSettings(HWND dialog, DialogState& state) {
   state.settings.secondsPerPicture = *seconds;
   state.settings.shuffled = ::IsDlgButtonChecked(dialog, IDC_SHUFFLED) == BST_CHECKED;
   state.settings.scaling = ::IsDlgButtonChecked(dialog, IDC_FILL) == BST_CHECKED ? Scaling::kFill : Scaling::kFit;
+  state.settings.backdrop = ::IsDlgButtonChecked(dialog, IDC_BLACK) == BST_CHECKED ? Backdrop::kBlack : Backdrop::kBlurred;
+  state.settings.caption = ::IsDlgButtonChecked(dialog, IDC_CAPTION_NAME) == BST_CHECKED   ? Caption::kFileName
+                           : ::IsDlgButtonChecked(dialog, IDC_CAPTION_DATE) == BST_CHECKED ? Caption::kDateTaken
+                                                                                           : Caption::kNone;
   if (!saveSettings(state.registry, state.saverName, state.settings)) {
     ::MessageBoxA(dialog, settingsNotSavedText().c_str(), title.c_str(), MB_OK | MB_ICONERROR);
   }

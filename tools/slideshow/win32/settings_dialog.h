@@ -1,5 +1,5 @@
-// The settings dialog (/c, /c:<hwnd>, no argument): seconds per picture, the order and the
-// scaling, kept per user for this saver.
+// The settings dialog (/c, /c:<hwnd>, no argument): seconds per picture, the order, the scaling,
+// what stands around a fitted picture and the caption, kept per user for this saver.
 #pragma once
 
 #include <string>

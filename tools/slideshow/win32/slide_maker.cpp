@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "backdrop.h"
+#include "caption_painter.h"
 #include "compose.h"
 #include "picture_decoder.h"
 #include "picture_list.h"
@@ -54,7 +56,8 @@ struct SlideMaker::State {
   void work();
   std::unique_ptr<Slide> makeSlide(const std::vector<Target>& targets, std::uint32_t layout);
   bool place(const std::string& path, const std::vector<Target>& targets, Slide& slide, std::vector<bool>& filled);
-  std::unique_ptr<Frame> compose(const Pixels& picture, const Target& target, const Box& box);
+  std::unique_ptr<Frame> compose(const Pixels& picture, const Target& target, const Box& box,
+                                 const std::wstring& caption);
   std::unique_ptr<AnimationFrame> nextFrame();
 
   const ShowRequest request;
@@ -75,6 +78,7 @@ struct SlideMaker::State {
     std::size_t target = 0;
     Target place;
     Box box;
+    std::wstring caption;
     std::uint32_t next = 1;
   } playing;
 };
@@ -147,7 +151,8 @@ bool SlideMaker::State::place(const std::string& path, const std::vector<Target>
   Pixels picture;
   std::uint32_t frameMilliseconds = 0;
   if (!decoder->decode(0, box.width, box.height, picture, frameMilliseconds)) return false;
-  auto frame = compose(picture, target, box);
+  const std::wstring caption = captionText(request.settings.caption, path);
+  auto frame = compose(picture, target, box, caption);
   if (!frame) return false;
   slide.frames[chosen] = std::move(frame);
   filled[chosen] = true;
@@ -156,16 +161,26 @@ bool SlideMaker::State::place(const std::string& path, const std::vector<Target>
     std::swap(decoder, animation);
     slide.animatedTarget = chosen;
     slide.frameMilliseconds = frameMilliseconds;
-    playing = {slide.layout, chosen, target, box, 1};
+    playing = {slide.layout, chosen, target, box, caption, 1};
   }
   return true;
 }
 
-std::unique_ptr<Frame> SlideMaker::State::compose(const Pixels& picture, const Target& target, const Box& box) {
+// The picture over its backdrop (where it leaves part of the monitor bare), then its caption.
+std::unique_ptr<Frame> SlideMaker::State::compose(const Pixels& picture, const Target& target, const Box& box,
+                                                  const std::wstring& caption) {
   auto frame = std::make_unique<Frame>(nullptr, target.box.width, target.box.height);
   if (!frame->bits()) return nullptr;
   ::GdiFlush();
-  layOver(picture, box.left, box.top, frame->bits(), frame->width(), frame->height(), frame->width() * 4);
+  const std::int32_t width = frame->width(), height = frame->height();
+  const bool covered = box.left <= 0 && box.top <= 0 && std::int64_t{box.left} + box.width >= width &&
+                       std::int64_t{box.top} + box.height >= height;
+  if (!covered && request.settings.backdrop == Backdrop::kBlurred) {
+    paintBlurredBackdrop({picture.bytes.data(), picture.width, picture.height, picture.width * 4},
+                         {frame->bits(), width, height, width * 4});
+  }
+  layOver(picture, box.left, box.top, frame->bits(), width, height, width * 4);
+  if (!caption.empty()) drawCaption(frame->dc(), {0, 0, width, height}, caption, target.dpi);
   return frame;
 }
 
@@ -179,7 +194,7 @@ std::unique_ptr<AnimationFrame> SlideMaker::State::nextFrame() {
   if (!animation->decode(playing.next++, playing.box.width, playing.box.height, picture, made->frameMilliseconds)) {
     return nullptr;
   }
-  made->frame = compose(picture, playing.place, playing.box);
+  made->frame = compose(picture, playing.place, playing.box, playing.caption);
   return made->frame ? std::move(made) : nullptr;
 }
 
