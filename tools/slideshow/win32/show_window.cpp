@@ -124,6 +124,7 @@ class Show {
     ::KillTimer(window_, kNextTimer);
     due_ = true;
     if (pending_ && !displaysOff_) present();
+    else if (!asked_ && !displaysOff_) askForSlide();
   }
 
   void frameReady() {
@@ -202,7 +203,9 @@ class Show {
     animating_ = slide->frameMilliseconds > 0;
     ::KillTimer(window_, kAnimationTimer);
     if (animating_) ::SetTimer(window_, kAnimationTimer, slide->frameMilliseconds, nullptr);
-    askForSlide();
+    // The next pictures are decoded now, to be ready when this one's time is up; while the
+    // message stands, the folder is read again only when its minute is over.
+    if (!slide->message) askForSlide();
     // A remote session cuts instead of fading: every step of a fade crosses the network whole.
     fading_ = !messageAgain && !::GetSystemMetrics(SM_REMOTESESSION);
     if (fading_) {
