@@ -103,7 +103,7 @@ for ((run = 1; run <= runs; run++)); do
   say "run $run: first picture ${first[-1]} ms, key to exit ${exit_times[-1]} ms, peak ${memory[-1]} MB"
 done
 cpu=$(probe "Bench Cpu" --run 20000 | value cpu-percent)
-interval=$(probe "Bench Interval" --run 16000 | value change-interval)
+interval=$(probe "Bench Interval" --run 16000 --changes 1 | value change-interval)
 
 echo
 echo "engine at 1920x1080 under Wine, $runs runs (min / median)"

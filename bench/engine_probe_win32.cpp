@@ -6,11 +6,13 @@
 //   key-to-exit MS    from a key sent to the window (--key-after) to the engine's end
 //   peak-private-mb N the largest private memory seen, sampled every few milliseconds
 //   cpu-percent N     processor time over wall time while it ran (--run)
-//   change-interval MS the mean time from one picture change's start to the next one's, as the
-//                     screen's centre shows them (-1 with fewer than two changes)
+//   change-interval MS with --changes: the mean time from one picture change's start to the
+//                     next one's, as the screen's centre shows them (-1 with fewer than two)
 //
-//   engine_probe ENGINE [--key-after MS] [--run MS]
+//   engine_probe ENGINE [--key-after MS] [--run MS] [--changes 1]
 //
+// The screen is read only until the first picture, unless changes are watched: reading it under
+// Wine costs the engine's process time too.
 // --key-after MS sends the key MS after the window appears (default: after --run); --run MS is
 // how long the engine runs when no key is sent (default 10000).
 #include <windows.h>
@@ -55,13 +57,15 @@ bool apart(COLORREF a, COLORREF b) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: engine_probe ENGINE [--key-after MS] [--run MS]\n", stderr);
+    std::fputs("usage: engine_probe ENGINE [--key-after MS] [--run MS] [--changes 1]\n", stderr);
     return 2;
   }
   double keyAfter = -1, run = 10000;
+  bool watchChanges = false;
   for (int i = 2; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--key-after") == 0) keyAfter = std::atof(argv[i + 1]);
     if (std::strcmp(argv[i], "--run") == 0) run = std::atof(argv[i + 1]);
+    if (std::strcmp(argv[i], "--changes") == 0) watchChanges = std::atoi(argv[i + 1]) != 0;
   }
   std::string command = "\"" + std::string(argv[1]) + "\" /s";
   STARTUPINFOA startup{};
@@ -89,7 +93,7 @@ int main(int argc, char** argv) {
       peak = memory.PagefileUsage;
     }
     if (!window && (window = ::FindWindowA("SaverkitSlideshow", nullptr)) != nullptr) windowAt = t;
-    const COLORREF colour = window ? centreColour() : RGB(0, 0, 0);
+    const COLORREF colour = window && (pictureAt < 0 || watchChanges) ? centreColour() : last;
     if (window && pictureAt < 0 && colour != RGB(0, 0, 0)) pictureAt = t;
     if (colour != last) lastMovedAt = t;
     last = colour;

@@ -94,13 +94,18 @@ std::vector<PictureScaler::Tap> PictureScaler::taps(std::int32_t in, std::int32_
 
 PictureScaler::PictureScaler(std::int32_t inWidth, std::int32_t inHeight, std::int32_t outWidth, std::int32_t outHeight)
     : inWidth_(std::max(inWidth, 1)), inHeight_(std::max(inHeight, 1)), outWidth_(std::max(outWidth, 1)),
-      outHeight_(std::max(outHeight, 1)), columns_(taps(inWidth_, outWidth_)), rows_(taps(inHeight_, outHeight_)),
-      narrowed_(std::size_t(inHeight_) * std::size_t(outWidth_) * 4) {}
+      outHeight_(std::max(outHeight, 1)), columns_(taps(inWidth_, outWidth_)), rows_(taps(inHeight_, outHeight_)) {
+  for (const Tap& tap : rows_) window_ = std::max(window_, tap.weights.size());
+  narrowed_.resize(window_ * std::size_t(outWidth_) * 4);
+  sums_.resize(std::size_t(outWidth_) * 4);
+  out_ = {outWidth_, outHeight_, std::vector<std::uint8_t>(std::size_t(outWidth_) * std::size_t(outHeight_) * 4, 0)};
+}
 
 void PictureScaler::addRows(const std::uint8_t* rows, std::int32_t count, std::int32_t stride) {
-  for (std::int32_t r = 0; r < count && rowsIn_ < inHeight_; ++r, ++rowsIn_) {
+  const std::size_t rowBytes = std::size_t(outWidth_) * 4;
+  for (std::int32_t r = 0; r < count && rowsIn_ < inHeight_; ++r) {
     const std::uint8_t* in = rows + std::size_t(r) * std::size_t(stride);
-    std::uint8_t* out = narrowed_.data() + std::size_t(rowsIn_) * std::size_t(outWidth_) * 4;
+    std::uint8_t* out = narrowed_.data() + (std::size_t(rowsIn_) % window_) * rowBytes;
     for (const Tap& tap : columns_) {
       std::int32_t sum[4] = {kWeightOne / 2, kWeightOne / 2, kWeightOne / 2, kWeightOne / 2};
       const std::uint8_t* pixel = in + std::size_t(tap.first) * 4;
@@ -110,28 +115,30 @@ void PictureScaler::addRows(const std::uint8_t* rows, std::int32_t count, std::i
       }
       for (int c = 0; c < 4; ++c) *out++ = static_cast<std::uint8_t>(std::clamp(sum[c] >> 14, 0, 255));
     }
+    ++rowsIn_;
+    // Every output row whose last input row is in; the taps only move down, so the rows it
+    // takes are still among the last window_.
+    while (rowsOut_ < outHeight_) {
+      const Tap& tap = rows_[static_cast<std::size_t>(rowsOut_)];
+      if (tap.first + static_cast<std::int32_t>(tap.weights.size()) > rowsIn_) break;
+      makeRow(rowsOut_++);
+    }
   }
 }
 
-Pixels PictureScaler::finish() {
-  Pixels result;
-  result.width = outWidth_;
-  result.height = outHeight_;
-  result.bytes.assign(std::size_t(outWidth_) * std::size_t(outHeight_) * 4, 0);
+void PictureScaler::makeRow(std::int32_t y) {
   const std::size_t rowBytes = std::size_t(outWidth_) * 4;
-  std::vector<std::int32_t> sum(rowBytes);
-  for (std::int32_t y = 0; y < outHeight_; ++y) {
-    const Tap& tap = rows_[static_cast<std::size_t>(y)];
-    std::fill(sum.begin(), sum.end(), kWeightOne / 2);
-    for (std::size_t t = 0; t < tap.weights.size(); ++t) {
-      const std::uint8_t* row = narrowed_.data() + std::size_t(tap.first + std::int32_t(t)) * rowBytes;
-      const std::int32_t weight = tap.weights[t];
-      for (std::size_t i = 0; i < rowBytes; ++i) sum[i] += row[i] * weight;
-    }
-    std::uint8_t* out = result.bytes.data() + std::size_t(y) * rowBytes;
-    for (std::size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(std::clamp(sum[i] >> 14, 0, 255));
+  const Tap& tap = rows_[static_cast<std::size_t>(y)];
+  std::fill(sums_.begin(), sums_.end(), kWeightOne / 2);
+  for (std::size_t t = 0; t < tap.weights.size(); ++t) {
+    const std::uint8_t* row = narrowed_.data() + (std::size_t(tap.first) + t) % window_ * rowBytes;
+    const std::int32_t weight = tap.weights[t];
+    for (std::size_t i = 0; i < rowBytes; ++i) sums_[i] += row[i] * weight;
   }
-  return result;
+  std::uint8_t* out = out_.bytes.data() + std::size_t(y) * rowBytes;
+  for (std::size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(std::clamp(sums_[i] >> 14, 0, 255));
 }
+
+Pixels PictureScaler::finish() { return std::move(out_); }
 
 }  // namespace saverkit::slideshow

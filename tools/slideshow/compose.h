@@ -18,14 +18,15 @@ struct Pixels {
 
 // Scales a picture smoothly to any size: each output pixel is a weighted average of the input
 // pixels under it (a tent widened by the reduction), so a large photo made small shows no jagged
-// edges or moire, and a small one made large is interpolated. Input comes in bands of rows, so
-// a large decoded picture need never lie whole in memory.
+// edges or moire, and a small one made large is interpolated. Input comes in bands of rows and
+// each output row is made as soon as its input rows are in: only a few input rows, narrowed to
+// the output's width, are held at a time, whatever the picture's size.
 class PictureScaler {
  public:
   PictureScaler(std::int32_t inWidth, std::int32_t inHeight, std::int32_t outWidth, std::int32_t outHeight);
   // The next `count` input rows, `stride` bytes apart.
   void addRows(const std::uint8_t* rows, std::int32_t count, std::int32_t stride);
-  // The scaled picture, once every input row has come (rows not given stay black).
+  // The scaled picture; output rows whose input rows never came stay black.
   Pixels finish();
 
  private:
@@ -34,11 +35,15 @@ class PictureScaler {
     std::vector<std::int32_t> weights;  // 1 << 14 in all
   };
   static std::vector<Tap> taps(std::int32_t in, std::int32_t out);
+  void makeRow(std::int32_t y);
 
   std::int32_t inWidth_, inHeight_, outWidth_, outHeight_;
   std::vector<Tap> columns_, rows_;
-  std::vector<std::uint8_t> narrowed_;  // every input row at the output's width
-  std::int32_t rowsIn_ = 0;
+  std::size_t window_ = 1;  // input rows held: the most any output row takes
+  std::vector<std::uint8_t> narrowed_;  // the last window_ input rows at the output's width
+  std::vector<std::int32_t> sums_;
+  Pixels out_;
+  std::int32_t rowsIn_ = 0, rowsOut_ = 0;
 };
 
 // The picture turned upright: mirrored first when asked, then turned clockwise.

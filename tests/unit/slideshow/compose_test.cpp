@@ -106,6 +106,20 @@ TEST(PictureScaler, GrowsSmoothlyAndKeepsTheSides) {
   EXPECT_LT(large.bytes[4 * 4], 255);
 }
 
+TEST(PictureScaler, StreamsTallPicturesThroughAFewRowsWhateverTheBands) {
+  // A ramp down 2550 rows made 17 rows tall: each output row is its band's average (the 150
+  // rows around its middle: 7.5 levels in), rising steadily, the same whether the rows come one
+  // by one or all at once.
+  Pixels ramp{1, 2550, {}};
+  for (int y = 0; y < 2550; ++y) {
+    const auto v = static_cast<std::uint8_t>(y / 10);
+    ramp.bytes.insert(ramp.bytes.end(), {v, v, v, 255});
+  }
+  const Pixels oneByOne = scaled(ramp, 1, 17, 1), whole = scaled(ramp, 1, 17, 2550);
+  EXPECT_EQ(oneByOne.bytes, whole.bytes);
+  for (int y = 0; y < 17; ++y) EXPECT_NEAR(oneByOne.bytes[std::size_t(y) * 4], 7.5 + 15 * y, 1.5) << y;
+}
+
 TEST(LayOver, ClipsToTheFrameAndBlendsTransparentPixels) {
   std::vector<std::uint8_t> frame(4 * 3 * 4, 100);
   Pixels picture{3, 2, {}};
