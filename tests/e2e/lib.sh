@@ -202,3 +202,8 @@ region_pixels() {
   convert "$1" -crop "$2" +repage "$part" && pixels_of "$part" "$3"
   rm -f "$part"
 }
+
+# mean_colour FILE WxH+X+Y: the mean colour of that part of a screenshot, as "R G B" (0 to 255).
+mean_colour() {
+  convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
+}

@@ -13,12 +13,8 @@ wine reg add "$key" /v Caption /d name /f >/dev/null 2>&1
 drive wait-window:SaverkitSlideshow sleep:1500 "$(shot backdrop_black_caption)" key:32 -- "$work/$name.scr" /s
 expect 'exit 0'
 
-# The mean colour of a part of a screenshot, as "R G B".
-mean_colour() {
-  convert "$artefacts/$1.png" -crop "$2" +repage -resize '1x1!' -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
-}
-read -r top_r _ top_b <<< "$(mean_colour backdrop_blurred 200x200+20+60)"
-read -r low_r _ low_b <<< "$(mean_colour backdrop_blurred 200x200+20+500)"
+read -r top_r _ top_b <<< "$(mean_colour "$artefacts/backdrop_blurred.png" 200x200+20+60)"
+read -r low_r _ low_b <<< "$(mean_colour "$artefacts/backdrop_blurred.png" 200x200+20+500)"
 echo "left bar, blurred: top $top_r/$top_b, bottom $low_r/$low_b (red/blue)"
 [ "$top_r" -ge 40 ] && [ "$top_r" -le 160 ] && [ "$top_r" -gt "$top_b" ] || fail "the bar above is not a darkened red"
 [ "$low_b" -ge 40 ] && [ "$low_b" -le 160 ] && [ "$low_b" -gt "$low_r" ] || fail "the bar below is not a darkened blue"

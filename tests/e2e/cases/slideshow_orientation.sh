@@ -25,12 +25,8 @@ wine reg delete 'HKCU\Software\Saverkit\Slideshow\Phone Show' /f >/dev/null 2>&1
 
 drive wait-window:SaverkitSlideshow sleep:1500 "$(shot slideshow_orientation)" key:32 -- "$(engine_of "Phone Show")" /s
 expect 'exit 0'
-# The mean colour of a patch of the screenshot, as "R G B".
-mean_colour() {
-  convert "$artefacts/slideshow_orientation.png" -crop "$1" +repage -resize '1x1!' -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
-}
-read -r top_r _ top_b <<< "$(mean_colour 160x120+432+100)"
-read -r low_r _ low_b <<< "$(mean_colour 160x120+432+548)"
+read -r top_r _ top_b <<< "$(mean_colour "$artefacts/slideshow_orientation.png" 160x120+432+100)"
+read -r low_r _ low_b <<< "$(mean_colour "$artefacts/slideshow_orientation.png" 160x120+432+548)"
 echo "top of the photo: $top_r/$top_b (red/blue); bottom: $low_r/$low_b"
 [ "${top_r:-0}" -gt 200 ] && [ "${top_b:-255}" -lt 60 ] || fail "the photo's top is not red: it is not upright"
 [ "${low_b:-0}" -gt 200 ] && [ "${low_r:-255}" -lt 60 ] || fail "the photo's bottom is not blue: it is not upright"

@@ -9,18 +9,10 @@
 
 #include "caption_layout.h"
 #include "platform/win32/unique_handle.h"
+#include "wide_text.h"
 
 namespace saverkit::slideshow::win32 {
 namespace {
-
-std::wstring wide(const std::string& text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 1) return {};
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
-  result.resize(static_cast<std::size_t>(length - 1));
-  return result;
-}
 
 std::optional<CalendarDate> localDay(const FILETIME& written) {
   SYSTEMTIME universal{}, local{};
@@ -92,7 +84,7 @@ PixelView dibPixels(HDC dc, const Box& area) {
 }  // namespace
 
 std::wstring captionText(Caption caption, const std::string& path) {
-  if (caption == Caption::kFileName) return captionFileName(wide(path));
+  if (caption == Caption::kFileName) return captionFileName(wideText(path));
   if (caption == Caption::kDateTaken) {
     if (const auto day = dayOf(path)) return longDate(*day);
   }

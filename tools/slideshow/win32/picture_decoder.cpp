@@ -12,6 +12,7 @@
 #include "exif.h"
 #include "frame.h"
 #include "platform/win32/system_library.h"
+#include "wide_text.h"
 
 // A decoder's own scaling, as Windows documents it; the MinGW headers do not declare it.
 #pragma GCC diagnostic push
@@ -54,15 +55,6 @@ class Com {
  private:
   T* object_ = nullptr;
 };
-
-std::wstring wide(const std::string& text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
-  result.resize(static_cast<std::size_t>(length - 1));
-  return result;
-}
 
 // The photo's EXIF Orientation, read from the file's first bytes (1 when it has none): the
 // decoders' own metadata readers do not all give it (Wine's give none for JPEG).
@@ -233,7 +225,7 @@ void PictureDecoder::close() {
 
 bool PictureDecoder::open(const std::string& path, std::int32_t& width, std::int32_t& height) {
   close();
-  const std::wstring widePath = wide(path);
+  const std::wstring widePath = wideText(path);
   if (widePath.empty()) return false;
   UINT storedWidth = 0, storedHeight = 0;
   Com<IWICBitmapFrameDecode> first;
