@@ -262,7 +262,15 @@ bool PictureDecoder::open(const std::string& path, std::int32_t& width, std::int
     close();
     return false;
   }
-  upright_ = frames_ > 1 ? Uprighting{} : uprightingFor(exifOrientationOf(path));
+  // The orientation as the codec reads it (HEIC keeps it apart from any EXIF block), else as
+  // our own reader finds it in the file's first bytes (Wine's codecs give none).
+  int orientation = 0;
+  Com<IWICMetadataQueryReader> about;
+  if (first && SUCCEEDED(first->GetMetadataQueryReader(about.put()))) {
+    orientation = static_cast<int>(metadataNumber(about.get(), L"System.Photo.Orientation", 0));
+  }
+  if (orientation < 1 || orientation > 8) orientation = exifOrientationOf(path);
+  upright_ = frames_ > 1 ? Uprighting{} : uprightingFor(orientation);
   const std::int32_t w = static_cast<std::int32_t>(wic_ && wic_->decoder ? wic_->width : storedWidth);
   const std::int32_t h = static_cast<std::int32_t>(wic_ && wic_->decoder ? wic_->height : storedHeight);
   width = upright_.swapsSides() ? h : w;
@@ -335,6 +343,7 @@ bool PictureDecoder::decode(std::uint32_t index, std::int32_t width, std::int32_
     const bool drawn = api.drawImage(graphics, api.image, 0, 0, storedWidth, storedHeight) == Gdiplus::Ok;
     api.deleteGraphics(graphics);
     if (!drawn) return false;
+    ::GdiFlush();
     stored.width = storedWidth;
     stored.height = storedHeight;
     stored.bytes.assign(frame.bits(), frame.bits() + std::size_t(storedWidth) * std::size_t(storedHeight) * 4);
