@@ -63,7 +63,8 @@ int compareNaturally(std::string_view a, std::string_view b) {
 
 bool isPictureFile(std::string_view name) {
   const std::string lowered = toLowerAscii(name);
-  for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg", ".jpe", ".jfif", ".png", ".gif"}) {
+  for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg", ".jpe", ".jfif", ".png", ".gif", ".tif", ".tiff",
+                                ".ico", ".heic", ".heif", ".hif", ".webp", ".avif", ".jxr", ".wdp"}) {
     if (endsWith(lowered, extension) && lowered.size() > std::char_traits<char>::length(extension)) return true;
   }
   return false;
@@ -101,7 +102,7 @@ PictureOrder::PictureOrder(std::size_t count, bool shuffled, std::uint32_t seed,
   }
   // A round made for another number of pictures would leave some out or name some twice.
   const bool resumed = start.count == count_ && count_ > 0;
-  roundSeed_ = resumed ? start.roundSeed : random_();
+  roundSeed_ = resumed ? start.roundSeed : static_cast<std::uint32_t>(random_());
   makeRound();
   position_ = resumed ? std::min(start.position, count_) : 0;
 }
@@ -119,7 +120,7 @@ void PictureOrder::startRound() {
   // The picture just shown never opens the new round; the round must follow from its seed alone,
   // so another seed is drawn rather than the round mended.
   do {
-    roundSeed_ = random_();
+    roundSeed_ = static_cast<std::uint32_t>(random_());
     makeRound();
   } while (round_.front() == last);
 }

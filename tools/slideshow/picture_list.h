@@ -17,7 +17,9 @@ namespace saverkit::slideshow {
 // More than this many files would only cost memory: nobody watches a million pictures.
 inline constexpr std::size_t kMaxPictures = 100000;
 
-// A file the engine tries to show, by its extension (any case): BMP, JPEG, PNG and GIF.
+// A file the engine tries to show, by its extension (any case): BMP, JPEG, PNG, GIF, TIFF and ICO,
+// which every Windows decodes, and HEIC, WebP, AVIF and JPEG XR, which a machine decodes when
+// their codecs are installed (without them the file is passed over as unreadable).
 bool isPictureFile(std::string_view name);
 
 // Explorer's order of two names: letter case aside, and a run of digits by its value, so "img2"

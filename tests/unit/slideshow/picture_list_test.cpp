@@ -10,11 +10,12 @@ namespace saverkit::slideshow {
 namespace {
 
 TEST(IsPictureFile, ByExtensionInAnyCase) {
-  for (const char* name : {"a.bmp", "B.JPG", "c.jpeg", "d.Jpe", "e.jfif", "f.png", "g.GIF", "h.dib"}) {
+  for (const char* name : {"a.bmp", "B.JPG", "c.jpeg", "d.Jpe", "e.jfif", "f.png", "g.GIF", "h.dib", "i.tif",
+                           "j.TIFF", "k.ico", "l.HEIC", "m.webp", "n.avif", "o.heif", "p.jxr"}) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(isPictureFile(name));
   }
-  for (const char* name : {"a.swf", "saver.dat", "bmp", ".jpg", "a.jpg.txt", "a.tif", "jpg", ""}) {
+  for (const char* name : {"a.swf", "saver.dat", "bmp", ".jpg", "a.jpg.txt", "a.tga", "heic", "a.mp4", "jpg", ""}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(isPictureFile(name));
   }
