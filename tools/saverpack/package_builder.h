@@ -29,6 +29,16 @@ struct SlotSpec {
   bool implode = false;
 };
 
+// Who made the saver: her name, version, website and icon on the installer, the engine and the
+// uninstall entry (manifest keys "publisher", "version", "website" and "icon"; empty when not
+// given).
+struct Branding {
+  std::string publisher;
+  std::string version;
+  std::string website;
+  std::filesystem::path icon;  // an .ico, or a PNG made into one
+};
+
 struct BuildSpec {
   // Saver name, presentation mode and options; the entries are filled in by the builder.
   saverkit::PackageHeader header;
@@ -41,6 +51,7 @@ struct BuildSpec {
   // Slot 6 is the reference engine from saverpack's install layout; the caller fills in its
   // file (findReferenceEngine) before building.
   bool referenceEngine = false;
+  Branding branding;
 };
 
 inline constexpr const char* kReferenceEngine = "slideshow";
