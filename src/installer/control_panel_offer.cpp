@@ -1,11 +1,30 @@
 // Launcher requests; see the header.
 #include "installer/control_panel_offer.h"
 
+#include "common/file_names.h"
 #include "installer/launcher_channel.h"
 #include "installer/window_operations.h"
 #include "system/registration.h"
 
 namespace saverkit {
+namespace {
+
+// The user's system folder, where reg.exe and rundll32.exe are the user's own architecture's.
+std::string userSystemFolder(const Folders& folders) {
+  return folders.nativeSystemFolder.empty() ? folders.systemFolder : folders.windowsFolder + "System32\\";
+}
+
+}  // namespace
+
+bool finishesWithoutLauncher(InstallerContext& context) {
+  if (!context.extension || !context.extension->finishWithoutLauncher) return false;
+  if (context.state.launcherWindow == kNoWindow) findLauncherWindow(context);
+  return context.state.launcherWindow == kNoWindow;
+}
+
+std::string userEnginePath(const Folders& folders, const std::string& engineFileName) {
+  return userSystemFolder(folders) + engineFileName;
+}
 
 void offerControlPanel(InstallerContext& context, bool askOpenControlPanel) {
   if (!askOpenControlPanel) return;
@@ -14,10 +33,27 @@ void offerControlPanel(InstallerContext& context, bool askOpenControlPanel) {
   if (!askYesNo(context, context.platform.texts.text(TextId::kControlPanelQuestion))) return;
   setStatusText(context, context.platform.texts.text(TextId::kOpeningControlPanel));
   view.processPendingMessages();
+  const std::string& engine = context.header.entries[kSlotEngine].name;
+  if (finishesWithoutLauncher(context) && isSafeBareName(engine, context.codePage)) {
+    context.platform.shell.startAsSignedInUser(userSystemFolder(context.folders) + "rundll32.exe",
+                                               "desk.cpl,InstallScreenSaver \"" + userEnginePath(context.folders, engine) + "\"",
+                                               true);
+    return;
+  }
   sendToLauncher(context, launcher::kOpenControlPanel);
 }
 
 void requestMakeActive(InstallerContext& context, const std::string& engineFileName) {
+  if (finishesWithoutLauncher(context)) {
+    // Only a bare engine name goes into a command line and the user's setting.
+    if (!isSafeBareName(engineFileName, context.codePage)) return;
+    context.platform.shell.startAsSignedInUser(
+        userSystemFolder(context.folders) + "reg.exe",
+        "add \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE /t REG_SZ /d \"" +
+            userEnginePath(context.folders, engineFileName) + "\" /f",
+        false);
+    return;
+  }
   sendToLauncher(context, makeActiveSaverCommand(engineFileName));
 }
 

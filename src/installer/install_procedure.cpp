@@ -1,6 +1,8 @@
 // The install procedure; see the header.
 #include "installer/install_procedure.h"
 
+#include <optional>
+
 #include "common/text_helpers.h"
 #include "installer/control_panel_offer.h"
 #include "installer/window_operations.h"
@@ -64,8 +66,15 @@ Status writeScreenSaver(InstallerContext& context) {
   }
   if (goOn(context, result)) {
     // A missing uninstall entry does not make the install a failure.
-    registerUninstall(platform.registry, platform.system, platform.texts,
-                      context.folders.systemFolder, context.saverName);
+    std::optional<UninstallDetails> details;
+    if (context.extension) {
+      const PackageExtension& extension = *context.extension;
+      details = UninstallDetails{extension.publisher, extension.version, extension.website,
+                                 userEnginePath(context.folders, context.header.entries[kSlotEngine].name),
+                                 extension.estimatedSizeKb};
+    }
+    registerUninstall(platform.registry, platform.system, platform.texts, context.folders.systemFolder,
+                      context.saverName, details ? &*details : nullptr);
   }
   return result;
 }

@@ -14,6 +14,7 @@
 #include "package/compressor.h"
 #include "package/data_file_format.h"
 #include "package/package_binding.h"
+#include "package/package_extension.h"
 #include "package/package_format.h"
 #include "platform/platform.h"
 #include "system/folders.h"
@@ -65,6 +66,9 @@ struct InstallerContext {
   std::unique_ptr<HeldFolder> productFolderHold;
   // The package header, read once from the working copy.
   PackageHeader header;
+  // What the package's extension record says, read with the header; nothing without a record
+  // or with one whose block the installer does not know.
+  std::optional<PackageExtension> extension;
   std::string installerPath;
   std::string workCopyPath;
   std::string saverName;

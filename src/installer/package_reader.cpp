@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "common/file_names.h"
 #include "common/trace.h"
@@ -73,6 +74,29 @@ Status copyInstallerToWorkFile(InstallerContext& context) {
   return result;
 }
 
+namespace {
+
+// The extension record's block, through the same held copy as everything else: a block that
+// cannot be read whole, or is not one this installer knows, leaves the package as it would be
+// without the record.
+void readExtension(InstallerContext& context, ReadableFile& file) {
+  context.extension.reset();
+  if (!context.header.extensionBlock) return;
+  const auto [start, end] = *context.header.extensionBlock;
+  const std::int64_t length = std::int64_t{end} - start + 1;
+  if (start < 0 || length <= 0 || length > static_cast<std::int64_t>(kMaxExtensionBlockSize)) return;
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(length));
+  std::size_t got = 0;
+  if (file.seek(static_cast<std::uint64_t>(start)) != 0 || file.read(block.data(), block.size(), got) != 0 ||
+      got != block.size()) {
+    return;
+  }
+  context.extension = parseExtensionBlock(block.data(), block.size());
+  if (context.extension && context.extension->needsNoFlashPlayer) context.header.needsNoFlashPlayer = true;
+}
+
+}  // namespace
+
 Status readPackageHeader(InstallerContext& context) {
   if (!context.package) return status::kWorkingCopyFailed;
   ReadableFile& file = *context.package;
@@ -94,6 +118,7 @@ Status readPackageHeader(InstallerContext& context) {
     return status::kHeaderTooShort;
   }
   context.header = *header;
+  readExtension(context, file);
   // Names are used as Windows stores them, so that every path built from one names the file
   // that is really there.
   for (PackageEntry& entry : context.header.entries) entry.name = storedFileName(entry.name);

@@ -56,19 +56,26 @@ void encodeEntry(const PackageEntry& entry, std::size_t slot, std::uint8_t* byte
   writeInt32Le(bytes + kEntryExpandedSizeOffset, entry.expandedSize);
 }
 
-bool isNoPlayerMarker(const std::uint8_t* bytes) {
-  if (bytes[kEntryNameOffset] != kNoPlayerMarkerName.size() ||
-      std::memcmp(bytes + kEntryNameOffset + 1, kNoPlayerMarkerName.data(), kNoPlayerMarkerName.size()) != 0 ||
-      readInt32Le(bytes + kEntryReservedOffset) != kNoPlayerMarkerTag) {
+// Slot 0 holds exactly `name`, `tag` in the reserved field and zeros everywhere else, but in the
+// offsets where `withOffsets` allows any value.
+bool isSlot0Record(const std::uint8_t* bytes, std::string_view name, std::int32_t tag, bool withOffsets) {
+  if (bytes[kEntryNameOffset] != name.size() ||
+      std::memcmp(bytes + kEntryNameOffset + 1, name.data(), name.size()) != 0 ||
+      readInt32Le(bytes + kEntryReservedOffset) != tag) {
     return false;
   }
-  // Everything else in the slot is zero: the rest of the name field, offsets, destination,
+  // Everything else in the slot is zero: the rest of the name field, (offsets,) destination,
   // flags, padding and expanded size.
-  for (std::size_t at = 1 + kNoPlayerMarkerName.size(); at < kPackageEntrySize; ++at) {
+  for (std::size_t at = 1 + name.size(); at < kPackageEntrySize; ++at) {
     const bool inTag = at >= kEntryReservedOffset && at < kEntryReservedOffset + 4;
-    if (!inTag && bytes[at] != 0) return false;
+    const bool inOffsets = withOffsets && at >= kEntryStartOffset && at < kEntryDestinationOffset;
+    if (!inTag && !inOffsets && bytes[at] != 0) return false;
   }
   return true;
+}
+
+bool isNoPlayerMarker(const std::uint8_t* bytes) {
+  return isSlot0Record(bytes, kNoPlayerMarkerName, kNoPlayerMarkerTag, false);
 }
 
 void encodeNoPlayerMarker(const PackageEntry& slot0, std::uint8_t* bytes) {
@@ -147,6 +154,9 @@ std::optional<PackageHeader> decodePackageHeader(const std::uint8_t* data, std::
   if (isNoPlayerMarker(data + kPackageEntriesOffset)) {
     header.needsNoFlashPlayer = true;
     header.entries[0] = PackageEntry{};
+  } else if (isSlot0Record(data + kPackageEntriesOffset, kExtensionRecordName, kExtensionRecordTag, true)) {
+    header.extensionBlock.emplace(header.entries[0].startOffset, header.entries[0].endOffset);
+    header.entries[0] = PackageEntry{};
   }
   return header;
 }
@@ -167,7 +177,19 @@ std::array<std::uint8_t, kPackageHeaderSize> encodePackageHeader(const PackageHe
     encodeEntry(header.entries[slot], slot,
                 bytes.data() + kPackageEntriesOffset + slot * kPackageEntrySize);
   }
-  if (header.needsNoFlashPlayer) encodeNoPlayerMarker(header.entries[0], bytes.data() + kPackageEntriesOffset);
+  if (header.extensionBlock) {
+    // The record says what the marker said, and more: it takes the marker's place.
+    if (!header.entries[0].isEmpty()) throw std::invalid_argument("slot 0 cannot both hold a file and the extension record");
+    std::uint8_t* slot0 = bytes.data() + kPackageEntriesOffset;
+    std::memset(slot0, 0, kPackageEntrySize);
+    slot0[kEntryNameOffset] = static_cast<std::uint8_t>(kExtensionRecordName.size());
+    std::memcpy(slot0 + kEntryNameOffset + 1, kExtensionRecordName.data(), kExtensionRecordName.size());
+    writeInt32Le(slot0 + kEntryStartOffset, header.extensionBlock->first);
+    writeInt32Le(slot0 + kEntryEndOffset, header.extensionBlock->second);
+    writeInt32Le(slot0 + kEntryReservedOffset, kExtensionRecordTag);
+  } else if (header.needsNoFlashPlayer) {
+    encodeNoPlayerMarker(header.entries[0], bytes.data() + kPackageEntriesOffset);
+  }
   return bytes;
 }
 

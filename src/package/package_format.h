@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -104,7 +105,18 @@ struct PackageHeader {
   // Player. It travels in slot 0, which the installer never extracts (see kNoPlayerMarkerName),
   // so installers that do not know it read the package exactly as before.
   bool needsNoFlashPlayer = false;
+  // Saverkit's extension record, the marker's successor: slot 0 points at a block of settings in
+  // the package (see package_extension.h). Where the block lies; nothing without the record.
+  // The block itself is read and judged by the installer, through its working copy.
+  std::optional<std::pair<std::int32_t, std::int32_t>> extensionBlock;  // start, end (inclusive)
 };
+
+// The extension record fills slot 0 with exactly these values: the name below, the block's start
+// and end offsets (from the beginning of the installer file, as every slot's), a zero
+// destination, flags and expanded size, and kExtensionRecordTag in the reserved field. As with
+// the marker, a slot 0 that differs in any byte is not the record.
+inline constexpr std::string_view kExtensionRecordName = "Saverkit.Extension";
+inline constexpr std::int32_t kExtensionRecordTag = 0x31584B53;  // "SKX1" in file order
 
 // The "no player" marker fills slot 0 with exactly these values and nothing else: the name
 // below, zero offsets, destination, flags and expanded size, and kNoPlayerMarkerTag in the

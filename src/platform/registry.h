@@ -3,6 +3,7 @@
 // must not be a key the installer could write.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,9 @@ class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
   virtual bool setString(const std::string& name, const std::string& value) = 0;
+  // A text value given in UTF-8, stored as the system's wide text whatever the code page.
+  virtual bool setUtf8String(const std::string& name, const std::string& value) = 0;
+  virtual bool setNumber(const std::string& name, std::uint32_t value) = 0;
   virtual bool deleteValue(const std::string& name) = 0;
   virtual std::optional<std::string> readString(const std::string& name) = 0;
 };

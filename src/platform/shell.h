@@ -21,6 +21,10 @@ class Shell {
   // convention, so that a failure keeps the code it had when the shell started the program: above
   // 32 for success, 0 for no resources, 1 to 32 for a failure code.
   virtual int startHidden(const std::string& path, const std::string& parameters, const std::string& folder) = 0;
+  // Starts the program at that full path as the signed-in user, shown normally or hidden: an
+  // elevated installer asks the desktop shell to start it, and starts nothing when there is no
+  // desktop shell to ask. False when it could not be started.
+  virtual bool startAsSignedInUser(const std::string& path, const std::string& parameters, bool shown) = 0;
 };
 
 }  // namespace saverkit

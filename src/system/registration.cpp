@@ -9,11 +9,21 @@ namespace saverkit {
 namespace {
 
 Status registerUnder(Registry& registry, RegistryRoot root, const std::string& keyPath,
-                     const std::string& displayName, const std::string& command) {
+                     const std::string& displayName, const std::string& command, const UninstallDetails* details) {
   auto key = registry.openKey(root, keyPath, KeyAccess::kCreate);
   if (!key) return status::kUninstallWriteFailed;
   if (!key->setString("DisplayName", displayName)) return status::kUninstallWriteFailed;
   if (!key->setString("UninstallString", command)) return status::kUninstallWriteFailed;
+  if (!details) return status::kSuccess;
+  // The entry works without its details: one that cannot be written is left out.
+  if (!details->publisher.empty()) key->setUtf8String("Publisher", details->publisher);
+  if (!details->version.empty()) key->setUtf8String("DisplayVersion", details->version);
+  if (!details->website.empty()) key->setUtf8String("URLInfoAbout", details->website);
+  if (!details->icon.empty()) key->setString("DisplayIcon", details->icon);
+  if (details->estimatedSizeKb > 0) key->setNumber("EstimatedSize", static_cast<std::uint32_t>(details->estimatedSizeKb));
+  // The engine's /u is the only thing the entry can do.
+  key->setNumber("NoModify", 1);
+  key->setNumber("NoRepair", 1);
   return status::kSuccess;
 }
 
@@ -54,16 +64,17 @@ std::string makeUninstallCommand(SystemInfo& system, const std::string& systemFo
 }
 
 Status registerUninstall(Registry& registry, SystemInfo& system, const TextSource& texts,
-                         const std::string& systemFolder, const std::string& saverName) {
+                         const std::string& systemFolder, const std::string& saverName,
+                         const UninstallDetails* details) {
   // A name with a backslash would write under another key.
   if (!isSafeBareName(saverName)) return status::kUninstallWriteFailed;
   const std::string keyPath = kUninstallKeyPrefix + saverName;
   const std::string displayName = makeDisplayName(texts, saverName);
   const std::string command = makeUninstallCommand(system, systemFolder, saverName);
   const Status machine =
-      registerUnder(registry, RegistryRoot::kLocalMachine, keyPath, displayName, command);
+      registerUnder(registry, RegistryRoot::kLocalMachine, keyPath, displayName, command, details);
   if (machine != status::kUninstallWriteFailed) return machine;
-  return registerUnder(registry, RegistryRoot::kCurrentUser, keyPath, displayName, command);
+  return registerUnder(registry, RegistryRoot::kCurrentUser, keyPath, displayName, command, details);
 }
 
 Status unregisterUninstall(Registry& registry, const std::string& saverName) {

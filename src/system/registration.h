@@ -3,6 +3,7 @@
 // saver name (display name and window title).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/status.h"
@@ -24,10 +25,23 @@ std::string makeWindowTitle(const TextSource& texts, const std::string& saverNam
 std::string makeUninstallCommand(SystemInfo& system, const std::string& systemFolder,
                                  const std::string& saverName);
 
-// Writes "DisplayName" and "UninstallString" under HKLM, or under HKCU when HKLM refuses:
-// 0 or -2201.
+// What a package's extension record adds to the uninstall entry, as Programs and Features shows
+// it: "Publisher", "DisplayVersion" and "URLInfoAbout" when given, "DisplayIcon" (the installed
+// engine), "EstimatedSize" in KB when known, "NoModify" and "NoRepair". Not written without a
+// record: the entry of every other package stays as it was.
+struct UninstallDetails {
+  std::string publisher;  // UTF-8, as the record gives them
+  std::string version;
+  std::string website;
+  std::string icon;       // the engine's path as the user's programs see it
+  std::int32_t estimatedSizeKb = 0;
+};
+
+// Writes "DisplayName" and "UninstallString" (and the details, when given) under HKLM, or under
+// HKCU when HKLM refuses: 0 or -2201.
 Status registerUninstall(Registry& registry, SystemInfo& system, const TextSource& texts,
-                         const std::string& systemFolder, const std::string& saverName);
+                         const std::string& systemFolder, const std::string& saverName,
+                         const UninstallDetails* details = nullptr);
 
 // Removes the entry from HKLM, and from HKCU only when the HKLM removal failed: 0 or -2202.
 // A missing key counts as removed.

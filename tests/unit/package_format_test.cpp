@@ -311,6 +311,47 @@ TEST(NoPlayerMarker, LookAlikesDoNotCount) {
   EXPECT_THROW(encodePackageHeader(header), std::invalid_argument);
 }
 
+// The extension record, the marker's successor: its exact bytes, the block's offsets, and
+// look-alikes, including the marker's own bytes under the record's name.
+TEST(ExtensionRecord, IsWrittenAsItsExactBytesWithTheBlocksOffsetsAndLookAlikesDoNotCount) {
+  PackageHeader header;
+  header.needsNoFlashPlayer = true;  // the record takes the marker's place
+  header.extensionBlock.emplace(700000, 700123);
+  const auto good = encodePackageHeader(header);
+  std::array<std::uint8_t, kPackageEntrySize> expected{};
+  expected[0] = 18;
+  std::memcpy(&expected[1], "Saverkit.Extension", 18);
+  writeInt32Le(&expected[256], 700000);
+  writeInt32Le(&expected[260], 700123);
+  expected[272] = 'S'; expected[273] = 'K'; expected[274] = 'X'; expected[275] = '1';
+  EXPECT_EQ(0, std::memcmp(good.data() + 72, expected.data(), expected.size()));
+  const auto decoded = decodePackageHeader(good.data(), good.size());
+  ASSERT_TRUE(decoded->extensionBlock);
+  EXPECT_EQ(*decoded->extensionBlock, std::make_pair(700000, 700123));
+  EXPECT_TRUE(decoded->entries[0].isEmpty());
+  EXPECT_FALSE(decoded->needsNoFlashPlayer);  // only the block can say so, once it is read
+
+  struct Change { const char* label; std::size_t at; std::uint8_t value; };
+  const Change changes[] = {
+      {"name one letter off", 72 + 1, 's'},    {"name length one long", 72, 19},
+      {"tag of version 2", 72 + 275, '2'},     {"the marker's tag", 72 + 274, 'N'},
+      {"a byte after the name", 72 + 40, 1},   {"a destination", 72 + 264, 10},
+      {"imploded set", 72 + 268, 1},           {"a padding byte", 72 + 270, 1},
+      {"an expanded size", 72 + 276, 1},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.label);
+    auto bytes = good;
+    bytes[change.at] = change.value;
+    const auto lookAlike = decodePackageHeader(bytes.data(), bytes.size());
+    EXPECT_FALSE(lookAlike->extensionBlock);
+    EXPECT_FALSE(lookAlike->needsNoFlashPlayer);
+    EXPECT_FALSE(lookAlike->entries[0].isEmpty());
+  }
+  header.entries[0].name = "other.bin";
+  EXPECT_THROW(encodePackageHeader(header), std::invalid_argument);
+}
+
 TEST(NoPlayerMarker, OnlyPictureAndQuietPresentationsGoWithoutThePlayer) {
   for (int mode = 0; mode < 256; ++mode) {
     SCOPED_TRACE(mode);

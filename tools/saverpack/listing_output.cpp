@@ -102,6 +102,17 @@ void printDiagnostics(const Findings& findings, std::ostream& err) {
   }
 }
 
+std::string extensionText(const PackageReport& report) {
+  if (!report.header.extensionBlock) return "none";
+  if (!report.extension) return "present, but not one the installer knows (passed over)";
+  const auto& extension = *report.extension;
+  std::string text = std::string("finish without a launcher: ") + yesNo(extension.finishWithoutLauncher);
+  if (!extension.publisher.empty()) text += ", publisher " + quoteText(extension.publisher);
+  if (!extension.version.empty()) text += ", version " + quoteText(extension.version);
+  if (!extension.website.empty()) text += ", website " + extension.website;
+  return text + ", " + std::to_string(extension.estimatedSizeKb) + " KB installed";
+}
+
 void printPackage(const PackageReport& report, const std::string& fileName, std::ostream& out) {
   out << "Installer:    " << fileName << " (" << report.fileSize << " bytes)\n";
   if (report.readable) {
@@ -114,7 +125,8 @@ void printPackage(const PackageReport& report, const std::string& fileName, std:
         << "Player installer: " << yesNo(header.carriesFlashInstaller) << " (version index "
         << int(header.flashVersionIndex) << ": " << playerText(header.flashVersionIndex) << ")\n"
         << "Flash Player: " << flashPlayerText(header) << "\n"
-        << "Package digest: " << bindingText(report.binding) << "\n\n"
+        << "Package digest: " << bindingText(report.binding) << "\n"
+        << "Extension record: " << extensionText(report) << "\n\n"
         << "slot  dest  folder    start       end         expanded    imploded  name -> target\n";
     for (const SlotReport& slot : report.slots) {
       const PackageEntry& entry = slot.entry;
@@ -170,6 +182,15 @@ void printPackageJson(const PackageReport& report, const std::string& fileName, 
                        {"expandedSize", entry.expandedSize}, {"intact", slot.intact}});
     }
     json["slots"] = slots;
+    if (report.extension) {
+      const auto& extension = *report.extension;
+      json["extension"] = {{"flashPlayerNone", extension.needsNoFlashPlayer},
+                           {"finishWithoutLauncher", extension.finishWithoutLauncher},
+                           {"publisher", extension.publisher},
+                           {"version", extension.version},
+                           {"website", extension.website},
+                           {"estimatedSizeKb", extension.estimatedSizeKb}};
+    }
     json["digest"] = {{"place", report.binding.hasPlace},
                       {"present", report.binding.recorded.has_value()},
                       {"matches", report.binding.matches}};

@@ -157,10 +157,11 @@ void ManifestReader::readOptions(const Json& root, BuildSpec& request) {
     return;
   }
   expectKeys(options, "options",
-             {"license", "readMe", "askOpenControlPanel", "flashInstaller", "flashVersionIndex"});
+             {"license", "readMe", "askOpenControlPanel", "flashInstaller", "flashVersionIndex", "finishWithoutLauncher"});
   header.hasLicense = boolean(options, "license", "options").value_or(header.hasLicense);
   header.hasReadMe = boolean(options, "readMe", "options").value_or(header.hasReadMe);
   header.askOpenControlPanel = boolean(options, "askOpenControlPanel", "options").value_or(false);
+  request.finishWithoutLauncher = boolean(options, "finishWithoutLauncher", "options").value_or(false);
   header.carriesFlashInstaller =
       boolean(options, "flashInstaller", "options").value_or(header.carriesFlashInstaller);
   if (const auto index = integer(options, "flashVersionIndex", "options")) {

@@ -1,7 +1,11 @@
 // Package assembly; see the header.
 #include "package_builder.h"
 
+#include "package/package_extension.h"
+
+#include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "codec_bridge.h"
 #include "common/text_helpers.h"
@@ -9,6 +13,7 @@
 #include "output_guard.h"
 #include "package/data_file_format.h"
 #include "package/package_binding.h"
+#include "package/package_extension.h"
 #include "header_rules.h"
 #include "tool_error.h"
 
@@ -154,6 +159,46 @@ void appendSlot(Bytes& installer, std::size_t slot, const Bytes& contents, Packa
   installer.insert(installer.end(), bytes.begin(), bytes.end());
 }
 
+// What only today's installers understand goes into the extension record, after the slots: a
+// package that asks for none of it keeps the marker (or nothing) in slot 0, byte for byte as
+// before.
+void appendExtensionRecord(const BuildSpec& request, Bytes& installer, BuildResult& result) {
+  const Branding& brand = request.branding;
+  if (!request.finishWithoutLauncher && brand.publisher.empty() && brand.version.empty() && brand.website.empty()) return;
+  saverkit::PackageExtension extension;
+  extension.needsNoFlashPlayer = result.header.needsNoFlashPlayer;
+  extension.finishWithoutLauncher = request.finishWithoutLauncher;
+  extension.publisher = brand.publisher;
+  extension.version = brand.version;
+  extension.website = brand.website;
+  // What the install writes: the extracted slots and the data file's items, in KB rounded up.
+  std::int64_t bytes = 0;
+  for (std::size_t slot = 1; slot < saverkit::kPackageSlotCount; ++slot) {
+    const auto& entry = result.header.entries[slot];
+    const auto folder = saverkit::targetFolder(entry);
+    if (!entry.isEmpty() && slot != saverkit::kSlotDataFile &&
+        (folder == saverkit::TargetFolder::kProduct || folder == saverkit::TargetFolder::kSystem ||
+         folder == saverkit::TargetFolder::kShared)) {
+      bytes += entry.expandedSize;
+    }
+  }
+  for (const PlanItem& item : result.items) bytes += item.size;
+  extension.estimatedSizeKb = static_cast<std::int32_t>(std::min<std::int64_t>((bytes + 1023) / 1024, 0x7FFFFFFF));
+  std::string block;
+  try {
+    block = saverkit::encodeExtensionBlock(extension);
+  } catch (const std::invalid_argument& problem) {
+    throw invalidInput(problem.what());
+  }
+  const auto start = static_cast<std::int64_t>(installer.size());
+  if (start + static_cast<std::int64_t>(block.size()) - 1 > kMaxOffset) {
+    throw invalidInput("the installer would exceed 2 GiB, beyond the header's 32-bit offsets");
+  }
+  installer.insert(installer.end(), block.begin(), block.end());
+  result.header.extensionBlock.emplace(static_cast<std::int32_t>(start),
+                                       static_cast<std::int32_t>(start + static_cast<std::int64_t>(block.size()) - 1));
+}
+
 // The stub records the package's digest in its own image, so that the running installer can tell
 // the package it was started with from one put in its file's place later. A stub without the
 // place (one built before it existed) is left as it is.
@@ -249,6 +294,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
     appendSlot(installer, slot, *contents[slot], result.header.entries[slot], progress, result.findings);
   }
   progress.finish();
+  appendExtensionRecord(request, installer, result);
   const auto header = saverkit::encodePackageHeader(result.header);
   std::copy(header.begin(), header.end(), installer.begin() + saverkit::kInstallerSizeInBytes);
   bindPackage(installer);

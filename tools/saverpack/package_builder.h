@@ -52,6 +52,9 @@ struct BuildSpec {
   // file (findReferenceEngine) before building.
   bool referenceEngine = false;
   Branding branding;
+  // An install with no launcher makes the saver active and opens the settings itself
+  // ("options": "finishWithoutLauncher"); carried in the package's extension record.
+  bool finishWithoutLauncher = false;
 };
 
 inline constexpr const char* kReferenceEngine = "slideshow";

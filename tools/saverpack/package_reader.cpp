@@ -100,6 +100,17 @@ PackageReport readPackage(const Bytes& file, const PackageReadOptions& options) 
   report.readable = true;
   report.header = *saverkit::decodePackageHeader(file.data() + saverkit::kInstallerSizeInBytes,
                                                  file.size() - std::size_t(saverkit::kInstallerSizeInBytes));
+  if (const auto& block = report.header.extensionBlock) {
+    const std::int64_t length = std::int64_t{block->second} - block->first + 1;
+    if (block->first >= 0 && length > 0 && block->first + length <= report.fileSize) {
+      report.extension = saverkit::parseExtensionBlock(file.data() + block->first, static_cast<std::size_t>(length));
+    }
+    if (!report.extension) {
+      report.findings.warning("slots.0", "the extension record's block is out of the file or not one the installer "
+                                         "knows: the installer passes over it, and over what it says");
+    }
+    if (report.extension && report.extension->needsNoFlashPlayer) report.header.needsNoFlashPlayer = true;
+  }
   report.findings.append(checkHeaderRules(report.header, RuleMode::kVerify));
   for (std::size_t slot = 0; slot < saverkit::kPackageSlotCount; ++slot) {
     if (report.header.entries[slot].isEmpty()) continue;

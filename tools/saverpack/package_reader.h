@@ -12,6 +12,7 @@
 #include "file_io.h"
 #include "findings.h"
 #include "package/package_binding.h"
+#include "package/package_extension.h"
 #include "package/package_format.h"
 
 namespace saverpack {
@@ -27,6 +28,9 @@ struct PackageReport {
   bool readable = false;  // the file is long enough to hold a header
   std::int64_t fileSize = 0;
   saverkit::PackageHeader header;
+  // What the extension record's block says; nothing without a record or with a block the
+  // installer would pass over.
+  std::optional<saverkit::PackageExtension> extension;
   std::vector<SlotReport> slots;  // the non-empty slots, in slot order
   std::optional<DataFileReport> data;
   // The stub's record of the package it was built with (see package/package_binding.h).

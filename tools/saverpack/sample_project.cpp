@@ -100,7 +100,7 @@ const char* const kManifest =
     "  \"presentationMode\": \"bitmap\",\n"
     "  \"needsFlashPlayer\": false,\n"
     "  \"engine\": \"slideshow\",\n"
-    "  \"options\": {\"askOpenControlPanel\": true},\n"
+    "  \"options\": {\"askOpenControlPanel\": true, \"finishWithoutLauncher\": true},\n"
     "  \"slots\": {\n"
     "    \"3\": {\"file\": \"picture.bmp\"},\n"
     "    \"4\": {\"file\": \"License.txt\"},\n"

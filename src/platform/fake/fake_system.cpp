@@ -1,6 +1,8 @@
 // Fakes of the system information, the registry and the shell; see the header.
 #include "platform/fake/fake_system.h"
 
+#include <cstdio>
+
 #include "common/saverkit_error.h"
 #include "common/text_helpers.h"
 
@@ -51,6 +53,13 @@ class FakeRegistryKey : public RegistryKey {
     if (!writable_ || registry_.failingValueNames.count(name) != 0) return false;
     values_[toLowerAscii(name)] = value;
     return true;
+  }
+  bool setUtf8String(const std::string& name, const std::string& value) override { return setString(name, value); }
+  // Numbers are kept in the form .reg files write them.
+  bool setNumber(const std::string& name, std::uint32_t value) override {
+    char text[16];
+    std::snprintf(text, sizeof text, "dword:%08x", value);
+    return setString(name, text);
   }
   bool deleteValue(const std::string& name) override {
     if (!writable_ || registry_.failingValueNames.count(name) != 0) return false;
@@ -167,6 +176,11 @@ int FakeShell::startHidden(const std::string& path, const std::string& parameter
   startFolders.push_back(folder);
   if (onStart) onStart();
   return startResult;
+}
+
+bool FakeShell::startAsSignedInUser(const std::string& path, const std::string& parameters, bool shown) {
+  startedAsUser.push_back(path + " " + parameters + (shown ? " (shown)" : " (hidden)"));
+  return startAsUserResult;
 }
 
 PlayerVersionAnswer FakePlayerControl::queryVersion() {

@@ -94,7 +94,10 @@ class FakeShell : public Shell {
  public:
   void openDocument(WindowHandle owner, const std::string& path) override;
   int startHidden(const std::string& path, const std::string& parameters, const std::string& folder) override;
+  bool startAsSignedInUser(const std::string& path, const std::string& parameters, bool shown) override;
   std::vector<std::string> opened;
+  std::vector<std::string> startedAsUser;  // "path parameters (shown|hidden)"
+  bool startAsUserResult = true;
   std::vector<std::string> started;  // "path parameters"
   std::vector<std::string> startFolders;  // the current folder of each program started
   int startResult = 42;

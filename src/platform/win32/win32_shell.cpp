@@ -106,7 +106,7 @@ bool runningElevated() {
   return elevation.TokenIsElevated != 0;
 }
 
-bool openThroughDesktopShell(const std::string& path) {
+bool openThroughDesktopShell(const std::string& path, const std::string& parameters, bool shown) {
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool opened = false;
   {
@@ -117,16 +117,23 @@ bool openThroughDesktopShell(const std::string& path) {
     if (desktopFolderView(folderView, desktop) && SUCCEEDED(folderView->get_Application(application.out())) &&
         application && SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.outVoid()))) {
       const ComString file(path);
+      const ComString givenParameters(parameters);
       VARIANT none;
       ::VariantInit(&none);
+      VARIANT arguments;
+      ::VariantInit(&arguments);
+      if (!parameters.empty() && givenParameters.get()) {
+        arguments.vt = VT_BSTR;
+        arguments.bstrVal = givenParameters.get();
+      }
       VARIANT show;
       ::VariantInit(&show);
       show.vt = VT_I4;
-      show.lVal = SW_SHOWNORMAL;
+      show.lVal = shown ? SW_SHOWNORMAL : SW_HIDE;
       // The desktop shell, another process, may bring the document's window to the front; no
       // other program gets that from us.
       allowShellToTakeForeground(desktop);
-      opened = SUCCEEDED(shell->ShellExecute(file.get(), none, none, none, show));
+      opened = SUCCEEDED(shell->ShellExecute(file.get(), arguments, none, none, show));
     }
   }
   if (SUCCEEDED(com)) ::CoUninitialize();
@@ -170,6 +177,29 @@ int Win32Shell::startHidden(const std::string& path, const std::string& paramete
   UniqueNullHandle processHandle(process.hProcess);
   UniqueNullHandle threadHandle(process.hThread);
   return 33;  // started; it is not waited for
+}
+
+bool Win32Shell::startAsSignedInUser(const std::string& path, const std::string& parameters, bool shown) {
+  // Elevated, the program is the desktop shell's to start, with the user's own token.
+  if (runningElevated()) return openThroughDesktopShell(path, parameters, shown);
+  std::string commandLine = "\"" + path + "\"";
+  if (!parameters.empty()) commandLine += " " + parameters;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = shown ? SW_SHOWNORMAL : SW_HIDE;
+  PROCESS_INFORMATION process{};
+  // Our token is the user's: the program by its full path, in the system folder as its current
+  // folder (the user's download folder would offer it whatever was put there).
+  char systemFolder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryA(systemFolder, MAX_PATH);
+  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        length > 0 && length < MAX_PATH ? systemFolder : nullptr, &startup, &process)) {
+    return false;
+  }
+  UniqueNullHandle processHandle(process.hProcess);
+  UniqueNullHandle threadHandle(process.hThread);
+  return true;
 }
 
 }  // namespace saverkit::win32

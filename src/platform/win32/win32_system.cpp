@@ -123,6 +123,21 @@ class Win32RegistryKey : public RegistryKey {
                             reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
   }
+  bool setUtf8String(const std::string& name, const std::string& value) override {
+    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, value.c_str(), -1, nullptr, 0);
+    const int nameLength = ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+    if (length <= 0 || nameLength <= 0) return false;
+    std::vector<WCHAR> wide(static_cast<std::size_t>(length)), wideName(static_cast<std::size_t>(nameLength));
+    ::MultiByteToWideChar(CP_UTF8, 0, value.c_str(), -1, wide.data(), length);
+    ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wideName.data(), nameLength);
+    return ::RegSetValueExW(key_.get(), wideName.data(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.data()),
+                            static_cast<DWORD>(wide.size() * sizeof(WCHAR))) == ERROR_SUCCESS;
+  }
+  bool setNumber(const std::string& name, std::uint32_t value) override {
+    const DWORD number = value;
+    return ::RegSetValueExA(key_.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                            sizeof number) == ERROR_SUCCESS;
+  }
   bool deleteValue(const std::string& name) override {
     return ::RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
   }
