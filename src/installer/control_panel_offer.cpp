@@ -4,14 +4,18 @@
 #include "common/file_names.h"
 #include "installer/launcher_channel.h"
 #include "installer/window_operations.h"
+#include "system/os_detection.h"
 #include "system/registration.h"
 
 namespace saverkit {
 namespace {
 
-// The user's system folder, where reg.exe and rundll32.exe are the user's own architecture's.
-std::string userSystemFolder(const Folders& folders) {
-  return folders.nativeSystemFolder.empty() ? folders.systemFolder : folders.windowsFolder + "System32\\";
+// The user's system folder, where reg.exe and rundll32.exe are the user's own architecture's:
+// on 64-bit Windows the native one, which our 32-bit view calls Sysnative.
+std::string userSystemFolder(const InstallerContext& context) {
+  const Folders& folders = context.folders;
+  if (context.state.osKind == os::kWow64 && !folders.windowsFolder.empty()) return folders.windowsFolder + "System32\\";
+  return folders.systemFolder;
 }
 
 }  // namespace
@@ -22,8 +26,8 @@ bool finishesWithoutLauncher(InstallerContext& context) {
   return context.state.launcherWindow == kNoWindow;
 }
 
-std::string userEnginePath(const Folders& folders, const std::string& engineFileName) {
-  return userSystemFolder(folders) + engineFileName;
+std::string userEnginePath(const InstallerContext& context, const std::string& engineFileName) {
+  return userSystemFolder(context) + engineFileName;
 }
 
 void offerControlPanel(InstallerContext& context, bool askOpenControlPanel) {
@@ -35,8 +39,8 @@ void offerControlPanel(InstallerContext& context, bool askOpenControlPanel) {
   view.processPendingMessages();
   const std::string& engine = context.header.entries[kSlotEngine].name;
   if (finishesWithoutLauncher(context) && isSafeBareName(engine, context.codePage)) {
-    context.platform.shell.startAsSignedInUser(userSystemFolder(context.folders) + "rundll32.exe",
-                                               "desk.cpl,InstallScreenSaver \"" + userEnginePath(context.folders, engine) + "\"",
+    context.platform.shell.startAsSignedInUser(userSystemFolder(context) + "rundll32.exe",
+                                               "desk.cpl,InstallScreenSaver \"" + userEnginePath(context, engine) + "\"",
                                                true);
     return;
   }
@@ -48,9 +52,9 @@ void requestMakeActive(InstallerContext& context, const std::string& engineFileN
     // Only a bare engine name goes into a command line and the user's setting.
     if (!isSafeBareName(engineFileName, context.codePage)) return;
     context.platform.shell.startAsSignedInUser(
-        userSystemFolder(context.folders) + "reg.exe",
+        userSystemFolder(context) + "reg.exe",
         "add \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE /t REG_SZ /d \"" +
-            userEnginePath(context.folders, engineFileName) + "\" /f",
+            userEnginePath(context, engineFileName) + "\" /f",
         false);
     return;
   }

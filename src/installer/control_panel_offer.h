@@ -25,6 +25,6 @@ bool finishesWithoutLauncher(InstallerContext& context);
 
 // The installed engine's path as the user's own programs name it: on 64-bit Windows the native
 // system folder's copy, "<Windows>\System32\<engine>", never the 32-bit view's alias for it.
-std::string userEnginePath(const Folders& folders, const std::string& engineFileName);
+std::string userEnginePath(const InstallerContext& context, const std::string& engineFileName);
 
 }  // namespace saverkit

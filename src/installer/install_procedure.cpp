@@ -70,7 +70,7 @@ Status writeScreenSaver(InstallerContext& context) {
     if (context.extension) {
       const PackageExtension& extension = *context.extension;
       details = UninstallDetails{extension.publisher, extension.version, extension.website,
-                                 userEnginePath(context.folders, context.header.entries[kSlotEngine].name),
+                                 userEnginePath(context, context.header.entries[kSlotEngine].name),
                                  extension.estimatedSizeKb};
     }
     registerUninstall(platform.registry, platform.system, platform.texts, context.folders.systemFolder,

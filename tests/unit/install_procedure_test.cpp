@@ -62,6 +62,69 @@ TEST(InstallProcedure, TheControlPanelOfferFollowsSuccess) {
   EXPECT_EQ(world.launcherTexts().back(), std::string("openScreenSaverControlPanel\0", 28));
 }
 
+// A package whose extension record asks to finish without a launcher: double-clicked, it makes
+// the saver active and opens the settings itself, as the signed-in user, and its uninstall entry
+// names its maker; started by a launcher, or without the flag, it leaves both to the launcher.
+TEST(InstallProcedure, FinishingWithoutALauncherIsTheInstallersOwnOnlyWhenAskedAndNoLauncherIsThere) {
+  const std::string block =
+      "saverkit-extension=1\nfinish-without-launcher=yes\npublisher=Lumi\xC3\xA8re\nversion=2.1\n"
+      "website=https://lumiere.example\nestimated-size-kb=42\n";
+  const std::string activate = kSystem32 + "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v SCRNSAVE.EXE /t REG_SZ /d \"" +
+                               kSystem32 + "Ocean.scr\" /f (hidden)";
+  const std::string settings = kSystem32 + "rundll32.exe desk.cpl,InstallScreenSaver \"" + kSystem32 + "Ocean.scr\" (shown)";
+  {
+    InstallerWorld world;  // double-clicked
+    world.image.header.askOpenControlPanel = true;
+    world.image.extensionBlock = block;
+    world.fakes.view.answers = {true};
+    clickInstall(world);
+    EXPECT_EQ(world.run({}), 0);
+    EXPECT_EQ(world.fakes.shell.startedAsUser, (std::vector<std::string>{activate, settings}));
+    EXPECT_TRUE(world.launcherTexts().empty());
+    const auto value = [&world](const char* name) {
+      return world.fakes.registry.value(RegistryRoot::kLocalMachine, kUninstallKey + "Ocean", name);
+    };
+    EXPECT_EQ(value("Publisher"), "Lumi\xC3\xA8re");
+    EXPECT_EQ(value("DisplayVersion"), "2.1");
+    EXPECT_EQ(value("URLInfoAbout"), "https://lumiere.example");
+    EXPECT_EQ(value("DisplayIcon"), kSystem32 + "Ocean.scr");
+    EXPECT_EQ(value("EstimatedSize"), "dword:0000002a");
+    EXPECT_EQ(value("NoModify"), "dword:00000001");
+    EXPECT_EQ(value("NoRepair"), "dword:00000001");
+  }
+  {
+    InstallerWorld world;  // on 64-bit Windows the user's programs see the native copy as System32
+    world.sixtyFourBit();
+    world.image.extensionBlock = block;
+    clickInstall(world);
+    EXPECT_EQ(world.run({}), 0);
+    ASSERT_EQ(world.fakes.shell.startedAsUser.size(), 1u);
+    EXPECT_NE(world.fakes.shell.startedAsUser[0].find("/d \"C:\\WINDOWS\\System32\\Ocean.scr\""), std::string::npos)
+        << world.fakes.shell.startedAsUser[0];
+  }
+  for (const bool launched : {true, false}) {
+    SCOPED_TRACE(launched ? "with a launcher" : "without the flag");
+    InstallerWorld world;
+    world.image.header.askOpenControlPanel = true;
+    world.image.extensionBlock = launched ? block : "saverkit-extension=1\npublisher=Lumi\xC3\xA8re\n";
+    world.fakes.view.answers = {true};
+    clickInstall(world);
+    EXPECT_EQ(world.run(launched ? std::vector<std::string>{"/l=4242"} : std::vector<std::string>{}), 0);
+    EXPECT_TRUE(world.fakes.shell.startedAsUser.empty());
+    if (launched) {
+      EXPECT_EQ(world.launcherTexts().back(), std::string("openScreenSaverControlPanel\0", 28));
+    }
+  }
+  {
+    InstallerWorld world;  // a block this installer does not know changes nothing, not even the entry
+    world.image.extensionBlock = "saverkit-extension=2\nfinish-without-launcher=yes\n";
+    clickInstall(world);
+    EXPECT_EQ(world.run({}), 0);
+    EXPECT_TRUE(world.fakes.shell.startedAsUser.empty());
+    EXPECT_FALSE(world.fakes.registry.value(RegistryRoot::kLocalMachine, kUninstallKey + "Ocean", "NoModify"));
+  }
+}
+
 TEST(InstallProcedure, DecliningTheOverwriteLeavesEverythingAndInstallCanBePressedAgain) {
   InstallerWorld world;
   world.fakes.files.addFile(kShared + "Ocean\\old.swf", "old");

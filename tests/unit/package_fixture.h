@@ -20,6 +20,9 @@ class InstallerImage {
     setSlot(1, "impborl.dat", 4, "MZ-library");
   }
 
+  // The extension record's block, after the slots; none when empty.
+  std::string extensionBlock;
+
   // Stored or imploded data for a slot; the offsets are filled in by bytes().
   void setSlot(int slot, const std::string& name, int destination, const std::string& data,
                bool imploded = false) {
@@ -39,6 +42,11 @@ class InstallerImage {
       entry.startOffset = static_cast<std::int32_t>(image.size());
       entry.endOffset = static_cast<std::int32_t>(image.size() + data_[slot].size()) - 1;
       image += data_[slot];
+    }
+    if (!extensionBlock.empty()) {
+      header.extensionBlock.emplace(static_cast<std::int32_t>(image.size()),
+                                    static_cast<std::int32_t>(image.size() + extensionBlock.size()) - 1);
+      image += extensionBlock;
     }
     const auto encoded = encodePackageHeader(header);
     image.replace(static_cast<std::size_t>(kInstallerSizeInBytes), kPackageHeaderSize,
