@@ -55,7 +55,7 @@ class IconReader {
 
   // Width and height from the PNG's header chunk, which must come first.
   std::pair<std::uint32_t, std::uint32_t> pngSides(const Bytes& png, const std::string& which) const {
-    if (png.size() < 24 || be32(png, 8) != 13 || be32(png, 12) != 0x49484452) fail(which + "is a damaged PNG (no header chunk)");
+    if (png.size() < 25 || be32(png, 8) != 13 || be32(png, 12) != 0x49484452) fail(which + "is a damaged PNG (no header chunk)");
     return {be32(png, 16), be32(png, 20)};
   }
 
@@ -131,6 +131,11 @@ class IconReader {
     const auto [width, height] = pngSides(file, "");
     checkSides(width, height, "");
     if (width != height) fail("is " + sides(width, height) + "; an icon is square (256x256 px shows best)");
+    // The one image is every size the icon has, and Wine's icon reader shows nothing for one of
+    // 16 bits per channel. In an .ico such an image sits beside smaller ones that Wine does read.
+    if (file[24] > 8) {
+      fail("has " + std::to_string(file[24]) + " bits per channel; an icon made of one PNG takes 8 (save it as 8-bit RGBA)");
+    }
     IconImage image{width, height, 0, 1, 32, file};
     return {image};
   }

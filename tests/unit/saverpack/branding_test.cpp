@@ -69,6 +69,7 @@ Bytes pngOf(std::uint32_t width, std::uint32_t height, std::size_t size) {
   for (std::uint32_t side : {width, height}) {
     for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(side >> shift));
   }
+  png.insert(png.end(), {8, 6, 0, 0, 0});  // 8 bits per channel, RGBA
   png.resize(std::max(size, png.size()), 0x5A);
   return png;
 }
@@ -169,6 +170,10 @@ TEST(IconFile, ReadsAnIcoAndTurnsAPngIntoAOneImageIcon) {
   EXPECT_EQ(images[2].width, 48u);
   EXPECT_EQ(images[2].bitCount, 8);
   EXPECT_EQ(images[3].width, 256u);
+  // A 16-bit image beside bitmaps, as ImageMagick writes them, goes in.
+  IconImage deep = pngImage(256, 500);
+  deep.data[24] = 16;
+  EXPECT_EQ(readIcon(iconFile({bitmapImage(32, 32), deep}), "im.ico", saverkit::kBrandingIconRoomBytes).size(), 2u);
 
   const Bytes png = pngOf(256, 256, 5000);
   const auto fromPng = readIcon(png, "logo.png", saverkit::kBrandingIconRoomBytes);
@@ -198,6 +203,8 @@ TEST(IconFile, RefusesDamagedIconsAndOversizedImagesSayingWhy) {
   IconImage oddBits = bitmapImage(16, 32);
   oddBits.data[14] = 3;
   std::vector<IconImage> many(33, pngImage(16, 40));
+  Bytes sixteenBits = pngOf(64, 64, 100);
+  sixteenBits[24] = 16;
   const struct {
     const char* what;
     Bytes file;
@@ -214,6 +221,7 @@ TEST(IconFile, RefusesDamagedIconsAndOversizedImagesSayingWhy) {
       {"PNG too large", pngOf(300, 300, 100), "300x300 px"},
       {"PNG not square", pngOf(256, 128, 100), "an icon is square"},
       {"PNG without header", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2}, "damaged PNG"},
+      {"16-bit PNG alone", sixteenBits, "16 bits per channel; an icon made of one PNG takes 8"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
