@@ -78,13 +78,16 @@ Headers readHeaders(const Reader& in) {
   return headers;
 }
 
-// The file offset of `rva` and the bytes from there to the end of its section in the file.
-std::pair<std::size_t, std::size_t> fileRange(const Headers& headers, std::uint32_t rva) {
+// The file offset of `rva` and the bytes from there to the end of its section in the file. A
+// section table may claim more bytes than a cut-short file has: only those it has count.
+std::pair<std::size_t, std::size_t> fileRange(const Headers& headers, std::uint32_t rva, std::size_t fileSize) {
   for (const Section& section : headers.sections) {
     const std::uint32_t mapped = std::min(section.virtualSize, section.rawSize);
     if (rva >= section.virtualAddress && rva - section.virtualAddress < mapped) {
       const std::uint32_t into = rva - section.virtualAddress;
-      return {section.rawOffset + std::size_t(into), std::size_t(mapped - into)};
+      const std::size_t start = section.rawOffset + std::size_t(into);
+      if (start >= fileSize) return {0, 0};
+      return {start, std::min<std::size_t>(mapped - into, fileSize - start)};
     }
   }
   return {0, 0};
@@ -137,7 +140,7 @@ class TreeReader {
     const std::uint32_t rva = in_.u32(root_ + offset);
     const std::uint32_t size = in_.u32(root_ + offset + 4);
     resource.codePage = in_.u32(root_ + offset + 8);
-    const auto [start, available] = fileRange(headers_, rva);
+    const auto [start, available] = fileRange(headers_, rva, image_.size());
     if (size > available || (size > 0 && available == 0)) in_.fail("its resource tree is damaged (data outside the file)");
     resource.data.assign(image_.begin() + static_cast<std::ptrdiff_t>(start),
                          image_.begin() + static_cast<std::ptrdiff_t>(start + size));
@@ -189,8 +192,8 @@ ResourceSection readResources(const Bytes& image, const std::string& what) {
   const std::uint32_t rva = in.u32(headers.resourceDirectory);
   const std::uint32_t size = in.u32(headers.resourceDirectory + 4);
   if (rva == 0 || size == 0) in.fail("has no resources");
-  const auto [start, available] = fileRange(headers, rva);
-  if (available < size) in.fail("its resource directory lies outside its sections");
+  const auto [start, available] = fileRange(headers, rva, image.size());
+  if (available < size) in.fail("its resource directory lies outside its sections or the file");
   ResourceSection section;
   section.place = {start, rva, available, headers.resourceDirectory + 4};
   TreeReader tree(image, in, headers, start, size);

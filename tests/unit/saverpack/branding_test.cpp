@@ -159,6 +159,10 @@ TEST(ResourceSection, RefusesWhatIsNotAProgramOrHasADamagedTree) {
   put32(dataOutside, kResourceFileOffset + 3 * 24, kResourceAddress + 0x1F0);
   put32(dataOutside, kResourceFileOffset + 3 * 24 + 4, 0x20);
   EXPECT_NE(refused(dataOutside).find("data outside the file"), std::string::npos);
+  // A cut-short file whose section table still claims the whole section.
+  Bytes cutShort = program;
+  cutShort.resize(kResourceFileOffset + 0x40);
+  EXPECT_NE(refused(cutShort).find("outside its sections or the file"), std::string::npos);
   Bytes noResources = program;
   put32(noResources, 0x40 + 24 + 96 + 16, 0);
   EXPECT_NE(refused(noResources).find("has no resources"), std::string::npos);
