@@ -182,6 +182,9 @@ void brandProgram(Bytes& program, const ProgramBrand& brand, const std::string& 
     if (isType(resource, kVersionResourceType)) language = resource.language;
   }
   auto& resources = section.resources;
+  const bool hasRoom = std::any_of(resources.begin(), resources.end(), [](const Resource& resource) {
+    return resource.type.name == saverkit::kBrandingRoomType;
+  });
   resources.erase(std::remove_if(resources.begin(), resources.end(),
                                  [&](const Resource& resource) {
                                    return resource.type.name == saverkit::kBrandingRoomType ||
@@ -196,7 +199,8 @@ void brandProgram(Bytes& program, const ProgramBrand& brand, const std::string& 
       resources.push_back(std::move(icon));
     }
   }
-  writeResources(program, section.place, resources, what);
+  writeResources(program, section.place, resources,
+                 hasRoom ? what : what + " (built without room for an icon and version strings: use the one that came with this saverpack)");
 }
 
 }  // namespace saverpack

@@ -327,7 +327,9 @@ TEST(Branding, TheLargestIconAndLongestTextsFitTheRoomButNotAProgramWithoutIt) {
     brandProgram(old, brand, "stub \"old.exe\"");
     ADD_FAILURE() << "branded a program without room";
   } catch (const ToolError& error) {
-    EXPECT_NE(std::string(error.what()).find("stub \"old.exe\": its resources would take "), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("stub \"old.exe\" (built without room for an icon and version strings: use "
+                                             "the one that came with this saverpack): its resources would take "),
+              std::string::npos);
     EXPECT_NE(std::string(error.what()).find("bytes; its resource section holds 1024"), std::string::npos);
   }
   EXPECT_EQ(old, before);
