@@ -37,6 +37,7 @@ class ManifestReader {
   std::optional<std::int32_t> readDestination(const Json& value, const std::string& where);
   void readData(const Json& root, BuildSpec& request);
   void readEngine(const Json& root, BuildSpec& request);
+  void readBranding(const Json& root, BuildSpec& request);
   void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
 
   fs::path base_;
@@ -303,13 +304,34 @@ void ManifestReader::readEngine(const Json& root, BuildSpec& request) {
   request.referenceEngine = true;
 }
 
+// Her name, version, website and icon. Each, when given, has something in it: an empty string
+// would put an empty line where her name belongs.
+void ManifestReader::readBranding(const Json& root, BuildSpec& request) {
+  Branding& branding = request.branding;
+  const auto text = [&](const char* key) {
+    const std::string value = string(root, key, "").value_or("");
+    if (root.contains(key) && root[key].is_string() && value.empty()) findings_.error(key, "is empty");
+    return value;
+  };
+  branding.publisher = text("publisher");
+  branding.version = text("version");
+  branding.website = text("website");
+  if (!branding.website.empty() && !saverkit::startsWith(saverkit::toLowerAscii(branding.website), "https://") &&
+      !saverkit::startsWith(saverkit::toLowerAscii(branding.website), "http://")) {
+    findings_.error("website", quoteText(branding.website) + " must start with https:// or http://");
+  }
+  const std::string icon = text("icon");
+  if (!icon.empty()) branding.icon = path(icon);
+}
+
 BuildSpec ManifestReader::read(const Json& root) {
   BuildSpec request;
   if (!root.is_object()) {
     findings_.error("", "the manifest must be a JSON object");
     return request;
   }
-  expectKeys(root, "", {"saverName", "presentationMode", "needsFlashPlayer", "engine", "options", "slots", "data"});
+  expectKeys(root, "", {"saverName", "presentationMode", "needsFlashPlayer", "engine", "options", "slots", "data",
+                        "publisher", "version", "website", "icon"});
   if (const auto name = string(root, "saverName", "")) request.header.saverName = *name;
   else if (!root.contains("saverName")) findings_.error("saverName", "missing");
   readPresentation(root, request);
@@ -318,6 +340,7 @@ BuildSpec ManifestReader::read(const Json& root) {
   readEngine(root, request);
   readData(root, request);
   readOptions(root, request);
+  readBranding(root, request);
   return request;
 }
 

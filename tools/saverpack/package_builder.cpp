@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "branding.h"
 #include "codec_bridge.h"
 #include "common/text_helpers.h"
 #include "content_checks.h"
@@ -213,6 +214,17 @@ void bindPackage(Bytes& installer) {
   std::copy(record.begin(), record.end(), installer.begin() + static_cast<std::ptrdiff_t>(*place));
 }
 
+// Her icon and version record go into the stub's reserved room and the reference engine's. An
+// engine of her own (slots.6.file) is hers to brand.
+void brandPrograms(const BuildSpec& request, Bytes& installer, std::optional<Bytes>& engine) {
+  const Branding& branding = request.branding;
+  const auto icon = branding.icon.empty() ? std::vector<IconImage>{}
+                                          : loadBrandingIcon(branding.icon, pathToUtf8(branding.icon));
+  const std::string& saver = request.header.saverName;
+  brandProgram(installer, installerBrand(saver, branding, icon), "stub " + quoteText(pathToUtf8(request.stub)));
+  if (request.referenceEngine && engine) brandProgram(*engine, engineBrand(saver, branding, icon), "the reference engine");
+}
+
 }  // namespace
 
 BuildSpec resolveDefaults(const BuildSpec& original) {
@@ -265,6 +277,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
   auto contents = loadSlotFiles(request, result.findings);
   if (result.findings.hasErrors()) throwFindings(result.findings);
   Bytes installer = loadStub(request);
+  if (wantsBranding(request.branding)) brandPrograms(request, installer, contents[saverkit::kSlotEngine]);
   if (request.data) {
     DataFileSpec data = *request.data;
     data.output = request.output;

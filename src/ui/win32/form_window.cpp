@@ -1,12 +1,16 @@
 // The form base; see the header.
 #include "ui/win32/form_window.h"
 
+#include "package/branding_room.h"
+
 namespace saverkit::win32 {
 
 void registerFormClass(const char* className, WNDPROC procedure) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  // The author's icon when saverpack put one in; none otherwise, as before.
+  windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(saverkit::kBrandingIconGroupId));
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = className;

@@ -10,6 +10,15 @@
 
 #include "package/package_binding.h"
 
+#include <cstdlib>
+
+// A failure that ends in std::terminate ends the installer at once. libstdc++'s own handler would
+// first print the exception's name for a console a windowed program does not have, and brings in
+// its demangler to do it: room the stub's fixed size keeps for the author's icon.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
 // The reserved place for the package's binding, in a section of its own so that saverpack finds
 // it from the section table. saverpack fills it in; the copy in memory is what the loader mapped
 // from the file the user started, whatever happens to that file later.
