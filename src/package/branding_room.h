@@ -24,6 +24,10 @@ inline constexpr std::uint16_t kBrandingIconGroupId = 1;
 inline constexpr std::size_t kBrandingIconRoomBytes = 65536;
 inline constexpr std::size_t kBrandingVersionRoomBytes = 4096;
 inline constexpr std::size_t kBrandingRoomBytes = kBrandingIconRoomBytes + kBrandingVersionRoomBytes;
+// The engine keeps less: it stays one small program, branded or not. An icon of 16, 32 and 48 px
+// with a 256 px image compressed to about 20 KB fits; saverpack refuses a larger one for it,
+// naming both sizes.
+inline constexpr std::size_t kEngineBrandingIconRoomBytes = 36864;
 
 // The longest version string saverpack writes, in UTF-16 units: the publisher, the version and
 // the saver's name (at most 64 characters anyway) each stay well within the room at this length.
