@@ -401,9 +401,10 @@ void spellNamesInAscii(const DataFileSpec& request, std::vector<SourceFile>& fil
 void warnOfLocatedPhotos(const DataFileSpec& request, const std::vector<std::string>& photos, Findings& findings) {
   if (photos.empty()) return;
   findings.warning(request.where + ".folder",
-                   plural(std::int64_t(photos.size()), "photo") + (photos.size() == 1 ? " carries" : " carry") + " the place where they were taken (GPS in "
-                   "their EXIF; the first: " + quoteText(photos.front()) + "); a \"pictures\" section in the "
-                   "manifest removes it");
+                   plural(std::int64_t(photos.size()), "photo") +
+                       (photos.size() == 1 ? " carries the place where it was" : " carry the places where they were") +
+                       " taken (GPS in their EXIF; the first: " + quoteText(photos.front()) +
+                       "); a \"pictures\" section in the manifest removes it");
 }
 
 }  // namespace

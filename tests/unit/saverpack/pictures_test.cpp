@@ -181,6 +181,10 @@ TEST_F(PicturesTest, OnlyWhatNeedsPreparingIsTouched) {
   EXPECT_EQ(decode(serial).width, 60);
   EXPECT_FALSE(readPhotoMetadata(serial).identifying);
   EXPECT_EQ(readPhotoMetadata(serial).dateTaken, kDate);
+  // Prepared photos keep builds reproducible.
+  const Bytes first = readWholeFile(path("Setup.exe"));
+  ASSERT_EQ(buildWith(manifestWith(Json{{"longestEdge", 100}, {"quality", 80}})).code, 0);
+  EXPECT_EQ(readWholeFile(path("Setup.exe")), first);
 }
 
 TEST_F(PicturesTest, DamagedPictureAndBadSectionsAreRefusedByName) {
@@ -224,7 +228,7 @@ TEST_F(PicturesTest, GpsWithoutPicturesIsAWarningThatStrictMakesAnError) {
   write("content/home.jpg", photo(40, 40, ".jpg", exifSegment(1, true)));
   const CliResult warned = buildWith(manifestWith(std::nullopt));
   EXPECT_EQ(warned.code, 0);
-  EXPECT_NE(warned.err.find("warning: data.folder: 1 photo carries the place where they were taken (GPS in their EXIF; "
+  EXPECT_NE(warned.err.find("warning: data.folder: 1 photo carries the place where it was taken (GPS in their EXIF; "
                             "the first: \"home.jpg\")"),
             std::string::npos)
       << warned.err;
