@@ -25,7 +25,7 @@ struct Tiff {
 constexpr std::uint32_t kOrientation = 0x0112, kExifDirectory = 0x8769, kGpsDirectory = 0x8825,
                         kDateTimeOriginal = 0x9003, kMakerNote = 0x927C, kImageUniqueId = 0xA420,
                         kOwnerName = 0xA430, kBodySerial = 0xA431, kLensSerial = 0xA435,
-                        kDngCameraSerial = 0xC62F;
+                        kDngCameraSerial = 0xC62F, kGpsLatitude = 0x0002, kGpsLongitude = 0x0004;
 constexpr std::uint32_t kAscii = 2, kShort = 3;
 
 // Calls `visit(tag, type, count, valueAt)` for each entry of the directory at `at`.
@@ -39,9 +39,9 @@ void eachEntry(const Tiff& tiff, std::size_t at, Visit visit) {
 }
 
 void readTiff(const Tiff& tiff, PhotoMetadata& found) {
-  std::size_t exifAt = 0;
+  std::size_t exifAt = 0, gpsAt = 0;
   eachEntry(tiff, tiff.read32(4), [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::size_t value) {
-    if (tag == kGpsDirectory) found.gps = true;
+    if (tag == kGpsDirectory) gpsAt = tiff.read32(value);
     if (tag == kDngCameraSerial) found.identifying = true;
     if (tag == kExifDirectory) exifAt = tiff.read32(value);
     if (tag == kOrientation && type == kShort && count == 1) {
@@ -49,6 +49,12 @@ void readTiff(const Tiff& tiff, PhotoMetadata& found) {
       if (orientation >= 1 && orientation <= 8) found.orientation = int(orientation);
     }
   });
+  // Cameras with location turned off may still write a GPS directory, holding only its version.
+  if (gpsAt != 0) {
+    eachEntry(tiff, gpsAt, [&](std::uint32_t tag, std::uint32_t, std::uint32_t, std::size_t) {
+      found.gps = found.gps || tag == kGpsLatitude || tag == kGpsLongitude;
+    });
+  }
   if (exifAt == 0) return;
   eachEntry(tiff, exifAt, [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::size_t value) {
     if (tag == kMakerNote || tag == kImageUniqueId || tag == kOwnerName || tag == kBodySerial || tag == kLensSerial) {

@@ -12,7 +12,7 @@
 namespace saverpack {
 
 struct PhotoMetadata {
-  bool gps = false;          // a GPS directory in the EXIF block
+  bool gps = false;          // a latitude or longitude in the EXIF block's GPS directory
   bool identifying = false;  // maker notes, serial numbers, owner, unique id, XMP or IPTC blocks
   int orientation = 1;       // 1 to 8
   std::optional<std::string> dateTaken;  // DateTimeOriginal as written, "YYYY:MM:DD HH:MM:SS"

@@ -6,6 +6,7 @@
 
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <map>
 
 #include "content_names.h"
@@ -23,29 +24,31 @@ namespace fs = std::filesystem;
 constexpr const char* kDate = "2024:07:14 18:30:05";
 
 // A little-endian TIFF block: IFD0 (orientation, Exif and GPS pointers), the Exif directory
-// (date, body serial number) and the GPS directory (latitude reference).
-Bytes exifSegment(int orientation, bool gps) {
+// (date, body serial number) and the GPS directory, holding `gpsTag` (2 is the latitude; 0, the
+// version, is all some cameras write with location off). No GPS directory when `gpsTag` < 0.
+Bytes exifSegment(int orientation, int gpsTag) {
   Bytes tiff = {'I', 'I', 42, 0, 8, 0, 0, 0};
   const auto put16 = [&](std::uint32_t v) { tiff.insert(tiff.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); };
   const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
   const auto entry = [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::uint32_t value) {
     put16(tag), put16(type), put32(count), put32(value);
   };
-  const std::uint32_t ifd0Entries = gps ? 3 : 2, exifAt = 8 + 2 + 12 * ifd0Entries + 4, gpsAt = exifAt + 2 + 24 + 4,
-                      dateAt = gpsAt + 2 + 12 + 4;
+  const std::uint32_t ifd0Entries = gpsTag >= 0 ? 3 : 2, exifAt = 8 + 2 + 12 * ifd0Entries + 4,
+                      gpsAt = exifAt + 2 + 24 + 4, dateAt = gpsAt + 2 + 12 + 4;
   put16(ifd0Entries);
   entry(0x0112, 3, 1, std::uint32_t(orientation));
   entry(0x8769, 4, 1, exifAt);
-  if (gps) entry(0x8825, 4, 1, gpsAt);
+  if (gpsTag >= 0) entry(0x8825, 4, 1, gpsAt);
   put32(0);
   put16(2);
   entry(0x9003, 2, 20, dateAt);
   entry(0xA431, 2, 4, 0x00333231);  // "123"
   put32(0);
   put16(1);
-  entry(0x0001, 2, 2, 'N');
+  entry(std::uint32_t(std::max(gpsTag, 0)), 5, 3, dateAt + 20);  // three rationals: degrees, minutes, seconds
   put32(0);
   tiff.insert(tiff.end(), kDate, kDate + 20);
+  tiff.resize(tiff.size() + 24, 1);
   Bytes segment = {0xFF, 0xE1, std::uint8_t((tiff.size() + 8) >> 8), std::uint8_t(tiff.size() + 8), 'E', 'x', 'i', 'f', 0, 0};
   segment.insert(segment.end(), tiff.begin(), tiff.end());
   return segment;
@@ -126,7 +129,7 @@ class PicturesTest : public SaverpackTest {
 };
 
 TEST_F(PicturesTest, PhotoWithGpsAndOrientation6ComesOutUprightSmallerAndWithoutGps) {
-  const Bytes original = photo(400, 200, ".jpg", exifSegment(6, true));
+  const Bytes original = photo(400, 200, ".jpg", exifSegment(6, 2));
   ASSERT_TRUE(readPhotoMetadata(original).gps);
   write("content/sea.jpg", original);
   const CliResult result = buildWith(manifestWith(Json{{"longestEdge", 100}}));
@@ -159,7 +162,7 @@ TEST_F(PicturesTest, OnlyWhatNeedsPreparingIsTouched) {
   const Bytes smallClean = photo(100, 80, ".jpg");
   const Bytes exactlyTheEdge = photo(100, 60, ".png");
   const Bytes largePng = photo(101, 40, ".png");
-  const Bytes smallWithSerial = photo(60, 60, ".jpg", exifSegment(1, false));
+  const Bytes smallWithSerial = photo(60, 60, ".jpg", exifSegment(1, -1));
   const Bytes notAPicture = bytesOf("not a picture, though named like one");
   write("content/clean.jpg", smallClean);
   write("content/edge.png", exactlyTheEdge);
@@ -221,11 +224,12 @@ TEST_F(PicturesTest, DamagedPictureAndBadSectionsAreRefusedByName) {
 }
 
 TEST_F(PicturesTest, GpsWithoutPicturesIsAWarningThatStrictMakesAnError) {
-  write("content/plain.jpg", photo(40, 40, ".jpg", exifSegment(1, false)));
+  write("content/plain.jpg", photo(40, 40, ".jpg", exifSegment(1, -1)));
+  write("content/location-off.jpg", photo(40, 40, ".jpg", exifSegment(1, 0)));
   const CliResult clean = buildWith(manifestWith(std::nullopt), {"--strict"});
   EXPECT_EQ(clean.code, 0) << clean.err;
 
-  write("content/home.jpg", photo(40, 40, ".jpg", exifSegment(1, true)));
+  write("content/home.jpg", photo(40, 40, ".jpg", exifSegment(1, 2)));
   const CliResult warned = buildWith(manifestWith(std::nullopt));
   EXPECT_EQ(warned.code, 0);
   EXPECT_NE(warned.err.find("warning: data.folder: 1 photo carries the place where it was taken (GPS in their EXIF; "
