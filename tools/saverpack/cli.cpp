@@ -39,10 +39,11 @@ const char* const kOverview =
     "      write a sample picture saver that builds as is: manifest, picture, licence,\n"
     "      read-me and pictures for the reference slideshow engine\n"
     "  build MANIFEST -o INSTALLER [--stub STUB] [--list | -v] [--strict] [--follow-links]\n"
-    "        [--no-progress]\n"
+    "        [--ascii-names] [--no-progress]\n"
     "      build an installer from a JSON manifest; --list shows what goes where\n"
     "  datafile FOLDER -o FILE [--implode CHOICE] [--rule GLOB=CHOICE]... [--saver-kind N]\n"
-    "           [--record FILE] [--movie-copy PATH]... [--strict] [--follow-links] [--no-progress]\n"
+    "           [--record FILE] [--movie-copy PATH]... [--strict] [--follow-links] [--ascii-names]\n"
+    "           [--no-progress]\n"
     "      build a screen saver data file from a folder\n"
     "  inspect FILE [--json | --plan] [--as installer|datafile]\n"
     "      show an installer's header and slots, or a data file; --plan shows what an\n"
@@ -80,7 +81,7 @@ const std::vector<Command>& commands() {
        "  -h, --help    this help\n"},
       {"build", 1,
        {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--list", "-v", false}, {"--strict", nullptr, false},
-        {"--follow-links", nullptr, false}, {"--no-progress", nullptr, false}},
+        {"--follow-links", nullptr, false}, {"--ascii-names", nullptr, false}, {"--no-progress", nullptr, false}},
        {}, {"--output"}, runBuild,
        "Usage: saverpack build MANIFEST -o INSTALLER [OPTIONS]\n"
        "\n"
@@ -96,15 +97,19 @@ const std::vector<Command>& commands() {
        "  -v, --list              after building, list what goes where: each slot and data file\n"
        "                          item with its size, packed size and target path on the user's\n"
        "                          machine, and the registry entry\n"
-       "  --strict                treat warnings as errors (exit 1, nothing written)\n"
+       "  --strict                treat warnings as errors (exit 1, nothing written), such as\n"
+       "                          photos that would go out with their GPS location\n"
        "  --follow-links          pack what links in the content folder point to (refused\n"
        "                          otherwise)\n"
+       "  --ascii-names           spell non-ASCII file names in ASCII (\"\u00C9t\u00E9.jpg\" becomes\n"
+       "                          \"Ete.jpg\", each shown) instead of refusing them\n"
        "  --no-progress           no progress bar, even on a terminal\n"
        "  -h, --help              this help\n"},
       {"datafile", 1,
        {{"--output", "-o", true}, {"--implode", nullptr, true}, {"--rule", nullptr, true},
         {"--saver-kind", nullptr, true}, {"--record", nullptr, true}, {"--movie-copy", nullptr, true},
-        {"--strict", nullptr, false}, {"--follow-links", nullptr, false}, {"--no-progress", nullptr, false}},
+        {"--strict", nullptr, false}, {"--follow-links", nullptr, false}, {"--ascii-names", nullptr, false},
+        {"--no-progress", nullptr, false}},
        {"--rule", "--movie-copy"}, {"--output"}, runDataFile,
        "Usage: saverpack datafile FOLDER -o FILE [OPTIONS]\n"
        "\n"
@@ -123,6 +128,7 @@ const std::vector<Command>& commands() {
        "                        of the movie; may be repeated\n"
        "  --strict              treat warnings as errors (exit 1, nothing written)\n"
        "  --follow-links        pack what links in FOLDER point to (refused otherwise)\n"
+       "  --ascii-names         spell non-ASCII file names in ASCII instead of refusing them\n"
        "  --no-progress         no progress bar, even on a terminal\n"
        "  -h, --help            this help\n"},
       {"inspect", 1, {{"--json", nullptr, false}, {"--plan", nullptr, false}, {"--as", nullptr, true}}, {}, {},

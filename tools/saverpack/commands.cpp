@@ -64,6 +64,20 @@ bool treatAsInstaller(const CommandContext& context, const std::string& name, co
   return false;
 }
 
+// "12 MB", "1.4 MB" where the tenths still say something, "310 KB" below a megabyte.
+std::string megabytes(std::uint64_t bytes) {
+  if (bytes < 950'000) return std::to_string((bytes + 999) / 1000) + " KB";
+  const std::uint64_t tenths = (bytes + 50'000) / 100'000;
+  if (tenths >= 100) return std::to_string((tenths + 5) / 10) + " MB";
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
+void printPictureSavings(const PictureSavings& savings, const CommandContext& context) {
+  if (savings.prepared == 0) return;
+  context.out << "pictures: " << plural(std::int64_t(savings.prepared), "photo") << " prepared for the screen, "
+              << megabytes(savings.before) << " \u2192 " << megabytes(savings.after) << "\n";
+}
+
 fs::path outputArgument(const CommandContext& context) { return pathFromUtf8(*context.args.value("--output")); }
 
 }  // namespace
@@ -88,6 +102,7 @@ ExitCode runBuild(const CommandContext& context) {
   }
   request.output = output;
   request.followLinks = context.args.has("--follow-links");
+  if (request.data) request.data->asciiNames = context.args.has("--ascii-names");
   const BuildResult result = buildPackage(request, !context.args.has("--no-progress"));
   if (stopForWarnings(context, result.findings)) return ExitCode::kInvalid;
   writeFileReplacing(output, result.installer);
@@ -95,6 +110,7 @@ ExitCode runBuild(const CommandContext& context) {
   for (const auto& entry : result.header.entries) slots += !entry.isEmpty();
   context.out << "wrote " << pathToUtf8(output) << " (" << plural(std::int64_t(result.installer.size()), "byte")
               << ", " << plural(std::int64_t(slots), "slot") << ")\n";
+  printPictureSavings(result.pictures, context);
   if (context.args.has("--list")) {
     context.out << "\n";
     printPlan({result.header, result.items}, context.out);
@@ -126,6 +142,7 @@ ExitCode runDataFile(const CommandContext& context) {
   if (const auto record = args.value("--record")) request.recordFile = pathFromUtf8(*record);
   request.movieCopies = args.values("--movie-copy");
   request.followLinks = args.has("--follow-links");
+  request.asciiNames = args.has("--ascii-names");
   request.output = outputArgument(context);
   const BuiltDataFile result = buildDataFile(request, !args.has("--no-progress"));
   if (stopForWarnings(context, result.findings)) return ExitCode::kInvalid;

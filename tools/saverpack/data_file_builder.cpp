@@ -9,9 +9,11 @@
 #include "codec_bridge.h"
 #include "common/file_names.h"
 #include "common/text_helpers.h"
+#include "content_names.h"
 #include "header_rules.h"
 #include "messages.h"
 #include "output_guard.h"
+#include "photo_metadata.h"
 #include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "tool_error.h"
@@ -153,6 +155,8 @@ class FolderWalk {
       }
       if (fs::is_directory(status)) {
         enter(it->path(), path);
+      } else if (fs::is_regular_file(status) && isDesktopLeftover(name)) {
+        warnings_.note(where_, quoteText(path) + " left out: the desktop made it, not the author");
       } else if (fs::is_regular_file(status)) {
         guard_.check(it->path(), "the content file " + quoteText(path) + " (" + where_ + ")");
         files_.push_back({path, it->path(), static_cast<std::uint64_t>(fs::file_size(it->path(), statusError))});
@@ -282,12 +286,35 @@ void appendItem(Bytes& out, std::int32_t number, BuiltItem& item, const Bytes& s
   out.insert(out.end(), stored.begin(), stored.end());
 }
 
+// With rules, a photo is prepared for the screen; without, one that would tell where it was
+// taken is noted for the warning.
+void preparePhoto(const DataFileSpec& request, const SourceFile& source, Bytes& contents, BuiltDataFile& result,
+                  std::vector<std::string>& locatedPhotos) {
+  const PictureFormat format = pictureFormatOf(contents);
+  if (format == PictureFormat::kNone) return;
+  if (!request.pictures) {
+    if (format == PictureFormat::kJpeg && readPhotoMetadata(contents).gps) locatedPhotos.push_back(source.path);
+    return;
+  }
+  std::optional<Bytes> prepared = preparePicture(contents, format, *request.pictures,
+                                                 request.where + ".folder: " + quoteText(source.path));
+  if (!prepared) return;
+  result.pictures.prepared += 1;
+  result.pictures.before += contents.size();
+  result.pictures.after += prepared->size();
+  contents = std::move(*prepared);
+}
+
 BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes& stored,
-                   ProgressMeter& progress, Findings& findings) {
+                   ProgressMeter& progress, BuiltDataFile& result, std::vector<std::string>& locatedPhotos) {
   if (source.size > std::uint64_t(kMaxOffset)) {
     throw invalidInput(request.where + ".folder: " + quoteText(source.path) + " is larger than 2 GiB");
   }
   Bytes contents = readWholeFile(source.file);
+  preparePhoto(request, source, contents, result, locatedPhotos);
+  // The bar counts the folder's bytes; what preparing took off is done with.
+  progress.advance(source.size > contents.size() ? source.size - contents.size() : 0);
+  Findings& findings = result.findings;
   BuiltItem item{source.path, saverkit::kItemKindData, static_cast<std::int32_t>(contents.size()), 0, false};
   if (contents.empty()) {
     findings.warning(request.where + ".folder", quoteText(source.path) +
@@ -347,6 +374,39 @@ std::vector<BuiltItem> planMovieItems(const DataFileSpec& request, BuiltDataFile
   return movieItems;
 }
 
+// Spells every name in ASCII, noting each change; two files that would end up as one are
+// refused, since either choice would lose the other.
+void spellNamesInAscii(const DataFileSpec& request, std::vector<SourceFile>& files, Findings& findings) {
+  const std::string where = request.where + ".folder";
+  Findings problems;
+  std::map<std::string, std::string> taken;  // Windows' form of a name -> the file that has it
+  for (const SourceFile& file : files) {
+    if (isPrintableAscii(file.path)) taken.emplace(windowsKey(file.path), file.path);
+  }
+  for (SourceFile& file : files) {
+    if (isPrintableAscii(file.path)) continue;
+    const std::string spelt = asciiFileName(file.path);
+    if (const auto [it, inserted] = taken.emplace(windowsKey(spelt), file.path); !inserted) {
+      problems.error(where, quoteText(file.path) + " and " + quoteText(it->second) + " would both be " + quoteText(spelt) +
+                                " on Windows with --ascii-names; rename one of them");
+    } else {
+      findings.note(where, quoteText(file.path) + " \u2192 " + quoteText(spelt));
+    }
+    file.path = spelt;
+  }
+  if (problems.hasErrors()) throwErrors(problems);
+  std::sort(files.begin(), files.end(), [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
+}
+
+void warnOfLocatedPhotos(const DataFileSpec& request, const std::vector<std::string>& photos, Findings& findings) {
+  if (photos.empty()) return;
+  findings.warning(request.where + ".folder",
+                   plural(std::int64_t(photos.size()), "photo") +
+                       (photos.size() == 1 ? " carries the place where it was" : " carry the places where they were") +
+                       " taken (GPS in their EXIF; the first: " + quoteText(photos.front()) +
+                       "); a \"pictures\" section in the manifest removes it");
+}
+
 }  // namespace
 
 bool matchesGlob(std::string_view pattern, std::string_view path) {
@@ -367,7 +427,11 @@ std::optional<ImplodeChoice> parseImplodeChoice(std::string_view text) {
 
 BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress) {
   BuiltDataFile result;
+  if (request.pictures && !picturePreparationAvailable()) {
+    throw invalidInput(request.where + ".pictures: " + kPicturesNeedLibrary);
+  }
   std::vector<SourceFile> files = FolderWalk(request, result.findings).run();
+  if (request.asciiNames) spellNamesInAscii(request, files, result.findings);
   if (files.empty()) {
     result.findings.warning(request.where + ".folder", "the folder holds no files; the data file will have no items");
   }
@@ -390,13 +454,15 @@ BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress) {
     appendItem(result.bytes, ++number, item, {});  // the bytes come from the installer's movie
     result.items.push_back(item);
   }
+  std::vector<std::string> locatedPhotos;
   for (const SourceFile& file : files) {
     Bytes stored;
-    BuiltItem item = packFile(request, file, stored, progress, result.findings);
+    BuiltItem item = packFile(request, file, stored, progress, result, locatedPhotos);
     appendItem(result.bytes, ++number, item, stored);
     result.items.push_back(item);
   }
   progress.finish();
+  warnOfLocatedPhotos(request, locatedPhotos, result.findings);
   return result;
 }
 

@@ -12,6 +12,7 @@
 
 #include "file_io.h"
 #include "findings.h"
+#include "picture_preparation.h"
 
 namespace saverpack {
 
@@ -40,6 +41,17 @@ struct DataFileSpec {
   // The file being written, which must not be one of the inputs; empty when unknown.
   std::filesystem::path output;
   std::string where = "data";  // how messages name this request
+  // Photos scaled down, turned upright and cleaned of revealing metadata as they are packed.
+  std::optional<PictureRules> pictures;
+  // Names beyond ASCII are spelt in ASCII, each with a note, instead of refused.
+  bool asciiNames = false;
+};
+
+// What preparing the pictures changed: how many, and their bytes before and after.
+struct PictureSavings {
+  std::size_t prepared = 0;
+  std::uint64_t before = 0;
+  std::uint64_t after = 0;
 };
 
 struct BuiltItem {
@@ -58,6 +70,7 @@ struct BuiltDataFile {
   // manifest names another file, the installer's slot 3 movie.
   std::optional<std::filesystem::path> installerMovie;
   Findings findings;  // warnings only; errors are thrown
+  PictureSavings pictures;
 };
 
 // Throws ToolError(kInvalid) listing every problem found, or kIo when a file cannot be read.

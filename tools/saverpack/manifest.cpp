@@ -38,6 +38,8 @@ class ManifestReader {
   void readData(const Json& root, BuildSpec& request);
   void readEngine(const Json& root, BuildSpec& request);
   void readBranding(const Json& root, BuildSpec& request);
+  void readPictures(const Json& root, BuildSpec& request);
+  std::optional<int> bounded(const Json& object, const char* key, const std::string& where, int low, int high);
   void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
 
   fs::path base_;
@@ -324,6 +326,37 @@ void ManifestReader::readBranding(const Json& root, BuildSpec& request) {
   if (!icon.empty()) branding.icon = path(icon);
 }
 
+std::optional<int> ManifestReader::bounded(const Json& object, const char* key, const std::string& where, int low,
+                                           int high) {
+  const auto value = integer(object, key, where);
+  if (value && (*value < low || *value > high)) {
+    findings_.error(field(where, key), std::to_string(*value) + " is not from " + std::to_string(low) + " to " +
+                                           std::to_string(high));
+    return std::nullopt;
+  }
+  return value ? std::optional<int>(int(*value)) : std::nullopt;
+}
+
+// "pictures": {"longestEdge": 3840, "quality": 90} prepares the data folder's photos as they are
+// packed; {} takes both defaults.
+void ManifestReader::readPictures(const Json& root, BuildSpec& request) {
+  if (!root.contains("pictures")) return;
+  const Json& value = root["pictures"];
+  if (!value.is_object()) {
+    findings_.error("pictures", "must be an object, such as {\"longestEdge\": 3840}");
+    return;
+  }
+  expectKeys(value, "pictures", {"longestEdge", "quality"});
+  PictureRules rules;
+  rules.longestEdge = bounded(value, "longestEdge", "pictures", kMinLongestEdge, kMaxLongestEdge).value_or(rules.longestEdge);
+  rules.quality = bounded(value, "quality", "pictures", 1, 100).value_or(rules.quality);
+  if (!request.data) {
+    findings_.error("pictures", "prepares the pictures of the data folder; add a \"data\" section with a folder");
+    return;
+  }
+  request.data->pictures = rules;
+}
+
 BuildSpec ManifestReader::read(const Json& root) {
   BuildSpec request;
   if (!root.is_object()) {
@@ -331,7 +364,7 @@ BuildSpec ManifestReader::read(const Json& root) {
     return request;
   }
   expectKeys(root, "", {"saverName", "presentationMode", "needsFlashPlayer", "engine", "options", "slots", "data",
-                        "publisher", "version", "website", "icon"});
+                        "publisher", "version", "website", "icon", "pictures"});
   if (const auto name = string(root, "saverName", "")) request.header.saverName = *name;
   else if (!root.contains("saverName")) findings_.error("saverName", "missing");
   readPresentation(root, request);
@@ -339,6 +372,7 @@ BuildSpec ManifestReader::read(const Json& root) {
   readSlots(root, request);
   readEngine(root, request);
   readData(root, request);
+  readPictures(root, request);
   readOptions(root, request);
   readBranding(root, request);
   return request;

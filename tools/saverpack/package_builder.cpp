@@ -285,6 +285,7 @@ BuildResult buildPackage(const BuildSpec& original, bool showProgress) {
     BuiltDataFile built = buildDataFile(data, showProgress);
     result.findings.append(built.findings);
     result.items = planItems(built.items);
+    result.pictures = built.pictures;
     contents[saverkit::kSlotDataFile] = std::move(built.bytes);
   } else if (const auto& given = contents[saverkit::kSlotDataFile]) {
     // A data file given ready-made is read as the installer will read it.

@@ -64,6 +64,7 @@ struct BuildResult {
   saverkit::PackageHeader header;
   std::vector<PlanItem> items;  // the data file's items, for the install plan
   Findings findings;            // warnings; errors are thrown
+  PictureSavings pictures;      // what preparing the data folder's photos saved
 };
 
 // Throws ToolError(kInvalid) listing every problem, or kIo when a file cannot be read.

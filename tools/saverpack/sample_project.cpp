@@ -8,6 +8,7 @@
 #include "header_rules.h"
 #include "messages.h"
 #include "output_guard.h"
+#include "picture_preparation.h"
 #include "package/package_format.h"
 #include "tool_error.h"
 
@@ -110,7 +111,7 @@ const char* const kManifest =
     "  \"data\": {\n"
     "    \"folder\": \"content\",\n"
     "    \"implode\": \"auto\"\n"
-    "  }\n"
+    "  }@PICTURES@\n"
     "}\n";
 
 std::string withName(const char* text, const std::string& name) {
@@ -119,6 +120,16 @@ std::string withName(const char* text, const std::string& name) {
     out.replace(at, 6, name);
   }
   return out;
+}
+
+// A build that can prepare photos turns it on, so an author's camera originals go out at screen
+// size and without the place they were taken; one that cannot leaves the key out rather than
+// write a manifest it would refuse.
+std::string manifestText(const std::string& saverName) {
+  std::string text = withName(kManifest, saverName);
+  const std::size_t at = text.find("@PICTURES@");
+  text.replace(at, 10, picturePreparationAvailable() ? ",\n  \"pictures\": {\"longestEdge\": 3840}" : "");
+  return text;
 }
 
 Bytes scenePicture(const Scene& scene) {
@@ -194,7 +205,7 @@ SampleProject writeSampleProject(const fs::path& folder, const std::string& save
     project.written.push_back(relative);
   };
   const auto text = [](const std::string& value) { return Bytes(value.begin(), value.end()); };
-  write("manifest.json", text(withName(kManifest, saverName)));
+  write("manifest.json", text(manifestText(saverName)));
   write("picture.bmp", samplePicture());
   write("License.txt", text(withName(kLicence, saverName)));
   write("ReadMe.txt", text(withName(kReadMe, saverName)));

@@ -36,4 +36,11 @@ output=$(cd "$work/downloads" && saverpack_exe sign "$(windows_path "$work/Setup
 echo "$output"
 [ -e "$prefix_c/association-marker.txt" ] && fail "sign started the osslsigncode.exe of the current folder"
 echo "$output" | grep -q 'osslsigncode is not installed' || fail "sign did not say osslsigncode is missing"
+
+# A "pictures" section needs the picture library, which this build lacks: refused, saying so.
+sed -i 's|"data": {"folder": "content"}|"data": {"folder": "content"}, "pictures": {}|' "$work/saver/manifest.json"
+output=$(saverpack_exe build "$(windows_path "$work/saver/manifest.json")" -o "$(windows_path "$work/Pictures.exe")")
+echo "$output"
+echo "$output" | grep -q 'built without a picture library' || fail "the Windows saverpack did not refuse \"pictures\""
+[ -e "$work/Pictures.exe" ] && fail "an installer was written despite the refused \"pictures\" section"
 finish
