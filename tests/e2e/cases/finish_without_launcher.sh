@@ -23,10 +23,11 @@ cp "$bin/desk.cpl" "$prefix_c/windows/syswow64/desk.cpl"
 cp "$bin/desk64.cpl" "$prefix_c/windows/system32/desk.cpl"
 register_player
 make_saver "$work/saver" "$name" bitmap
-sed -i 's|"slots": {|"options": {"askOpenControlPanel": true, "finishWithoutLauncher": true},\n  "slots": {|' "$work/saver/manifest.json"
+sed -i 's|"slots": {|"options": {"askOpenControlPanel": true, "finishWithoutLauncher": true},\n  "publisher": "Lumière Studio", "version": "2.1", "website": "https://lumiere.example/savers",\n  "slots": {|' "$work/saver/manifest.json"
 build_installer "$work/saver" "$work/Setup.exe" || fail "saverpack build"
 active() { wine reg query "$desktop" /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'; }
-entry() { wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/.*$1[[:space:]]*REG_[A-Z]*[[:space:]]*//p"; }
+# reg.exe prints in the console's OEM code page (850 here).
+entry() { wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name" /v "$1" 2>/dev/null | tr -d '\r' | iconv -f cp850 -t utf-8 | sed -n "s/.*$1[[:space:]]*REG_[A-Z]*[[:space:]]*//p"; }
 # wait_for SECONDS COMMAND...: whether the command succeeds within that time.
 wait_for() { local limit=$1; shift; for _ in $(seq 1 $((limit * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
 engine='C:\windows\System32\'"$name.scr"
@@ -42,6 +43,9 @@ grep -qF "$engine" "$record" || fail "InstallScreenSaver was not given the insta
 grep -qE ' from rundll32\.exe<(rundll32\.exe<)?explorer\.exe' "$record" || fail "InstallScreenSaver was not started by the desktop shell"
 wait_for 10 test "$(active)" = "$engine" || fail "the saver was not made active (SCRNSAVE.EXE: $(active))"
 [ "$(entry DisplayIcon)" = "$engine" ] || fail "DisplayIcon: $(entry DisplayIcon)"
+[ "$(entry Publisher)" = "Lumière Studio" ] || fail "Publisher: $(entry Publisher)"
+[ "$(entry DisplayVersion)" = 2.1 ] || fail "DisplayVersion: $(entry DisplayVersion)"
+[ "$(entry URLInfoAbout)" = https://lumiere.example/savers ] || fail "URLInfoAbout: $(entry URLInfoAbout)"
 [ "$(entry NoModify)" = 0x1 ] && [ "$(entry NoRepair)" = 0x1 ] || fail "NoModify/NoRepair: $(entry NoModify)/$(entry NoRepair)"
 size=$(entry EstimatedSize); echo "EstimatedSize: $size"
 [ -n "$size" ] && [ $((size)) -gt 0 ] || fail "no EstimatedSize"
@@ -57,7 +61,7 @@ sleep 2
 [ -z "$(active)" ] || fail "the installer set SCRNSAVE.EXE itself although a launcher was there"
 
 # 3. Without the flag, double-clicked: as before, Yes opens nothing and the saver is not made active.
-sed -i 's|, "finishWithoutLauncher": true||' "$work/saver/manifest.json"
+sed -i 's|, "finishWithoutLauncher": true||; /"publisher"/d' "$work/saver/manifest.json"
 build_installer "$work/saver" "$work/Plain.exe" || fail "saverpack build (no flag)"
 clean_saver "$name"; rm -f "$record"
 drive wait-window:TInstallerForm click:Install box:'&Yes' -- "$work/Plain.exe"
