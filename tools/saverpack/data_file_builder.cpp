@@ -30,6 +30,7 @@ struct SourceFile {
   std::string path;  // "\"-separated, relative to the content folder
   fs::path file;
   std::uint64_t size = 0;
+  const Bytes* made = nullptr;  // the bytes of a file saverpack made, which has no `file`
 };
 
 char foldCase(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -310,8 +311,8 @@ BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes&
   if (source.size > std::uint64_t(kMaxOffset)) {
     throw invalidInput(request.where + ".folder: " + quoteText(source.path) + " is larger than 2 GiB");
   }
-  Bytes contents = readWholeFile(source.file);
-  preparePhoto(request, source, contents, result, locatedPhotos);
+  Bytes contents = source.made ? *source.made : readWholeFile(source.file);
+  if (!source.made) preparePhoto(request, source, contents, result, locatedPhotos);
   // The bar counts the folder's bytes; what preparing took off is done with.
   progress.advance(source.size > contents.size() ? source.size - contents.size() : 0);
   Findings& findings = result.findings;
@@ -432,6 +433,15 @@ BuiltDataFile buildDataFile(const DataFileSpec& request, bool showProgress) {
   }
   std::vector<SourceFile> files = FolderWalk(request, result.findings).run();
   if (request.asciiNames) spellNamesInAscii(request, files, result.findings);
+  for (const auto& [path, bytes] : request.madeFiles) {
+    for (const SourceFile& file : files) {
+      if (saverkit::toLowerAscii(file.path) == saverkit::toLowerAscii(path)) {
+        throw invalidInput(request.where + ".folder: " + quoteText(file.path) + " has the name of the file saverpack "
+                           "writes for the manifest's \"show\" section; rename it");
+      }
+    }
+    files.push_back({path, {}, bytes.size(), &bytes});
+  }
   if (files.empty()) {
     result.findings.warning(request.where + ".folder", "the folder holds no files; the data file will have no items");
   }

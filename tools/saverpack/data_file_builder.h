@@ -45,6 +45,8 @@ struct DataFileSpec {
   std::optional<PictureRules> pictures;
   // Names beyond ASCII are spelt in ASCII, each with a note, instead of refused.
   bool asciiNames = false;
+  // Files saverpack makes itself, packed after the folder's: a product-folder path and the bytes.
+  std::vector<std::pair<std::string, Bytes>> madeFiles;
 };
 
 // What preparing the pictures changed: how many, and their bytes before and after.

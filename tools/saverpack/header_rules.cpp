@@ -231,6 +231,7 @@ std::string flashPlayerText(const PackageHeader& header) {
   if (saverkit::packageNeedsFlashPlayer(header)) {
     return "needed (the no-player marker is ignored: a movie presentation is played by the player)";
   }
+  if (header.extensionBlock) return "not needed (Saverkit's extension record in slot 0: installs where no player exists)";
   return "not needed (Saverkit's no-player marker in slot 0: installs where no player exists)";
 }
 

@@ -9,6 +9,7 @@
 
 #include "common/text_helpers.h"
 #include "header_rules.h"
+#include "package/show_defaults.h"
 #include "tool_error.h"
 
 namespace saverpack {
@@ -39,6 +40,7 @@ class ManifestReader {
   void readEngine(const Json& root, BuildSpec& request);
   void readBranding(const Json& root, BuildSpec& request);
   void readPictures(const Json& root, BuildSpec& request);
+  void readShow(const Json& root, BuildSpec& request);
   std::optional<int> bounded(const Json& object, const char* key, const std::string& where, int low, int high);
   void readImplodeRules(const Json& value, const std::string& where, DataFileSpec& data);
 
@@ -357,6 +359,42 @@ void ManifestReader::readPictures(const Json& root, BuildSpec& request) {
   request.data->pictures = rules;
 }
 
+// "show": the engine's defaults for this saver, carried into the product folder as a file the
+// engine reads; each user's own settings still win.
+void ManifestReader::readShow(const Json& root, BuildSpec& request) {
+  if (!root.contains("show")) return;
+  const Json& value = root["show"];
+  if (!value.is_object()) {
+    findings_.error("show", "must be an object, such as {\"seconds\": 8, \"order\": \"shuffled\"}");
+    return;
+  }
+  expectKeys(value, "show", {"seconds", "order", "fit", "backdrop", "caption"});
+  std::string file;
+  if (const auto seconds = bounded(value, "seconds", "show", 2, 600)) file += "SecondsPerPicture=" + std::to_string(*seconds) + "\r\n";
+  const auto word = [&](const char* key, const char* name, std::initializer_list<const char*> words) {
+    const auto given = string(value, key, "show");
+    if (!given) return;
+    for (const char* allowed : words) {
+      if (*given == allowed) {
+        file += std::string(name) + "=" + allowed + "\r\n";
+        return;
+      }
+    }
+    std::string list;
+    for (const char* allowed : words) list += std::string(list.empty() ? "" : ", ") + "\"" + allowed + "\"";
+    findings_.error(field("show", key), quoteText(*given) + " is not one of " + list);
+  };
+  word("order", "Order", {"sorted", "shuffled"});
+  word("fit", "Scaling", {"fit", "fill"});
+  word("backdrop", "Backdrop", {"blurred", "black"});
+  word("caption", "Caption", {"none", "name", "date"});
+  if (!request.data) {
+    findings_.error("show", "goes into the product folder with the data folder's files; add a \"data\" section");
+    return;
+  }
+  request.data->madeFiles.emplace_back(std::string(saverkit::kShowDefaultsFileName), Bytes(file.begin(), file.end()));
+}
+
 BuildSpec ManifestReader::read(const Json& root) {
   BuildSpec request;
   if (!root.is_object()) {
@@ -364,7 +402,7 @@ BuildSpec ManifestReader::read(const Json& root) {
     return request;
   }
   expectKeys(root, "", {"saverName", "presentationMode", "needsFlashPlayer", "engine", "options", "slots", "data",
-                        "publisher", "version", "website", "icon", "pictures"});
+                        "publisher", "version", "website", "icon", "pictures", "show"});
   if (const auto name = string(root, "saverName", "")) request.header.saverName = *name;
   else if (!root.contains("saverName")) findings_.error("saverName", "missing");
   readPresentation(root, request);
@@ -373,6 +411,7 @@ BuildSpec ManifestReader::read(const Json& root) {
   readEngine(root, request);
   readData(root, request);
   readPictures(root, request);
+  readShow(root, request);
   readOptions(root, request);
   readBranding(root, request);
   return request;

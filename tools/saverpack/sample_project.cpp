@@ -111,7 +111,8 @@ const char* const kManifest =
     "  \"data\": {\n"
     "    \"folder\": \"content\",\n"
     "    \"implode\": \"auto\"\n"
-    "  }@PICTURES@\n"
+    "  },\n"
+    "  \"show\": {\"seconds\": 8, \"order\": \"sorted\", \"fit\": \"fit\", \"backdrop\": \"blurred\", \"caption\": \"none\"}@PICTURES@\n"
     "}\n";
 
 std::string withName(const char* text, const std::string& name) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "placement.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 
 namespace saverkit::slideshow {
@@ -40,10 +41,17 @@ SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
                                  const std::optional<std::string>& order,
                                  const std::optional<std::string>& scaling,
                                  const std::optional<std::string>& backdrop = std::nullopt,
-                                 const std::optional<std::string>& caption = std::nullopt);
+                                 const std::optional<std::string>& caption = std::nullopt,
+                                 const SaverSettings& defaults = {});
 
-// Defaults when the key is missing or the saver name could name another key.
-SaverSettings loadSettings(Registry& registry, const std::string& saverName);
+// The show as the saver's author set it up, from the product folder's show file (see
+// package/show_defaults.h), over the engine's own defaults; those alone when the file is missing,
+// larger than it may be, or unreadable, and for each value it does not give.
+SaverSettings authorDefaults(FileSystem& files, const std::string& productFolder);
+
+// The user's stored settings over `defaults`; the defaults when the key is missing or the saver
+// name could name another key.
+SaverSettings loadSettings(Registry& registry, const std::string& saverName, const SaverSettings& defaults = {});
 // False when the key cannot be written, or for such a name.
 bool saveSettings(Registry& registry, const std::string& saverName, const SaverSettings& settings);
 

@@ -246,3 +246,51 @@ TEST(GlobMatching, PatternsWithoutAFolderMatchNamesAnywhere) {
 
 }  // namespace
 }  // namespace saverpack::test
+
+namespace saverpack::test {
+namespace {
+
+// The author's show set-up travels as a file in the product folder; the extension record says
+// what the flags and her name ask, and only when something asks for it.
+TEST_F(BuildTest, ShowSectionAndExtensionRecordTravelInThePackage) {
+  Json manifest = standardManifest(false);
+  manifest["show"] = {{"seconds", 20}, {"order", "shuffled"}, {"caption", "date"}};
+  manifest["options"] = {{"finishWithoutLauncher", true}};
+  manifest["website"] = "https://lumiere.example";  // carried in the record; the stub stays as built
+  const auto built = run({"build", writeManifest(manifest).u8string(), "-o", path("Setup.exe").u8string(), "--no-progress"});
+  ASSERT_EQ(built.code, 0) << built.err;
+  const PackageReport report = readPackage(readWholeFile(path("Setup.exe")), {false, true});
+  ASSERT_TRUE(report.data);
+  const auto& items = report.data->items;
+  const auto show = std::find_if(items.begin(), items.end(), [](const ItemReport& item) {
+    return item.record.path == "saverkit-show.ini";
+  });
+  ASSERT_NE(show, items.end());
+  EXPECT_EQ(std::string(show->contents.begin(), show->contents.end()),
+            "SecondsPerPicture=20\r\nOrder=shuffled\r\nCaption=date\r\n");
+  ASSERT_TRUE(report.extension);
+  EXPECT_TRUE(report.extension->finishWithoutLauncher);
+  EXPECT_EQ(report.extension->website, "https://lumiere.example");
+  EXPECT_GT(report.extension->estimatedSizeKb, 0);
+  EXPECT_TRUE(report.findings.all().empty());
+
+  // Words it does not know, numbers beyond the engine's bounds and a content file of its name.
+  Json bad = standardManifest(false);
+  bad["show"] = {{"seconds", 1}, {"fit", "stretch"}};
+  const auto refused = run({"build", writeManifest(bad).u8string(), "-o", path("Bad.exe").u8string()});
+  EXPECT_NE(refused.code, 0);
+  EXPECT_NE(refused.err.find("show.seconds"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("show.fit: \"stretch\" is not one of \"fit\", \"fill\""), std::string::npos) << refused.err;
+  write("content/saverkit-show.ini", Bytes{0x6d, 0x69, 0x6e, 0x65});
+  const auto clash = run({"build", writeManifest(manifest).u8string(), "-o", path("Clash.exe").u8string()});
+  EXPECT_NE(clash.code, 0);
+  EXPECT_NE(clash.err.find("\"saverkit-show.ini\" has the name of the file saverpack writes"), std::string::npos) << clash.err;
+
+  // Nothing that asks for the record: slot 0 as before, no block.
+  const auto plain = run({"build", writeManifest(standardManifest(false)).u8string(), "-o", path("Plain.exe").u8string()});
+  ASSERT_EQ(plain.code, 0) << plain.err;
+  EXPECT_FALSE(readPackage(readWholeFile(path("Plain.exe")), {}).header.extensionBlock);
+}
+
+}  // namespace
+}  // namespace saverpack::test

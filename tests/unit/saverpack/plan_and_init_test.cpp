@@ -129,7 +129,7 @@ TEST_F(PlanTest, InitWritesTheExampleProjectWhichBuildsWithoutWarnings) {
     EXPECT_TRUE(built.err.empty()) << built.err;
     const CliResult verified = run({"verify", path("Setup.exe").u8string()});
     EXPECT_EQ(verified.code, 0) << verified.err;
-    EXPECT_NE(verified.out.find("OK (6 slots, data file with 3 items)"), std::string::npos) << verified.out;
+    EXPECT_NE(verified.out.find("OK (6 slots, data file with 4 items)"), std::string::npos) << verified.out;
     EXPECT_NE(verified.out.find("Flash Player: not needed"), std::string::npos) << verified.out;
     // The reference engine travels as the saver's .scr.
     const auto report = run({"inspect", "--json", path("Setup.exe").u8string()});

@@ -2,6 +2,7 @@
 // through the registry.
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 #include "saver_settings.h"
 
@@ -80,6 +81,45 @@ TEST(SaverSettings, NamesThatWouldReachAnotherKeyAndRefusedWrites) {
   EXPECT_TRUE(registry.keys[RegistryRoot::kCurrentUser].empty());
   registry.readOnlyRoots.insert(RegistryRoot::kCurrentUser);
   EXPECT_FALSE(saveSettings(registry, "Ocean Waves", {}));
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow
+
+namespace saverkit::slideshow {
+namespace {
+
+// The show as the author set it up, from the product folder, under each user's own settings.
+TEST(AuthorDefaults, TheProductFoldersShowFileUnderTheUsersOwnSettings) {
+  const std::string product = "C:\\ProgramData\\Vantrel\\Reef\\";
+  fake::FakeFileSystem files;
+  files.addFolder(product);
+  // No file: the engine's own defaults.
+  EXPECT_EQ(authorDefaults(files, product).backdrop, Backdrop::kBlurred);
+  files.addFile(product + "saverkit-show.ini",
+                "SecondsPerPicture=20\r\nOrder=shuffled\r\nscaling = fill\nBackdrop=black\nCaption=date\nColour=teal\n");
+  const SaverSettings author = authorDefaults(files, product);
+  EXPECT_EQ(author.secondsPerPicture, 20);
+  EXPECT_TRUE(author.shuffled);
+  EXPECT_EQ(author.scaling, Scaling::kFill);
+  EXPECT_EQ(author.backdrop, Backdrop::kBlack);
+  EXPECT_EQ(author.caption, Caption::kDateTaken);
+  // A user who stored only some values keeps the author's for the rest; one who stored all wins.
+  fake::FakeRegistry registry;
+  registry.openKey(RegistryRoot::kCurrentUser, std::string(kSettingsKeyPrefix) + "Reef", KeyAccess::kCreate)
+      ->setString("Order", "sorted");
+  const SaverSettings some = loadSettings(registry, "Reef", author);
+  EXPECT_FALSE(some.shuffled);
+  EXPECT_EQ(some.secondsPerPicture, 20);
+  EXPECT_EQ(some.caption, Caption::kDateTaken);
+  ASSERT_TRUE(saveSettings(registry, "Reef", SaverSettings{}));
+  const SaverSettings all = loadSettings(registry, "Reef", author);
+  EXPECT_EQ(all.secondsPerPicture, kDefaultSeconds);
+  EXPECT_EQ(all.backdrop, Backdrop::kBlurred);
+  EXPECT_EQ(all.caption, Caption::kNone);
+  // A file larger than a show file may be is not read at all.
+  files.addFile(product + "saverkit-show.ini", "Backdrop=black\n" + std::string(5000, '#'));
+  EXPECT_EQ(authorDefaults(files, product).backdrop, Backdrop::kBlurred);
 }
 
 }  // namespace

@@ -70,12 +70,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       request.productFolder = places.productFolder;
       request.files = &files;
       request.registry = &registry;
-      request.settings = loadSettings(registry, places.saverName);
+      request.settings = loadSettings(registry, places.saverName, authorDefaults(files, places.productFolder));
       request.resume = loadResumePoint(registry, places.saverName);
       return slideshow::win32::runShow(instance, request);
     }
     case SaverMode::kSettings:
-      return slideshow::win32::runSettingsDialog(instance, windowOf(command.window), registry, places.saverName);
+      return slideshow::win32::runSettingsDialog(instance, windowOf(command.window), registry, places.saverName,
+                                                 authorDefaults(files, places.productFolder));
     case SaverMode::kUninstall:
       return slideshow::win32::runUninstall(files, registry, system, places, command, modulePath);
     case SaverMode::kInvalid:

@@ -95,8 +95,9 @@ HWND chooseOwner(HWND given) {
 
 }  // namespace
 
-int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName) {
-  DialogState state{registry, saverName, loadSettings(registry, saverName)};
+int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName,
+                      const SaverSettings& defaults) {
+  DialogState state{registry, saverName, loadSettings(registry, saverName, defaults)};
   loadVisualStyles();
   const HWND owner = chooseOwner(given);
   const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsProcedure,

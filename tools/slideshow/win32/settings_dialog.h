@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "saver_settings.h"
+
 #include "platform/registry.h"
 #include "platform/win32/windows_api.h"
 
@@ -11,6 +13,8 @@ namespace saverkit::slideshow::win32 {
 
 // Shows the dialog, with the visual styles of common controls 6, owned by `given` or, when that
 // is null or no window, by the window in front: the exit code.
-int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName);
+// `defaults`: the show as the saver's author set it up, shown where the user has stored nothing.
+int runSettingsDialog(HINSTANCE instance, HWND given, Registry& registry, const std::string& saverName,
+                      const SaverSettings& defaults);
 
 }  // namespace saverkit::slideshow::win32
