@@ -54,6 +54,11 @@ TEST_F(CliTest, PreviewNeverWritesOverItsInput) {
   const CliResult result = run({"preview", installer, "-o", installer});
   EXPECT_EQ(result.code, 2) << result.err;
   EXPECT_EQ(readWholeFile(installer), bytesOf("MZ"));
+  // Nor with a frame of the show: -o Setup.png names Setup-01.png first.
+  const std::string frame = write("Setup-01.png", std::string("MZ")).u8string();
+  const CliResult show = run({"preview", frame, "--show", "--for", "0", "-o", write("Setup.png", std::string()).u8string()});
+  EXPECT_EQ(show.code, 2) << show.err;
+  EXPECT_EQ(readWholeFile(frame), bytesOf("MZ"));
 }
 
 TEST_F(CliTest, UnreadableFilesExitWithThree) {
