@@ -55,7 +55,9 @@ const char* const kOverview =
     "  extract FILE DIR [--items] [--force] [--as installer|datafile]\n"
     "      unpack the files of an installer or data file into DIR\n"
     "  preview MANIFEST|INSTALLER -o WINDOW.png [--stub STUB] [--timeout SECONDS]\n"
-    "      save the installer window as a picture, run under Wine on a private display\n"
+    "          [--show [--every SECONDS] [--for SECONDS]]\n"
+    "      save the installer window as a picture, run under Wine on a private display;\n"
+    "      --show installs the saver there and saves its show as PNG frames or an animation\n"
     "\n"
     "Every command takes -h or --help for what its options do. saverpack --version prints the\n"
     "version.\n"
@@ -196,9 +198,13 @@ const std::vector<Command>& commands() {
        "                replaced)\n"
        "  --as KIND     how to read FILE: installer or datafile (default: by its first bytes)\n"
        "  -h, --help    this help\n"},
-      {"preview", 1, {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--timeout", nullptr, true}}, {},
-       {"--output"}, runPreview,
+      {"preview", 1,
+       {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--timeout", nullptr, true}, {"--show", nullptr, false},
+        {"--every", nullptr, true}, {"--for", nullptr, true}},
+       {}, {"--output"}, runPreview,
        "Usage: saverpack preview MANIFEST|INSTALLER -o WINDOW.png [--stub STUB] [--timeout SECONDS]\n"
+       "       saverpack preview MANIFEST|INSTALLER --show -o SHOW.png|SHOW.gif|SHOW.webp\n"
+       "                         [--every SECONDS] [--for SECONDS] [--stub STUB] [--timeout SECONDS]\n"
        "\n"
        "Shows what users will see: runs the installer under Wine on a private X display and\n"
        "saves its window, exactly the window's size, as a PNG picture. A MANIFEST is built\n"
@@ -207,21 +213,36 @@ const std::vector<Command>& commands() {
        "removed: your own Wine prefix is never touched. When the package needs a Flash Player,\n"
        "the stand-in player (standin_player_installer10.exe) is installed silently first.\n"
        "\n"
+       "With --show, the installer installs the saver quietly (/q) into that private prefix,\n"
+       "the installed saver runs full screen (/s) on the 1024 x 768 display, and the screen is\n"
+       "photographed: the first picture 2 seconds after the show appears, then one every\n"
+       "--every seconds until --for seconds later. -o SHOW.png writes them as SHOW-01.png,\n"
+       "SHOW-02.png, ...; -o SHOW.gif or SHOW.webp joins them into one animation, which needs\n"
+       "ImageMagick's convert. The saver, the install and the prefix are removed afterwards.\n"
+       "\n"
        "Needs Linux with Wine, Xvfb, xwininfo and ImageMagick's import (on Debian: dpkg\n"
        "--add-architecture i386; apt-get install wine wine32:i386 xvfb x11-utils imagemagick).\n"
-       "The first preview makes a Wine prefix to copy from, kept in $XDG_CACHE_HOME/saverkit\n"
-       "(~/.cache/saverkit); that takes about 20 seconds, later previews about 10.\n"
+       "The first preview also makes the Wine prefix that previews copy, kept in\n"
+       "$XDG_CACHE_HOME/saverkit (~/.cache/saverkit), and takes about 20 seconds in all.\n"
+       "After that a preview of the window takes about 4 seconds, and one of the show about\n"
+       "8 seconds more than --for.\n"
        "\n"
-       "  -o, --output WINDOW.png  the picture to write (replaced only when it is taken)\n"
+       "  -o, --output FILE        the picture to write (replaced only when it is taken); with\n"
+       "                           --show, frames (.png) or an animation (.gif, .webp)\n"
        "  --stub STUB              the stub to build a MANIFEST with (as for build); the\n"
        "                           stand-in player is looked for beside it first, then beside\n"
        "                           saverpack and in ../share/saverkit/ from its folder\n"
-       "  --timeout SECONDS        how long to wait for the window (default 60)\n"
+       "  --timeout SECONDS        how long to wait for the window or the show (default 60)\n"
+       "  --show                   install the saver and record its show instead of the window\n"
+       "  --every SECONDS          with --show: seconds between pictures (default 4, 1 to 600)\n"
+       "  --for SECONDS            with --show: seconds from the first picture to the last\n"
+       "                           (default 16, so 5 pictures; at most 120 pictures)\n"
        "  -h, --help               this help\n"
        "\n"
        "Exit codes: 1 when the installer shows no window (the message says what it showed\n"
-       "instead, from its log); 3 when a program it needs is missing or a file cannot be\n"
-       "read or written.\n"},
+       "instead, from its log), or with --show when the install fails or the saver shows\n"
+       "nothing full screen or ends early; 3 when a program it needs is missing or a file\n"
+       "cannot be read or written.\n"},
   };
   return kCommands;
 }
@@ -277,8 +298,11 @@ int runSaverpack(const std::vector<std::string>& args, const fs::path& programFo
     return 0;
   }
   if (name == "--version" || name == "-V") {
+    // From the command table itself, so that a new command is never missing here.
+    std::string names;
+    for (const Command& command : commands()) names += (names.empty() ? "" : ", ") + std::string(command.name);
     out << "saverpack " << SAVERPACK_VERSION << "\n"
-        << "commands: init, build, datafile, inspect, verify, extract (saverpack --help lists their options)\n";
+        << "commands: " << names << " (saverpack --help lists their options)\n";
     return 0;
   }
   for (const Command& command : commands()) {

@@ -8,6 +8,7 @@
 #include "header_rules.h"
 #include "output_guard.h"
 #include "package_reader.h"
+#include "preview_show.h"
 #include "tool_files.h"
 #include "window_listing.h"
 #include "wine_session.h"
@@ -62,12 +63,12 @@ fs::path installerFor(const CommandContext& context, const fs::path& input, cons
   return installer;
 }
 
-saverkit::PackageHeader headerOf(const fs::path& installer, const std::string& shown) {
+saverkit::PackageHeader headerOf(const fs::path& installer, const std::string& shown, bool show) {
   const PackageReport report = readPackage(readWholeFile(installer), {});
   if (!report.readable) throw invalidInput(quoteText(shown) + " holds no package: it is not a saverpack installer");
-  if (report.header.presentationMode == saverkit::kPresentationQuiet) {
+  if (!show && report.header.presentationMode == saverkit::kPresentationQuiet) {
     throw invalidInput(quoteText(shown) + " is a quiet package: it installs without a window, so there is "
-                       "nothing to preview");
+                       "no window to preview (--show previews its show)");
   }
   return report.header;
 }
@@ -76,14 +77,6 @@ std::string joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : "; ") + line;
   return text;
-}
-
-std::string reportsOf(const fs::path& log) {
-  std::error_code error;
-  if (!fs::exists(log, error)) return "it wrote no log";
-  const Bytes bytes = readWholeFile(log);
-  const auto reports = installerReports(std::string(bytes.begin(), bytes.end()));
-  return reports.empty() ? "its log names no box or error" : "its log says: " + joined(reports);
 }
 
 std::string screenText(WineSession& session, const PreviewPrograms& programs) {
@@ -109,11 +102,11 @@ XWindow waitForWindow(WineSession& session, const PreviewPrograms& programs, con
     }
     if (const auto code = session.exitedProgram()) {
       throw invalidInput("the installer ended without showing its window (exit status " + std::to_string(*code) +
-                         "); " + reportsOf(log));
+                         "); " + installerLogSummary(log));
     }
     if (std::chrono::steady_clock::now() > deadline) {
       throw invalidInput("the installer window did not appear within " + std::to_string(timeout) + " s; " +
-                         screenText(session, programs) + "; " + reportsOf(log));
+                         screenText(session, programs) + "; " + installerLogSummary(log));
     }
     WineSession::pause(kPollInterval);
   }
@@ -137,12 +130,13 @@ Bytes photograph(WineSession& session, const PreviewPrograms& programs, const XW
   return previous;  // still changing (an animation): the last picture is as good as any
 }
 
-void runInSession(const CommandContext& context, WineSession& session, const PreviewPrograms& programs) {
+void runInSession(const CommandContext& context, WineSession& session, const PreviewPrograms& programs,
+                  const std::optional<ShowRequest>& show) {
   const std::string input = context.args.positional[0];
   const fs::path output = pathFromUtf8(*context.args.value("--output"));
   const int timeout = timeoutSeconds(context);
   const fs::path installer = installerFor(context, pathFromUtf8(input), session.shared());
-  const saverkit::PackageHeader header = headerOf(installer, input);
+  const saverkit::PackageHeader header = headerOf(installer, input, show.has_value());
   fs::path player;
   if (saverkit::packageNeedsFlashPlayer(header)) {
     const auto stub = context.args.value("--stub");
@@ -160,6 +154,7 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
                     std::to_string(installed.exitCode) + ")");
     }
   }
+  if (show) return recordShow(context, session, programs, *show, header, timeout);
   // Boxes are answered unseen (a box would wait for ever) and written to the log, which
   // then says what the installer showed when no window comes.
   const fs::path log = session.shared() / kLogName;
@@ -195,6 +190,14 @@ void runInSession(const CommandContext& context, WineSession& session, const Pre
 
 }  // namespace
 
+std::string installerLogSummary(const fs::path& log) {
+  std::error_code error;
+  if (!fs::exists(log, error)) return "it wrote no log";
+  const Bytes bytes = readWholeFile(log);
+  const auto reports = installerReports(std::string(bytes.begin(), bytes.end()));
+  return reports.empty() ? "its log names no box or error" : "its log says: " + joined(reports);
+}
+
 std::vector<std::string> installerReports(const std::string& log) {
   std::vector<std::string> reports;
   std::istringstream lines(log.rfind("\xEF\xBB\xBF", 0) == 0 ? log.substr(3) : log);
@@ -221,8 +224,12 @@ std::optional<std::pair<int, int>> pngSize(const Bytes& png) {
 ExitCode runPreview(const CommandContext& context) {
   const fs::path input = pathFromUtf8(context.args.positional[0]);
   const fs::path output = pathFromUtf8(*context.args.value("--output"));
-  InputGuard(output).check(input, "the manifest or installer to preview");
-  timeoutSeconds(context);  // a bad value is a usage error before any slow work
+  // Bad values are usage errors before any slow work.
+  timeoutSeconds(context);
+  const std::optional<ShowRequest> show = showRequest(context.args);
+  for (const fs::path& written : show ? showOutputs(*show) : std::vector<fs::path>{output}) {
+    InputGuard(written).check(input, "the manifest or installer to preview");
+  }
   // The picture's folder is checked before any slow work, not after it.
   std::error_code error;
   const fs::path folder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
@@ -231,11 +238,16 @@ ExitCode runPreview(const CommandContext& context) {
                   " does not exist");
   }
   const PreviewPrograms programs = findPreviewPrograms();
+  if (show && show->form != ShowRequest::Form::kFrames && programs.convert.empty()) {
+    throw ioError("an animated show is made by ImageMagick's convert, which is not on PATH (package imagemagick); "
+                  "-o show.png writes the frames as PNG files without it");
+  }
   const auto started = std::chrono::steady_clock::now();
   {
     WineSession session(programs, context.err);
-    runInSession(context, session, programs);
-    say(context, "closing the installer and removing its display, prefix and files");
+    runInSession(context, session, programs, show);
+    say(context, show ? "ending the saver and removing its display, prefix, install and files"
+                      : "closing the installer and removing its display, prefix and files");
   }
   const auto tenths = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - started).count() / 100;
   say(context, "done in " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s");

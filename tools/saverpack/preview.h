@@ -18,6 +18,10 @@ namespace saverpack {
 // Wine, Xvfb or ImageMagick is missing or a file cannot be read or written.
 ExitCode runPreview(const CommandContext& context);
 
+// What an installer's log at `log` says, for an error message: its reports, or that it wrote
+// none or no log at all.
+std::string installerLogSummary(const std::filesystem::path& log);
+
 // What an installer's log (written with /log=) says beyond its status texts: the boxes it
 // showed or answered, errors reported, its exit code. BOM and line ends are dropped.
 std::vector<std::string> installerReports(const std::string& log);

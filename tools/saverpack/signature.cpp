@@ -177,9 +177,51 @@ std::string signerOf(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     const std::size_t at = line.find_first_not_of("\t ");
     if (at == std::string::npos) continue;
-    if (auto subject = fieldValue(line.substr(at), "Subject")) return *subject;
+    if (auto subject = fieldValue(line.substr(at), "Subject")) return readableSubject(*subject);
   }
   return {};
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The byte of a "\xHH" escape at `at`, or -1.
+int escapedByte(const std::string& text, std::size_t at) {
+  if (at + 4 > text.size() || text[at] != '\\' || text[at + 1] != 'x') return -1;
+  const int high = hexDigit(text[at + 2]);
+  const int low = hexDigit(text[at + 3]);
+  return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+// Characters that would hide or reorder what the reader sees: C1 controls, zero-width and
+// direction marks, direction overrides and isolates.
+bool misleadingCharacter(std::uint32_t code) {
+  return (code >= 0x80 && code <= 0x9F) || (code >= 0x200B && code <= 0x200F) || (code >= 0x202A && code <= 0x202E) ||
+         (code >= 0x2066 && code <= 0x2069) || code == 0xFEFF;
+}
+
+// The length of the UTF-8 character whose escaped bytes start at `at`, decoded into `out`;
+// 0 when they are no whole, shortest-form character that may be shown.
+std::size_t decodeEscapedCharacter(const std::string& text, std::size_t at, std::string& out) {
+  const int lead = escapedByte(text, at);
+  const int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 0;
+  if (length == 0 || lead > 0xF4) return 0;
+  std::uint32_t code = std::uint32_t(lead) & (0x7F >> length);
+  std::string bytes(1, char(lead));
+  for (int i = 1; i < length; ++i) {
+    const int next = escapedByte(text, at + 4 * std::size_t(i));
+    if (next < 0x80 || next > 0xBF) return 0;
+    code = code << 6 | (std::uint32_t(next) & 0x3F);
+    bytes += char(next);
+  }
+  const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || misleadingCharacter(code)) return 0;
+  out += bytes;
+  return 4 * std::size_t(length);
 }
 
 enum class DigestVerdict { kUnreadable, kMatches, kChanged };
@@ -238,6 +280,16 @@ fs::path makeSigningFolder(const std::string& output) {
 }
 
 }  // namespace
+
+std::string readableSubject(const std::string& escaped) {
+  std::string text;
+  for (std::size_t at = 0; at < escaped.size();) {
+    const std::size_t used = decodeEscapedCharacter(escaped, at, text);
+    if (used == 0) text += escaped[at++];
+    at += used;
+  }
+  return text;
+}
 
 std::optional<CertificateTable> findCertificateTable(const Bytes& file) {
   if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return std::nullopt;

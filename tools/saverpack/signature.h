@@ -19,6 +19,11 @@ struct CertificateTable {
 };
 std::optional<CertificateTable> findCertificateTable(const Bytes& file);
 
+// A subject as osslsigncode prints it, with every byte outside ASCII written as "\xHH", made
+// readable: escapes that spell whole UTF-8 characters become those characters. Control
+// characters, characters that hide or reorder text, and anything that is not UTF-8 stay escaped.
+std::string readableSubject(const std::string& escaped);
+
 struct SignatureReport {
   enum class State { kUnsigned, kGood, kBroken, kUnchecked };
   State state = State::kUnsigned;

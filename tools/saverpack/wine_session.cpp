@@ -101,7 +101,7 @@ std::string lastLines(const std::string& output) {
 
 PreviewPrograms findPreviewPrograms() {
   PreviewPrograms programs{findOnPath("wine"), findOnPath("wineserver"), findOnPath("Xvfb"),
-                           findOnPath("xwininfo"), findOnPath("import"), findOnPath("cp")};
+                           findOnPath("xwininfo"), findOnPath("import"), findOnPath("cp"), findOnPath("convert")};
   std::string missing;
   const std::pair<const fs::path*, const char*> needed[] = {
       {&programs.wine, "wine (package wine, with wine32:i386)"}, {&programs.wineserver, "wineserver (package wine)"},
@@ -202,8 +202,9 @@ void WineSession::startDisplay() {
   // -displayfd lets Xvfb take the first free display number and tell us which: no race with
   // another display starting at the same moment.
   try {
+    const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
     displayProcess_ = spawnProgram(programs_.xvfb, {"-displayfd", "3", "-auth", authorityFile().string(), "-screen", "0",
-                                                            "1024x768x24", "-nolisten", "tcp"},
+                                                    screen, "-nolisten", "tcp"},
                                    childEnvironment({"HOME=" + folder_.string()}), -1, pipeFds[1]);
   } catch (...) {
     ::close(pipeFds[0]), ::close(pipeFds[1]);

@@ -26,6 +26,7 @@ struct PreviewPrograms {
   std::filesystem::path xwininfo;
   std::filesystem::path import;
   std::filesystem::path copy;
+  std::filesystem::path convert;  // ImageMagick's, for animations only: may be empty
 };
 
 // Throws ToolError(kIo) naming every missing program and the Debian packages that bring it.
@@ -33,6 +34,10 @@ PreviewPrograms findPreviewPrograms();
 
 class WineSession {
  public:
+  // The private display's one screen.
+  static constexpr int kScreenWidth = 1024;
+  static constexpr int kScreenHeight = 768;
+
   // Makes the session's folder in the cache folder (and removes those of earlier previews
   // whose process is gone). Progress lines go to `progress`. Throws ToolError(kIo).
   WineSession(PreviewPrograms programs, std::ostream& progress);
@@ -42,6 +47,8 @@ class WineSession {
   WineSession& operator=(const WineSession&) = delete;
 
   const std::filesystem::path& folder() const { return folder_; }
+  // The session's Wine prefix, once preparePrefix has made it.
+  const std::filesystem::path& prefix() const { return prefix_; }
   // The folder that Wine programs of the session see as their only drive besides C:. Files the
   // installer is to run, read or write go here.
   std::filesystem::path shared() const { return folder_ / "shared"; }

@@ -40,4 +40,17 @@ SaverPlaces findSaverPlaces(SystemInfo& system, const std::string& longModulePat
   return places;
 }
 
+std::string pathAsTheUserKnowsIt(const SaverPlaces& places, const std::string& path) {
+  const std::string native = places.nativeSystemFolder;
+  static const std::string kNativeName = "sysnative\\";
+  if (places.systemFolder.empty() || !endsWith(toLowerAscii(native), kNativeName)) return path;
+  const std::string windows = native.substr(0, native.size() - kNativeName.size());
+  const std::string lowered = toLowerAscii(path);
+  if (startsWith(lowered, toLowerAscii(native))) return windows + "System32\\" + path.substr(native.size());
+  if (startsWith(lowered, toLowerAscii(places.systemFolder))) {
+    return windows + "SysWOW64\\" + path.substr(places.systemFolder.size());
+  }
+  return path;
+}
+
 }  // namespace saverkit::slideshow

@@ -23,4 +23,9 @@ std::string saverNameFromModulePath(const std::string& longModulePath);
 // environment, which the user's programs set and an elevated /u inherits.
 SaverPlaces findSaverPlaces(SystemInfo& system, const std::string& longModulePath);
 
+// A path as the user knows it from Explorer. Under WOW64 this engine sees the 64-bit system
+// folder as "Sysnative" and the 32-bit one as "system32"; the user knows them as "System32" and
+// "SysWOW64". Other paths are returned as they are.
+std::string pathAsTheUserKnowsIt(const SaverPlaces& places, const std::string& path);
+
 }  // namespace saverkit::slideshow

@@ -12,7 +12,11 @@ repo=$(cd "$(dirname "$0")/../../.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch" "$report"' EXIT
 documents=(README.md docs/README.md docs/manifest.md docs/on-the-users-machine.md docs/running-installers.md
-  docs/launcher-protocol.md docs/testing-under-wine.md docs/signing.md examples/README.md tools/saverpack/README.md)
+  docs/launcher-protocol.md docs/testing-under-wine.md docs/try-under-wine.md docs/signing.md examples/README.md
+  tools/saverpack/README.md)
+# Pages whose reader clicks: their wine commands that open a window run through the driver,
+# which clicks what the page tells the reader to click (see the "hands" below).
+clicking_pages=" docs/try-under-wine.md "
 
 # The installed saverpack: scripts/test and scripts/demo make build/dist beside build/win32.
 dist=${SAVERKIT_DIST:-$bin/../../dist}
@@ -80,14 +84,42 @@ for line in bad:
 sys.exit(1 if bad else 0)
 PY
 
+# The reader's hands: a "wine" ahead of the real one that runs each command of the page that
+# waits for a person through the driver, doing what the page says to do there. The command and
+# its arguments reach Wine unchanged; every other command goes straight to Wine.
+mkdir -p "$scratch/hands"
+cat > "$scratch/hands/wine" <<HANDS
+#!/usr/bin/env bash
+real='$(command -v wine)'
+driver='$bin/driver.exe'
+HANDS
+cat >> "$scratch/hands/wine" <<'HANDS'
+steps=()
+# saverpack preview runs Wine too, in a prefix of its own, where nobody is to click.
+[[ ${WINEPREFIX:-} == */saverkit/run-* ]] && exec "$real" "$@"
+case "$(basename "${1//\\//}"):${2:-}" in
+  *[Ss]etup.exe:|saverlaunch.exe:*) steps=(wait-window:TInstallerForm "click:Accept and Install" 'box:&No') ;;
+  *.scr:/s) steps=(wait-window:SaverkitSlideshow sleep:1500 key:32) ;;
+  *.scr:/c) steps=(wait-window:#32770 click:Cancel) ;;
+  uninstaller:--remove|cmd:/c) steps=('message-box:&Yes' message-box:OK) ;;
+esac
+[ ${#steps[@]} = 0 ] && exec "$real" "$@"
+report=$("$real" "$driver" "${steps[@]}" -- "$@" 2>/dev/null | tr -d '\r')
+echo "$report"
+grep -qx 'exit 0' <<< "$report" && ! grep -q '^fail' <<< "$report"
+HANDS
+chmod +x "$scratch/hands/wine"
+
 # A reader's terminal: the installed saverpack on PATH, a home of its own (a block that ran wine
 # without the project's prefix would make one there), none of the test's own settings.
 for script in "$scratch/scripts"/*.sh; do
   document=${documents[$((10#$(basename "$script" .sh)))]}
   echo "=== $document"
+  hands=
+  [[ $clicking_pages == *" $document "* ]] && hands="$scratch/hands:"
   env -u SAVERKIT_BIN -u SAVERKIT_NATIVE_BIN -u SAVERKIT_ARTEFACTS -u SAVERKIT_BUILD -u WINEPREFIX -u root \
     HOME="$scratch/home" XDG_CACHE_HOME="${XDG_CACHE_HOME_FOR_DOCS:-$(cd "$bin/.." && pwd)/preview-cache}" \
-    PATH="$scratch/work/build/dist/bin:$PATH" DOCS_TEST_WORK="$scratch/work" \
+    PATH="$hands$scratch/work/build/dist/bin:$PATH" DOCS_TEST_WORK="$scratch/work" \
     bash "$script" < /dev/null > "$scratch/out.txt" 2>&1
   cat "$scratch/out.txt"
   grep '^FAILED: ' "$scratch/out.txt" | sed 's/^FAILED: //' | while IFS= read -r line; do echo "FAILED: $line"; done
@@ -96,4 +128,7 @@ done
 [ -e "$scratch/home/.wine" ] && fail "a block ran wine without the project's prefix (it made ~/.wine)"
 [ "$(working_folders)" = 0 ] || fail "working folders left in the prefix: $(ls -d "$prefix_c"/users/*/AppData/Local/Vantrel/ZOR*)"
 for name in Starfield "My Saver" "Ocean Sample" "Ocean Waves"; do clean_saver "$name"; done
+# A saver removed while it ran (its uninstall entry, started from the 64-bit system folder) left
+# its engine aside there for the next restart.
+rm -f "$prefix_c"/windows/system32/Starfield.scr.*.removed
 finish

@@ -43,6 +43,7 @@ expect 'box title="Slide Away" text="Remove the Slide Away screen saver?" button
 expect_match '^box title="Slide Away" text="The Slide Away screen saver has been removed\.'
 expect_match 'The screen saver setting went back to \(None\)\."'
 expect 'exit 0'
+expect_no_match '[Ss]ysnative'
 # By the time the message is up, the setting and the saver's files are gone.
 [ -s "$work/at-message.txt" ] || fail "no look at the machine while the message was up"
 ! grep -q SCRNSAVE "$work/at-message.txt" || fail "the setting was still there at the message"
@@ -55,7 +56,8 @@ pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager'
 [ ! -e "$prefix_c/windows/syswow64/$name.scr" ] || fail "the running engine still holds the saver's name"
 aside=$(ls "$prefix_c/windows/syswow64/" | grep -F "$name.scr." | grep '\.removed$' | head -1)
 if [ -n "$aside" ]; then
-  expect_match 'These files will be removed when Windows restarts:.*Slide Away\.scr'
+  # Named as Explorer shows the running 32-bit engine's folder, not as this process reaches it.
+  expect_match 'These files will be removed when Windows restarts:.*C:\\\\windows\\\\SysWOW64\\\\Slide Away\.scr'
   echo "$pending" | grep -qiF "C:\\windows\\syswow64\\$aside" || fail "not scheduled for the restart: $pending"
   wine wineboot -r >/dev/null 2>&1
 fi

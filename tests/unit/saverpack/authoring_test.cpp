@@ -324,9 +324,15 @@ TEST(PictureSize, ReadsBmpHeadersAndJpegFrames) {
 TEST_F(AuthoringTest, HelpAndVersionListEveryCommandAndOption) {
   const CliResult overview = run({"--help"});
   ASSERT_EQ(overview.code, 0);
-  for (const char* command : {"init", "build", "datafile", "inspect", "verify", "extract"}) {
+  const CliResult version = run({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.rfind("saverpack ", 0), 0u);
+  for (const char* command : {"init", "build", "datafile", "inspect", "verify", "sign", "extract", "preview"}) {
     SCOPED_TRACE(command);
     const std::string help = run({command, "--help"}).out;
+    EXPECT_NE(version.out.find(std::string(" ") + command + (std::string(command) == "preview" ? " " : ",")),
+              std::string::npos)
+        << version.out;
     EXPECT_NE(overview.out.find(std::string("  ") + command + " "), std::string::npos);
     EXPECT_NE(help.find("-h, --help"), std::string::npos) << help;
     // Every option a command's help describes is also in the overview.
@@ -335,10 +341,6 @@ TEST_F(AuthoringTest, HelpAndVersionListEveryCommandAndOption) {
       EXPECT_NE(overview.out.find(option), std::string::npos) << option;
     }
   }
-  const CliResult version = run({"--version"});
-  EXPECT_EQ(version.code, 0);
-  EXPECT_EQ(version.out.rfind("saverpack ", 0), 0u);
-  EXPECT_NE(version.out.find("init, build, datafile, inspect, verify, extract"), std::string::npos);
 }
 
 TEST_F(AuthoringTest, SaysWhenAFileIsNeitherAnInstallerNorADataFile) {

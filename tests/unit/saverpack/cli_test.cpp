@@ -1,6 +1,9 @@
 // saverpack's command line: help, usage errors and exit codes, and inspect's two outputs.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 #include "saverpack_fixture.h"
 
 namespace saverpack::test {
@@ -54,6 +57,31 @@ TEST_F(CliTest, PreviewNeverWritesOverItsInput) {
   const CliResult result = run({"preview", installer, "-o", installer});
   EXPECT_EQ(result.code, 2) << result.err;
   EXPECT_EQ(readWholeFile(installer), bytesOf("MZ"));
+  // Nor with a frame of the show: -o Setup.png names Setup-01.png first.
+  const std::string frame = write("Setup-01.png", std::string("MZ")).u8string();
+  const CliResult show = run({"preview", frame, "--show", "--for", "0", "-o", write("Setup.png", std::string()).u8string()});
+  EXPECT_EQ(show.code, 2) << show.err;
+  EXPECT_EQ(readWholeFile(frame), bytesOf("MZ"));
+}
+
+// The times preview's help gives are the ones the README gives, measured there.
+TEST_F(CliTest, PreviewHelpAndReadmeGiveTheSameTimes) {
+  const auto times = [](std::string text) {
+    for (char& c : text) c = c == '\n' ? ' ' : c;
+    std::set<std::string> found;
+    static const std::regex kTime(R"(about +(\d+) +seconds)");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kTime); it != std::sregex_iterator(); ++it) {
+      found.insert((*it)[1]);
+    }
+    return found;
+  };
+  const Bytes readme = readWholeFile(std::filesystem::u8path(SAVERPACK_EXAMPLES) / ".." / "tools" / "saverpack" / "README.md");
+  const std::string text(readme.begin(), readme.end());
+  const std::size_t section = text.find("\n## preview\n");
+  ASSERT_NE(section, std::string::npos);
+  const std::set<std::string> help = times(run({"preview", "--help"}).out);
+  EXPECT_EQ(help, (std::set<std::string>{"20", "4", "8"}));
+  EXPECT_EQ(times(text.substr(section, text.find("\n## ", section + 1) - section)), help);
 }
 
 TEST_F(CliTest, UnreadableFilesExitWithThree) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "preview.h"
+#include "preview_show.h"
+#include "tool_error.h"
 #include "window_listing.h"
 
 namespace saverpack {
@@ -91,6 +93,83 @@ TEST(PreviewPicture, SizeComesFromTheHeaderOfAPngOnly) {
   png[1] = 'J';
   EXPECT_FALSE(pngSize(png));
   EXPECT_FALSE(pngSize(Bytes(png.begin(), png.begin() + 20)));
+}
+
+ParsedArgs showArgs(const std::vector<std::pair<std::string, std::string>>& options) {
+  ParsedArgs args;
+  args.positional.push_back("Setup.exe");
+  for (const auto& [name, value] : options) args.add(name, value);
+  return args;
+}
+
+ExitCode codeOf(const ParsedArgs& args) {
+  try {
+    showRequest(args);
+  } catch (const ToolError& error) {
+    return error.code();
+  }
+  return ExitCode::kOk;
+}
+
+TEST(PreviewShow, FramesAreNumberedFromTheOutputsName) {
+  const auto request = showRequest(showArgs({{"--output", "out/reef.png"}, {"--show", ""}}));
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->form, ShowRequest::Form::kFrames);
+  EXPECT_EQ(frameCount(*request), 5);  // 0, 4, 8, 12 and 16 seconds
+  const auto outputs = showOutputs(*request);
+  ASSERT_EQ(outputs.size(), 5u);
+  EXPECT_EQ(outputs.front(), std::filesystem::path("out/reef-01.png"));
+  EXPECT_EQ(outputs.back(), std::filesystem::path("out/reef-05.png"));
+
+  // One picture only, when --for is shorter than --every; three digits past 99 frames.
+  EXPECT_EQ(frameCount(*showRequest(showArgs({{"--output", "a.png"}, {"--show", ""}, {"--for", "3"}}))), 1);
+  const auto many = showRequest(showArgs({{"--output", "a.png"}, {"--show", ""}, {"--every", "1"}, {"--for", "119"}}));
+  EXPECT_EQ(showOutputs(*many).front(), std::filesystem::path("a-001.png"));
+  EXPECT_EQ(showOutputs(*many).back(), std::filesystem::path("a-120.png"));
+
+  const auto gif = showRequest(showArgs({{"--output", "Show.GIF"}, {"--show", ""}, {"--every", "2"}, {"--for", "6"}}));
+  EXPECT_EQ(gif->form, ShowRequest::Form::kGif);
+  EXPECT_EQ(showOutputs(*gif), std::vector<std::filesystem::path>{"Show.GIF"});
+  EXPECT_EQ(showRequest(showArgs({{"--output", "s.webp"}, {"--show", ""}}))->form, ShowRequest::Form::kWebp);
+  EXPECT_FALSE(showRequest(showArgs({{"--output", "window.png"}})));
+}
+
+TEST(PreviewShow, OptionsOutOfPlaceOrRangeAreUsageErrors) {
+  const struct {
+    std::vector<std::pair<std::string, std::string>> options;
+    ExitCode code;
+  } kCases[] = {
+      {{{"--output", "w.png"}, {"--every", "2"}}, ExitCode::kUsage},  // without --show
+      {{{"--output", "w.png"}, {"--for", "2"}}, ExitCode::kUsage},
+      {{{"--output", "s.jpg"}, {"--show", ""}}, ExitCode::kUsage},
+      {{{"--output", "s"}, {"--show", ""}}, ExitCode::kUsage},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--every", "0"}}, ExitCode::kUsage},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--every", "1"}}, ExitCode::kOk},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--every", "601"}}, ExitCode::kUsage},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--for", "-1"}}, ExitCode::kUsage},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--for", "0"}}, ExitCode::kOk},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--for", "4s"}}, ExitCode::kUsage},
+      {{{"--output", "s.png"}, {"--show", ""}, {"--every", "1"}, {"--for", "119"}}, ExitCode::kOk},   // 120 frames
+      {{{"--output", "s.png"}, {"--show", ""}, {"--every", "1"}, {"--for", "120"}}, ExitCode::kUsage},  // 121
+  };
+  for (const auto& example : kCases) {
+    SCOPED_TRACE(example.options.back().first + "=" + example.options.back().second);
+    EXPECT_EQ(codeOf(showArgs(example.options)), example.code);
+  }
+}
+
+TEST(PreviewShow, TheShowIsAWindowCoveringTheWholeScreen) {
+  const std::vector<XWindow> windows = {
+      {"0x1", "", 1024, 768, -3000, -3000},  // a hidden one, parked far off
+      {"0x2", "Install", 490, 472, 267, 148},
+      {"0x3", "", 1023, 768, 0, 0},  // one pixel short
+      {"0x4", "", 1024, 768, 0, 0},
+  };
+  ASSERT_TRUE(findFullScreenWindow(windows, 1024, 768));
+  EXPECT_EQ(findFullScreenWindow(windows, 1024, 768)->id, "0x4");
+  EXPECT_FALSE(findFullScreenWindow({windows[0], windows[1], windows[2]}, 1024, 768));
+  // Larger than the screen, and placed over its edges, still covers it.
+  EXPECT_TRUE(findFullScreenWindow({{"0x5", "", 1030, 780, -3, -3}}, 1024, 768));
 }
 
 }  // namespace

@@ -58,5 +58,29 @@ TEST(Signature, ATableRightAtThePackagesEndIsInPlace) {
             std::string::npos);
 }
 
+TEST(Signature, TheSignersNameReadsAsUtf8AndHidesNothing) {
+  const struct {
+    const char* printed;
+    const char* shown;
+  } kCases[] = {
+      {"/CN=Cl\\xC3\\xA9mence D\\xC3\\xBCrr/O=Atelier", "/CN=Cl\xC3\xA9mence D\xC3\xBCrr/O=Atelier"},
+      {"/CN=\\xE2\\x82\\xAC \\xF0\\x9F\\x93\\xB7", "/CN=\xE2\x82\xAC \xF0\x9F\x93\xB7"},  // three and four bytes
+      {"/CN=a\\b\\x41", "/CN=a\\b\\x41"},            // ASCII is never escaped: text that looks so stays
+      {"/CN=x\\x0Ay", "/CN=x\\x0Ay"},                 // a line break stays escaped
+      {"/CN=\\xE2\\x80\\xAEexe.txt", "/CN=\\xE2\\x80\\xAEexe.txt"},  // a right-to-left override too
+      {"/CN=\\xC2\\x85", "/CN=\\xC2\\x85"},            // a C1 control
+      {"/CN=\\xC3", "/CN=\\xC3"},                     // cut short
+      {"/CN=\\xC3\\x41", "/CN=\\xC3\\x41"},            // no continuation byte
+      {"/CN=\\xC0\\xAF", "/CN=\\xC0\\xAF"},            // an overlong "/"
+      {"/CN=\\xED\\xA0\\x80", "/CN=\\xED\\xA0\\x80"},    // a surrogate
+      {"/CN=\\xF4\\x90\\x80\\x80", "/CN=\\xF4\\x90\\x80\\x80"},  // beyond U+10FFFF
+      {"/CN=\\xZZ\\x", "/CN=\\xZZ\\x"},
+  };
+  for (const auto& example : kCases) {
+    SCOPED_TRACE(example.printed);
+    EXPECT_EQ(readableSubject(example.printed), example.shown);
+  }
+}
+
 }  // namespace
 }  // namespace saverpack

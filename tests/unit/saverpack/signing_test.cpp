@@ -81,6 +81,18 @@ TEST_F(SigningTest, ASubjectThatReadsLikeTheVerdictIsNotTrusted) {
   EXPECT_NE(own.out.find("the certificate chain is trusted by the given CA file"), std::string::npos) << own.out;
 }
 
+TEST_F(SigningTest, TheSignersNameIsShownAsWritten) {
+  const std::string name = "/CN=Cl\xC3\xA9mence D\xC3\xBCrr/O=Atelier \xC3\x89t\xC3\xA9";
+  const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -utf8 -subj '" + name + "' -keyout '" +
+                              file("utf8-key.pem") + "' -out '" + file("utf8.pem") + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  ASSERT_EQ(sign("utf8", "Signed.exe").code, 0);
+  const CliResult verified = run({"verify", file("Signed.exe")});
+  EXPECT_NE(verified.out.find("signed by " + name + "; the file matches its signature"), std::string::npos)
+      << verified.out;
+  EXPECT_EQ(verified.out.find("\\x"), std::string::npos) << verified.out;
+}
+
 TEST_F(SigningTest, AChangedByteBreaksTheSignatureWhateverTheCertificateSays) {
   makeCertificate("author", "/CN=Current message digest : 00");
   ASSERT_EQ(sign("author", "Signed.exe").code, 0);

@@ -31,6 +31,16 @@ TEST(SaverPlaces, FromTheEnginesOwnName) {
   fakes.system.wow64 = Wow64Answer::kYes;
   places = findSaverPlaces(fakes.system, "C:\\WINDOWS\\SysWOW64\\Ocean Waves.scr");
   EXPECT_EQ(places.nativeSystemFolder, "C:\\WINDOWS\\Sysnative\\");
+  // The removal's message names the folders as Explorer shows them, never "Sysnative".
+  EXPECT_EQ(pathAsTheUserKnowsIt(places, "C:\\WINDOWS\\Sysnative\\Ocean Waves.scr"),
+            "C:\\WINDOWS\\System32\\Ocean Waves.scr");
+  EXPECT_EQ(pathAsTheUserKnowsIt(places, "C:\\Windows\\SYSTEM32\\Ocean Waves.scr"),
+            "C:\\WINDOWS\\SysWOW64\\Ocean Waves.scr");
+  EXPECT_EQ(pathAsTheUserKnowsIt(places, places.productFolder), places.productFolder);
+  // A 32-bit Windows has one system folder, called what the engine calls it.
+  fake::FakePlatform plainFakes;
+  SaverPlaces plain = findSaverPlaces(plainFakes.system, "C:\\WINDOWS\\system32\\Ocean Waves.scr");
+  EXPECT_EQ(pathAsTheUserKnowsIt(plain, "C:\\WINDOWS\\system32\\Ocean Waves.scr"), "C:\\WINDOWS\\system32\\Ocean Waves.scr");
   // A renamed engine whose name would reach outside the shared folder has no product folder.
   EXPECT_EQ(findSaverPlaces(fakes.system, "C:\\x\\...scr").productFolder, "");
 }

@@ -140,6 +140,9 @@ int runUninstall(FileSystem& files, Registry& registry, SystemInfo& system, cons
     if (change.failed) {
       outcome.leftOver.push_back(std::string("HKEY_CURRENT_USER\\") + kDesktopKey + "\\" + kActiveSaverValue);
     }
+    for (auto* list : {&outcome.leftOver, &outcome.removedAtRestart}) {
+      for (std::string& item : *list) item = pathAsTheUserKnowsIt(places, item);
+    }
     text = removalOutcomeText(places.saverName, outcome.leftOver, outcome.removedAtRestart, change.cleared);
     partsStay = !outcome.leftOver.empty();
   } else {
