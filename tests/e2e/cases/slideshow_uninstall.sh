@@ -31,7 +31,14 @@ trap 'rm -rf "$work" "$report"; clean_saver "$name"; wine reg delete "$settings"
   [ -n "$secure_before" ] || wine reg delete "HKCU\Control Panel\Desktop" /v ScreenSaverIsSecure /f >/dev/null 2>&1 || true' EXIT
 machine > "$work/before.txt"
 
-install_picture_saver "$work/saver" "$name" 30a050
+# Branded, so that its entry carries the fuller set of values that /u must take with it.
+register_player
+picture_saver "$work/saver" "$name" 30a050 || fail "saverpack build"
+sed -i 's|"slots": {|"publisher": "Lumière Studio", "version": "1.0",\n  "slots": {|' "$work/saver/manifest.json"
+build_installer "$work/saver" "$work/saver/Setup.exe" || fail "saverpack build (branded)"
+wine "$bin/driver.exe" -- "$work/saver/Setup.exe" /q 2>/dev/null | tr -d '\r' | grep -qx 'exit 0' || fail "install"
+wine reg query "HKLM\\$entry" /v Publisher 2>/dev/null | grep -q 'Studio' || fail "no Publisher in the entry"
+wine reg query "HKLM\\$entry" /v NoModify 2>/dev/null | grep -q '0x1' || fail "no NoModify in the entry"
 # As an install that fell back to HKCU would have left it, and as the launcher makes it active.
 wine reg add "HKCU\\$entry" /v UninstallString /d "\"$(engine_of "$name")\" /u" /f >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d "$(engine_of "$name")" /f >/dev/null 2>&1
