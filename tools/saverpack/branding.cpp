@@ -37,14 +37,6 @@ std::u16string utf16(const std::string& text) {
   return out;
 }
 
-void put16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void put32(Bytes& out, std::uint32_t value) {
-  put16(out, value & 0xFFFF);
-  put16(out, value >> 16);
-}
 void padToFour(Bytes& out) {
   while (out.size() % 4 != 0) out.push_back(0);
 }

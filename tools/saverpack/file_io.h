@@ -11,6 +11,16 @@ namespace saverpack {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Appends a 16- or 32-bit number in little-endian order, as Windows' file formats store them.
+inline void put16(Bytes& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+inline void put32(Bytes& out, std::uint32_t value) {
+  put16(out, value & 0xFFFF);
+  put16(out, value >> 16);
+}
+
 // Throws ToolError(kIo) naming the file when it cannot be read.
 Bytes readWholeFile(const std::filesystem::path& path);
 

@@ -30,14 +30,6 @@ std::uint32_t be32(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
          static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
 }
-void put16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void put32(Bytes& out, std::uint32_t value) {
-  put16(out, value & 0xFFFF);
-  put16(out, value >> 16);
-}
 
 bool isPng(const Bytes& bytes) {
   return bytes.size() >= kPngSignature.size() && std::equal(kPngSignature.begin(), kPngSignature.end(), bytes.begin());

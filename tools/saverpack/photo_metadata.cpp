@@ -107,11 +107,10 @@ Bytes withDateTaken(const Bytes& jpeg, const std::string& dateTaken) {
   const std::string date = dateTaken.substr(0, 19);
   const std::uint32_t count = std::uint32_t(date.size() + 1);
   Bytes tiff = {'I', 'I', 42, 0, 8, 0, 0, 0};
-  const auto put16 = [&](std::uint32_t v) { tiff.insert(tiff.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); };
-  const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
   constexpr std::uint32_t kDirectorySize = 2 + 12 + 4, kExifAt = 8 + kDirectorySize;
-  put16(1), put16(kExifDirectory), put16(4), put32(1), put32(kExifAt), put32(0);
-  put16(1), put16(kDateTimeOriginal), put16(kAscii), put32(count), put32(kExifAt + kDirectorySize), put32(0);
+  put16(tiff, 1), put16(tiff, kExifDirectory), put16(tiff, 4), put32(tiff, 1), put32(tiff, kExifAt), put32(tiff, 0);
+  put16(tiff, 1), put16(tiff, kDateTimeOriginal), put16(tiff, kAscii), put32(tiff, count),
+      put32(tiff, kExifAt + kDirectorySize), put32(tiff, 0);
   tiff.insert(tiff.end(), date.begin(), date.end());
   tiff.push_back(0);
 
