@@ -4,14 +4,21 @@
 // is created and reported with the application's default error report.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace saverkit {
 
-class SaverkitError : public std::runtime_error {
+// Its own message rather than std::runtime_error's: that class keeps the library's old
+// reference-counted string, whose code costs the programs 40 KB they have no room for.
+class SaverkitError : public std::exception {
  public:
-  explicit SaverkitError(const std::string& message) : std::runtime_error(message) {}
+  explicit SaverkitError(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 }  // namespace saverkit

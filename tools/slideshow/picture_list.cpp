@@ -2,6 +2,7 @@
 #include "picture_list.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <numeric>
 
 #include "common/text_helpers.h"
@@ -61,14 +62,20 @@ int compareNaturally(std::string_view a, std::string_view b) {
   return a.compare(b);
 }
 
-bool isPictureFile(std::string_view name) {
+static bool endsWithOneOf(std::string_view name, std::initializer_list<const char*> extensions) {
   const std::string lowered = toLowerAscii(name);
-  for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg", ".jpe", ".jfif", ".png", ".gif", ".tif", ".tiff",
-                                ".ico", ".heic", ".heif", ".hif", ".webp", ".avif", ".jxr", ".wdp"}) {
+  for (const char* extension : extensions) {
     if (endsWith(lowered, extension) && lowered.size() > std::char_traits<char>::length(extension)) return true;
   }
   return false;
 }
+
+bool isPictureFile(std::string_view name) {
+  return endsWithOneOf(name, {".bmp", ".dib", ".jpg", ".jpeg", ".jpe", ".jfif", ".png", ".gif", ".tif", ".tiff",
+                              ".ico", ".heic", ".heif", ".hif", ".webp", ".avif", ".jxr", ".wdp"});
+}
+
+bool isVideoFile(std::string_view name) { return endsWithOneOf(name, {".mp4", ".m4v", ".mov", ".wmv", ".webm"}); }
 
 std::vector<std::string> collectPictures(FileSystem& files, const std::string& folder,
                                          std::size_t limit) {
@@ -84,7 +91,7 @@ std::vector<std::string> collectPictures(FileSystem& files, const std::string& f
       if (entry.isLink) continue;
       if (entry.isFolder) {
         pending.push_back(current + entry.name + "\\");
-      } else if (isPictureFile(entry.name) && pictures.size() < limit) {
+      } else if ((isPictureFile(entry.name) || isVideoFile(entry.name)) && pictures.size() < limit) {
         pictures.push_back(current + entry.name);
       }
     }

@@ -21,6 +21,9 @@ inline constexpr std::size_t kMaxPictures = 100000;
 // which every Windows decodes, and HEIC, WebP, AVIF and JPEG XR, which a machine decodes when
 // their codecs are installed (without them the file is passed over as unreadable).
 bool isPictureFile(std::string_view name);
+// A video the engine plays through Media Foundation: MP4, M4V, MOV, WMV and WebM. Like a picture, a
+// video the machine cannot decode is passed over.
+bool isVideoFile(std::string_view name);
 
 // Explorer's order of two names: letter case aside, and a run of digits by its value, so "img2"
 // comes before "img10". Paths go folder by folder. Negative, zero or positive, as strcmp; zero
@@ -28,8 +31,8 @@ bool isPictureFile(std::string_view name);
 int compareNaturally(std::string_view a, std::string_view b);
 inline bool naturallyBefore(std::string_view a, std::string_view b) { return compareNaturally(a, b) < 0; }
 
-// Every picture below `folder` (with a trailing backslash), in natural order. A folder that is
-// itself a link gives nothing.
+// Every picture and video below `folder` (with a trailing backslash), in natural order. A folder
+// that is itself a link gives nothing.
 std::vector<std::string> collectPictures(FileSystem& files, const std::string& folder,
                                          std::size_t limit = kMaxPictures);
 

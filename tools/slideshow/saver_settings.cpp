@@ -41,32 +41,54 @@ std::optional<int> parseSeconds(std::string_view text) {
   return *number;
 }
 
+SaverSettings settingsFromValues(const StoredValue& stored, const SaverSettings& defaults) {
+  SaverSettings settings = defaults;
+  if (const auto seconds = stored("SecondsPerPicture")) {
+    if (const auto number = storedNumber(*seconds)) {
+      settings.secondsPerPicture = std::clamp<int>(*number, kMinSeconds, kMaxSeconds);
+    }
+  }
+  if (const auto volume = stored("VideoVolume")) {
+    if (const auto number = storedNumber(*volume)) settings.videoVolume = std::clamp<int>(*number, 0, 100);
+  }
+  // Each value is one of its words or leaves the setting as it was.
+  const auto word = [&stored](const char* name) {
+    const auto text = stored(name);
+    return text ? toLowerAscii(trimmed(*text)) : std::string();
+  };
+  const std::string order = word("Order"), scaling = word("Scaling"), backdrop = word("Backdrop"),
+                    caption = word("Caption"), sound = word("VideoSound"), monitors = word("VideoMonitors");
+  if (order == "shuffled") settings.shuffled = true;
+  if (order == "sorted") settings.shuffled = false;
+  if (scaling == "fill") settings.scaling = Scaling::kFill;
+  if (scaling == "fit") settings.scaling = Scaling::kFit;
+  if (backdrop == "black") settings.backdrop = Backdrop::kBlack;
+  if (backdrop == "blurred") settings.backdrop = Backdrop::kBlurred;
+  if (caption == "none") settings.caption = Caption::kNone;
+  if (caption == "name") settings.caption = Caption::kFileName;
+  if (caption == "date") settings.caption = Caption::kDateTaken;
+  if (sound == "on") settings.videoSound = true;
+  if (sound == "off") settings.videoSound = false;
+  if (monitors == "primary") settings.videosOnPrimaryOnly = true;
+  if (monitors == "every") settings.videosOnPrimaryOnly = false;
+  return settings;
+}
+
 SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
                                  const std::optional<std::string>& order,
                                  const std::optional<std::string>& scaling,
                                  const std::optional<std::string>& backdrop,
                                  const std::optional<std::string>& caption,
                                  const SaverSettings& defaults) {
-  SaverSettings settings = defaults;
-  if (seconds) {
-    if (const auto number = storedNumber(*seconds)) {
-      settings.secondsPerPicture = std::clamp<int>(*number, kMinSeconds, kMaxSeconds);
-    }
-  }
-  // Each value is one of its words or leaves the setting as it was.
-  const auto word = [](const std::optional<std::string>& stored) {
-    return stored ? toLowerAscii(trimmed(*stored)) : std::string();
-  };
-  if (word(order) == "shuffled") settings.shuffled = true;
-  if (word(order) == "sorted") settings.shuffled = false;
-  if (word(scaling) == "fill") settings.scaling = Scaling::kFill;
-  if (word(scaling) == "fit") settings.scaling = Scaling::kFit;
-  if (word(backdrop) == "black") settings.backdrop = Backdrop::kBlack;
-  if (word(backdrop) == "blurred") settings.backdrop = Backdrop::kBlurred;
-  if (word(caption) == "none") settings.caption = Caption::kNone;
-  if (word(caption) == "name") settings.caption = Caption::kFileName;
-  if (word(caption) == "date") settings.caption = Caption::kDateTaken;
-  return settings;
+  const std::map<std::string_view, const std::optional<std::string>*> values{
+      {"SecondsPerPicture", &seconds}, {"Order", &order}, {"Scaling", &scaling}, {"Backdrop", &backdrop},
+      {"Caption", &caption}};
+  return settingsFromValues(
+      [&values](const char* name) {
+        const auto found = values.find(name);
+        return found == values.end() ? std::nullopt : *found->second;
+      },
+      defaults);
 }
 
 SaverSettings authorDefaults(FileSystem& files, const std::string& productFolder) {
@@ -92,17 +114,14 @@ SaverSettings authorDefaults(FileSystem& files, const std::string& productFolder
     if (found == values.end()) return std::nullopt;
     return found->second;
   };
-  return settingsFromStored(given("SecondsPerPicture"), given("Order"), given("Scaling"), given("Backdrop"),
-                            given("Caption"));
+  return settingsFromValues(given);
 }
 
 SaverSettings loadSettings(Registry& registry, const std::string& saverName, const SaverSettings& defaults) {
   if (!isSafeBareName(saverName)) return defaults;
   auto key = registry.openKey(RegistryRoot::kCurrentUser, kSettingsKeyPrefix + saverName, KeyAccess::kRead);
   if (!key) return defaults;
-  return settingsFromStored(key->readString("SecondsPerPicture"), key->readString("Order"),
-                            key->readString("Scaling"), key->readString("Backdrop"), key->readString("Caption"),
-                            defaults);
+  return settingsFromValues([&key](const char* name) { return key->readString(name); }, defaults);
 }
 
 bool saveSettings(Registry& registry, const std::string& saverName, const SaverSettings& settings) {
@@ -115,7 +134,10 @@ bool saveSettings(Registry& registry, const std::string& saverName, const SaverS
          key->setString("Order", settings.shuffled ? "shuffled" : "sorted") &&
          key->setString("Scaling", settings.scaling == Scaling::kFill ? "fill" : "fit") &&
          key->setString("Backdrop", settings.backdrop == Backdrop::kBlack ? "black" : "blurred") &&
-         key->setString("Caption", captionWord(settings.caption));
+         key->setString("Caption", captionWord(settings.caption)) &&
+         key->setString("VideoSound", settings.videoSound ? "on" : "off") &&
+         key->setString("VideoVolume", decimal(std::clamp(settings.videoVolume, 0, 100))) &&
+         key->setString("VideoMonitors", settings.videosOnPrimaryOnly ? "primary" : "every");
 }
 
 }  // namespace saverkit::slideshow

@@ -1,10 +1,12 @@
 // A user's settings for one saver: seconds per picture, the order, the scaling, what stands behind
 // a picture shown whole and the caption. They are kept per user under HKCU, one key per saver
 // name, as text values: "SecondsPerPicture" (decimal), "Order" ("sorted" or "shuffled"),
-// "Scaling" ("fit" or "fill"), "Backdrop" ("blurred" or "black") and "Caption" ("none", "name" or
-// "date").
+// "Scaling" ("fit" or "fill"), "Backdrop" ("blurred" or "black"), "Caption" ("none", "name" or
+// "date"), "VideoSound" ("off" or "on"), "VideoVolume" (0 to 100) and "VideoMonitors" ("every" or
+// "primary").
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@ namespace saverkit::slideshow {
 inline constexpr int kMinSeconds = 2;
 inline constexpr int kMaxSeconds = 600;
 inline constexpr int kDefaultSeconds = 8;
+inline constexpr int kDefaultVolume = 50;
 inline constexpr const char* kSettingsKeyPrefix = "Software\\Saverkit\\Slideshow\\";
 
 enum class Backdrop { kBlurred, kBlack };            // behind a picture shown whole
@@ -29,14 +32,22 @@ struct SaverSettings {
   Scaling scaling = Scaling::kFit;
   Backdrop backdrop = Backdrop::kBlurred;
   Caption caption = Caption::kNone;
+  // Videos are silent unless the user asks: a saver comes on in offices and at night.
+  bool videoSound = false;
+  int videoVolume = kDefaultVolume;
+  // Three 4K monitors cannot each decode a video: the main one plays, the others show pictures.
+  bool videosOnPrimaryOnly = false;
 };
 
 // What the settings dialog accepts: a whole number of seconds within the bounds, blanks around
 // it allowed; nothing otherwise.
 std::optional<int> parseSeconds(std::string_view text);
 
-// Settings from stored texts: a missing or unreadable value keeps its default; a number beyond
-// the bounds (someone edited the registry) is brought within them.
+// Settings from stored texts, each found by its value's name: a missing or unreadable value keeps
+// its default; a number beyond the bounds (someone edited the registry) is brought within them.
+using StoredValue = std::function<std::optional<std::string>(const char* name)>;
+SaverSettings settingsFromValues(const StoredValue& stored, const SaverSettings& defaults = {});
+// The same from the first five values' texts.
 SaverSettings settingsFromStored(const std::optional<std::string>& seconds,
                                  const std::optional<std::string>& order,
                                  const std::optional<std::string>& scaling,

@@ -50,10 +50,16 @@ ShowStep ShowCycle::step(const Draw& draw) {
   if (!folderRead_ || unreadableCount_ == pictures_.size()) readFolder();
   // Every try either shows a picture or rules one out, and every round holds each picture, so
   // this ends.
-  while (unreadableCount_ < pictures_.size()) {
+  std::size_t notHere = 0;
+  while (unreadableCount_ + notHere < pictures_.size()) {
     const std::size_t index = order_->next();
     if (unreadable_[index]) continue;
-    if (draw(pictures_[index])) {
+    const int drawn = draw(pictures_[index]);
+    if (drawn == kNotHere) {
+      ++notHere;
+      continue;
+    }
+    if (drawn) {
       resume_ = {pictures_[index], order_->point()};
       return {pictures_[index], interval_};
     }

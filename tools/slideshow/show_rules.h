@@ -54,12 +54,18 @@ struct ShowStep {
 class ShowCycle {
  public:
   using Collect = std::function<std::vector<std::string>()>;
-  using Draw = std::function<bool(const std::string& path)>;
+  // True when drawn, false when the file cannot be drawn, or kNotHere when it can but not on what
+  // is left of the screen now (a video while videos play on the main monitor only): it is passed
+  // over for this step alone.
+  using Draw = std::function<int(const std::string& path)>;
+  static constexpr int kNotHere = 2;
 
   ShowCycle(Collect collect, bool shuffled, int secondsPerPicture, std::uint32_t seed, ResumePoint resume = {});
   ShowStep step(const Draw& draw);
   // Where the next show should go on from.
   ResumePoint resumePoint() const;
+  // How many files could still be shown: a video that is the only one plays again and again.
+  std::size_t showable() const { return pictures_.size() - unreadableCount_; }
 
  private:
   void readFolder();

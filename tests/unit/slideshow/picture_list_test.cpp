@@ -19,6 +19,15 @@ TEST(IsPictureFile, ByExtensionInAnyCase) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(isPictureFile(name));
   }
+  for (const char* name : {"a.mp4", "B.M4V", "c.mov", "d.wmv", "e.WebM"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(isVideoFile(name));
+    EXPECT_FALSE(isPictureFile(name));
+  }
+  for (const char* name : {".mp4", "mp4", "a.mp4.part", "a.avi", "a.mkv", "a.swf", ""}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(isVideoFile(name));
+  }
 }
 
 TEST(CollectPictures, WalksSubfoldersSortedWithoutRegardToCase) {
@@ -29,15 +38,16 @@ TEST(CollectPictures, WalksSubfoldersSortedWithoutRegardToCase) {
   files.addFile(product + "saver.dat", "x");
   files.addFile(product + "scenes\\deep\\c.PNG", "x");
   files.addFile(product + "Birds\\a.gif", "x");
+  files.addFile(product + "b.MP4", "x");  // videos take their turn among the pictures
   files.addFolder(product + "empty");
   files.addFolderLink(product + "linked");
   files.addFile(product + "linked\\inside.jpg", "x");  // what the link shows is never walked
 
   EXPECT_EQ(collectPictures(files, product),
-            (std::vector<std::string>{product + "A.bmp", product + "b.jpg", product + "Birds\\a.gif",
+            (std::vector<std::string>{product + "A.bmp", product + "b.jpg", product + "b.MP4", product + "Birds\\a.gif",
                                       product + "scenes\\deep\\c.PNG"}));
   // The folder given without its trailing backslash reads the same.
-  EXPECT_EQ(collectPictures(files, product.substr(0, product.size() - 1)).size(), 4u);
+  EXPECT_EQ(collectPictures(files, product.substr(0, product.size() - 1)).size(), 5u);
   EXPECT_EQ(collectPictures(files, product, 2).size(), 2u);
 }
 

@@ -2,6 +2,8 @@
 // through the registry.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 #include "saver_settings.h"
@@ -46,6 +48,29 @@ TEST(SettingsFromStored, DefaultsClampsAndWords) {
   EXPECT_EQ(settingsFromStored({}, {}, {}, {}, "filename").caption, Caption::kNone);
 }
 
+TEST(SettingsFromValues, VideosAreSilentEverywhereUnlessTheUserSaysOtherwise) {
+  const auto from = [](std::map<std::string, std::string> values) {
+    return settingsFromValues([values](const char* name) -> std::optional<std::string> {
+      const auto found = values.find(name);
+      if (found == values.end()) return std::nullopt;
+      return found->second;
+    });
+  };
+  const SaverSettings none = from({});
+  EXPECT_FALSE(none.videoSound);
+  EXPECT_EQ(none.videoVolume, kDefaultVolume);
+  EXPECT_FALSE(none.videosOnPrimaryOnly);
+  const SaverSettings set = from({{"VideoSound", " ON"}, {"VideoVolume", "80"}, {"VideoMonitors", "primary"}});
+  EXPECT_TRUE(set.videoSound);
+  EXPECT_EQ(set.videoVolume, 80);
+  EXPECT_TRUE(set.videosOnPrimaryOnly);
+  EXPECT_EQ(from({{"VideoVolume", "250"}}).videoVolume, 100);
+  EXPECT_EQ(from({{"VideoVolume", "-5"}}).videoVolume, 0);
+  EXPECT_EQ(from({{"VideoVolume", "loud"}}).videoVolume, kDefaultVolume);
+  EXPECT_FALSE(from({{"VideoSound", "yes"}}).videoSound);
+  EXPECT_FALSE(from({{"VideoMonitors", "main"}}).videosOnPrimaryOnly);
+}
+
 TEST(SaverSettings, RoundTripPerSaverUnderTheUser) {
   fake::FakeRegistry registry;
   EXPECT_EQ(loadSettings(registry, "Ocean Waves").secondsPerPicture, kDefaultSeconds);
@@ -72,6 +97,18 @@ TEST(SaverSettings, RoundTripPerSaverUnderTheUser) {
     EXPECT_EQ(loadSettings(registry, "Ocean Waves").backdrop, Backdrop::kBlurred);
   }
   EXPECT_EQ(loadSettings(registry, "Other Saver").secondsPerPicture, kDefaultSeconds);
+
+  SaverSettings video;
+  video.videoSound = true;
+  video.videoVolume = 30;
+  video.videosOnPrimaryOnly = true;
+  ASSERT_TRUE(saveSettings(registry, "Ocean Waves", video));
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "VideoSound"), "on");
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "VideoVolume"), "30");
+  EXPECT_EQ(registry.value(RegistryRoot::kCurrentUser, key, "VideoMonitors"), "primary");
+  const SaverSettings back = loadSettings(registry, "Ocean Waves");
+  EXPECT_TRUE(back.videoSound && back.videosOnPrimaryOnly);
+  EXPECT_EQ(back.videoVolume, 30);
 }
 
 TEST(SaverSettings, NamesThatWouldReachAnotherKeyAndRefusedWrites) {

@@ -63,6 +63,28 @@ TEST(ShowCycle, ReadablePicturesAllComeRoundWhileTheUnreadableAreLeftOut) {
   EXPECT_EQ(shown, (std::vector<std::string>{"2.jpg", "4.jpg", "5.jpg", "2.jpg", "4.jpg", "5.jpg"}));
 }
 
+TEST(ShowCycle, AVideoNotWantedHereWaitsForItsTurnAndIsNeverRuledOut) {
+  Folder folder{{"1.jpg", "2.mp4", "3.jpg"}, {"1.jpg", "2.mp4", "3.jpg"}};
+  ShowCycle cycle(folder.collect(), false, 8, 1);
+  bool videosWanted = false;
+  const ShowCycle::Draw draw = [&](const std::string& path) {
+    folder.tried.push_back(path);
+    return isVideoFile(path) && !videosWanted ? ShowCycle::kNotHere : 1;
+  };
+  std::vector<std::string> shown;
+  for (int i = 0; i < 3; ++i) shown.push_back(*cycle.step(draw).picture);
+  EXPECT_EQ(shown, (std::vector<std::string>{"1.jpg", "3.jpg", "1.jpg"}));
+  EXPECT_EQ(cycle.showable(), 3u);
+  videosWanted = true;
+  EXPECT_EQ(cycle.step(draw).picture, "2.mp4");
+  // Where nothing is wanted, the step gives nothing and rules nothing out.
+  Folder videos{{"a.mp4", "b.wmv"}, {"a.mp4", "b.wmv"}};
+  ShowCycle only(videos.collect(), true, 8, 3);
+  videosWanted = false;
+  EXPECT_FALSE(only.step(draw).picture);
+  EXPECT_EQ(only.showable(), 2u);
+}
+
 TEST(ShowCycle, TheMessageOnlyWhenNothingIsReadableThenTheFolderIsReadEveryMinute) {
   for (const bool shuffled : {false, true}) {
     SCOPED_TRACE(shuffled ? "shuffled" : "in order");

@@ -24,6 +24,27 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
+// The same for the library's own errors (a length beyond a container's reach, an index out of
+// range): nothing in the engine catches them, and the library's versions carry the exception
+// classes' old string type with them, 45 KB that the engine's videos need more.
+namespace std {
+[[noreturn]] void __throw_bad_cast() { std::abort(); }
+[[noreturn]] void __throw_bad_alloc() { std::abort(); }
+[[noreturn]] void __throw_bad_typeid() { std::abort(); }
+[[noreturn]] void __throw_bad_exception() { std::abort(); }
+[[noreturn]] void __throw_bad_array_new_length() { std::abort(); }
+[[noreturn]] void __throw_logic_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_range_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_domain_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_length_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_out_of_range(const char*) { std::abort(); }
+[[noreturn]] void __throw_runtime_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_overflow_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_underflow_error(const char*) { std::abort(); }
+[[noreturn]] void __throw_invalid_argument(const char*) { std::abort(); }
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
+}  // namespace std
+
 namespace {
 
 using namespace saverkit;

@@ -195,8 +195,7 @@ constexpr UINT kLargestCanvasPixels = 4096 * 4096;
 }  // namespace
 
 PictureDecoder::PictureDecoder() {
-  comJoined_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  if (!comJoined_ || !saverkit::win32::systemLibrary("windowscodecs.dll")) return;
+  if (!saverkit::win32::systemLibrary("windowscodecs.dll")) return;
   auto wic = std::make_unique<Wic>();
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(wic->factory.put())))) {
@@ -209,7 +208,6 @@ PictureDecoder::~PictureDecoder() {
   close();
   delete wic_;
   delete gdiPlus_;
-  if (comJoined_) ::CoUninitialize();
 }
 
 void PictureDecoder::close() {

@@ -14,7 +14,8 @@
 
 namespace saverkit::slideshow::win32 {
 
-// One decoder per thread: it joins that thread to COM for its life.
+// Made and used on threads that have joined COM's multithreaded apartment: an animation's decoder
+// is opened on the slide thread and plays on the motion thread.
 class PictureDecoder {
  public:
   PictureDecoder();
@@ -38,7 +39,6 @@ class PictureDecoder {
  private:
   Wic* wic_ = nullptr;          // null without WIC
   GdiPlus* gdiPlus_ = nullptr;  // loaded only when WIC cannot open a picture
-  bool comJoined_ = false;
   Uprighting upright_;
   std::uint32_t frames_ = 0;
 };

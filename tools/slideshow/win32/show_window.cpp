@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kWindowClass = "SaverkitSlideshow";
 constexpr UINT_PTR kFadeTimer = 1;
 constexpr UINT_PTR kNextTimer = 2;
-constexpr UINT_PTR kAnimationTimer = 3;
+constexpr UINT_PTR kMotionTimer = 3;
 constexpr UINT kFadeStepMilliseconds = 30;
 
 // The display's state from the power notifications: the console's display, or on Windows 7 and
@@ -39,14 +39,19 @@ UINT monitorDpi(HMONITOR monitor) {
 }
 
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM parameter) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  const bool primary = ::GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
   reinterpret_cast<std::vector<Target>*>(parameter)->push_back(
-      {{bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top}, monitorDpi(monitor)});
+      {{bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top}, monitorDpi(monitor),
+       primary});
   return TRUE;
 }
 
 class Show {
  public:
-  Show(const ShowRequest& request, HWND window) : request_(request), window_(window), maker_(request, window) {
+  Show(const ShowRequest& request, HWND window)
+      : request_(request), window_(window), maker_(request, window), motion_(window) {
     if (!preview()) {
       using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
       const auto registerPower = reinterpret_cast<Register>(reinterpret_cast<void*>(
@@ -58,9 +63,13 @@ class Show {
     layOut();
   }
 
-  bool started() const { return maker_.started(); }
-  // False when the decoding thread is still busy: the process must end under it.
-  bool stop() { return maker_.stop(); }
+  bool started() const { return maker_.started() && motion_.started(); }
+  // False when a decoding thread is still busy: the process must end under it.
+  bool stop() {
+    const bool motionStopped = motion_.stop();
+    return maker_.stop() && motionStopped;
+  }
+  const MotionPlayer& motion() const { return motion_; }
 
   // A monitor added, removed, turned or rescaled: the show starts again on the new layout, its
   // first picture as soon as it is made.
@@ -75,7 +84,7 @@ class Show {
     targets_.clear();
     if (!preview()) ::EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&targets_));
     if (targets_.empty()) {
-      targets_.push_back({{0, 0, client.right, client.bottom}, 96});
+      targets_.push_back({{0, 0, client.right, client.bottom}, 96, true});
     } else {
       RECT window{};
       ::GetWindowRect(window_, &window);
@@ -94,14 +103,13 @@ class Show {
     }
     blend_ = std::make_unique<Frame>(nullptr, widest, tallest);
     fading_ = false;
-    animating_ = false;
+    stopMotion();
     messageShown_ = false;
     mouse_ = MouseWatch{};
     ++layout_;
     due_ = true;
     pending_.reset();
     ::KillTimer(window_, kNextTimer);
-    ::KillTimer(window_, kAnimationTimer);
     if (!asked_) askForSlide();
     ::InvalidateRect(window_, nullptr, FALSE);
   }
@@ -127,17 +135,25 @@ class Show {
     else if (!asked_ && !displaysOff_) askForSlide();
   }
 
-  void frameReady() {
-    auto frame = maker_.takeFrame();
-    if (!frame || !animating_ || frame->layout != layout_ || frame->target >= current_.size()) return;
-    current_[frame->target] = std::move(frame->frame);
-    if (!fading_) invalidateTarget(frame->target);
-    ::SetTimer(window_, kAnimationTimer, frame->frameMilliseconds, nullptr);
-  }
-
-  void animationStep() {
-    ::KillTimer(window_, kAnimationTimer);
-    if (animating_ && !displaysOff_) maker_.requestFrame();
+  // Puts up each monitor's frame that is due, and waits for the next one; a video's end ends its
+  // slide.
+  void motionStep() {
+    ::KillTimer(window_, kMotionTimer);
+    if (displaysOff_) return;
+    const std::uint32_t now = motion_.now();
+    for (std::size_t i = 0; i < current_.size(); ++i) {
+      bool ended = false;
+      std::unique_ptr<Frame> frame = motion_.due(i, now, ended);
+      if (frame) {
+        motion_.giveBack(std::move(current_[i]));
+        current_[i] = std::move(frame);
+        if (!fading_) invalidateTarget(i);
+      }
+      if (ended && videosPlaying_ > 0 && --videosPlaying_ == 0) timeIsUp();
+    }
+    if (const auto next = motion_.nextDue()) {
+      ::SetTimer(window_, kMotionTimer, *next > now ? *next - now : USER_TIMER_MINIMUM, nullptr);
+    }
   }
 
   // Nothing is faded or decoded while the displays are off; they come back to a new picture.
@@ -147,7 +163,7 @@ class Show {
     if (displaysOff_) {
       ::KillTimer(window_, kFadeTimer);
       ::KillTimer(window_, kNextTimer);
-      ::KillTimer(window_, kAnimationTimer);
+      stopMotion();
       fading_ = false;
       return;
     }
@@ -187,6 +203,12 @@ class Show {
     maker_.requestSlide(targets_, layout_);
   }
 
+  void stopMotion() {
+    ::KillTimer(window_, kMotionTimer);
+    motion_.play({});
+    videosPlaying_ = 0;
+  }
+
   void present() {
     std::unique_ptr<Slide> slide = std::move(pending_);
     const bool messageAgain = slide->message && messageShown_;
@@ -198,11 +220,13 @@ class Show {
     previous_ = std::move(current_);
     current_ = std::move(slide->frames);
     due_ = false;
-    ::SetTimer(window_, kNextTimer, slide->nextInMilliseconds, nullptr);
+    // A slide with a video lasts until the video has played; the show goes on from its end.
+    videosPlaying_ = 0;
+    for (const Motion& motion : slide->motions) videosPlaying_ += motion.source->endsSlide() ? 1 : 0;
+    if (videosPlaying_ == 0) ::SetTimer(window_, kNextTimer, slide->nextInMilliseconds, nullptr);
     if (slide->resume) saveResumePoint(*request_.registry, request_.saverName, *slide->resume);
-    animating_ = slide->frameMilliseconds > 0;
-    ::KillTimer(window_, kAnimationTimer);
-    if (animating_) ::SetTimer(window_, kAnimationTimer, slide->frameMilliseconds, nullptr);
+    ::KillTimer(window_, kMotionTimer);
+    motion_.play(std::move(slide->motions));
     // The next pictures are decoded now, to be ready when this one's time is up; while the
     // message stands, the folder is read again only when its minute is over.
     if (!slide->message) askForSlide();
@@ -240,6 +264,8 @@ class Show {
   const ShowRequest& request_;
   HWND window_;
   SlideMaker maker_;
+  MotionPlayer motion_;  // after the slide maker: it plays what that made
+  std::size_t videosPlaying_ = 0;  // the shown slide's videos that have not ended
   MouseWatch mouse_;
   std::vector<Target> targets_;
   std::vector<std::unique_ptr<Frame>> previous_, current_;
@@ -248,7 +274,6 @@ class Show {
   std::uint32_t layout_ = 0;
   DWORD fadeStart_ = 0;
   bool fading_ = false;
-  bool animating_ = false;
   bool messageShown_ = false;
   bool due_ = true;      // the next slide goes on the screen as soon as it is made
   bool asked_ = false;   // a slide is being made
@@ -286,13 +311,13 @@ LRESULT CALLBACK showProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_TIMER:
       if (wParam == kNextTimer) show->timeIsUp();
       if (wParam == kFadeTimer) show->stepFade();
-      if (wParam == kAnimationTimer) show->animationStep();
+      if (wParam == kMotionTimer) show->motionStep();
       return 0;
     case kSlideReadyMessage:
       show->slideReady();
       return 0;
-    case kFrameReadyMessage:
-      show->frameReady();
+    case kMotionFrameMessage:
+      show->motionStep();
       return 0;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
@@ -365,6 +390,12 @@ int runShow(HINSTANCE instance, const ShowRequest& request) {
     ::DispatchMessageA(&message);
   }
   if (::IsWindow(window)) ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  // What a video's playing came to, for whoever listens to the debugger's channel (the benchmark).
+  if (show.motion().shown() > 0) {
+    const std::string line = "slideshow: video frames shown " + std::to_string(show.motion().shown()) + ", dropped " +
+                             std::to_string(show.motion().dropped()) + "\n";
+    ::OutputDebugStringA(line.c_str());
+  }
   // A decode under way is not waited for: the show is over the moment the input came.
   if (!show.stop()) ::ExitProcess(0);
   return 0;

@@ -1,13 +1,17 @@
 // The decoding thread; see the header.
 #include "slide_maker.h"
 
+#include <cstring>
 #include <utility>
+
+#include <objbase.h>
 
 #include "backdrop.h"
 #include "caption_painter.h"
 #include "compose.h"
 #include "picture_decoder.h"
 #include "picture_list.h"
+#include "video_motion.h"
 #include "saver_texts.h"
 
 namespace saverkit::slideshow::win32 {
@@ -44,6 +48,63 @@ void drawMessage(Frame& frame, const std::string& text) {
 
 }  // namespace
 
+// The picture over its backdrop (where it leaves part of the monitor bare), then its caption.
+bool composeSlideFrame(Frame& frame, const Pixels& picture, const Box& box, const std::wstring& caption, UINT dpi,
+                       Backdrop backdrop) {
+  if (!frame.bits()) return false;
+  ::GdiFlush();
+  const std::int32_t width = frame.width(), height = frame.height();
+  const bool covered = box.left <= 0 && box.top <= 0 && std::int64_t{box.left} + box.width >= width &&
+                       std::int64_t{box.top} + box.height >= height;
+  if (!covered && backdrop == Backdrop::kBlurred) {
+    paintBlurredBackdrop({picture.bytes.data(), picture.width, picture.height, picture.width * 4},
+                         {frame.bits(), width, height, width * 4});
+  } else {
+    std::memset(frame.bits(), 0, std::size_t(width) * height * 4);  // a reused frame holds its last picture
+  }
+  layOver(picture, box.left, box.top, frame.bits(), width, height, width * 4);
+  if (!caption.empty()) drawCaption(frame.dc(), {0, 0, width, height}, caption, dpi);
+  ::GdiFlush();
+  return true;
+}
+
+namespace {
+
+// An animated GIF's frames after the first, again and again, each standing as long as it says.
+class AnimationMotion : public MotionSource {
+ public:
+  AnimationMotion(std::unique_ptr<PictureDecoder> decoder, const Box& box, std::wstring caption, UINT dpi,
+                  Backdrop backdrop, std::uint32_t firstMilliseconds)
+      : decoder_(std::move(decoder)), box_(box), caption_(std::move(caption)), dpi_(dpi), backdrop_(backdrop),
+        due_(firstMilliseconds) {}
+
+  bool next(Frame& frame, std::uint32_t& dueMilliseconds) override {
+    if (next_ >= decoder_->frameCount()) next_ = 0;
+    Pixels picture;
+    std::uint32_t stands = 0;
+    if (!decoder_->decode(next_++, box_.width, box_.height, picture, stands) ||
+        !composeSlideFrame(frame, picture, box_, caption_, dpi_, backdrop_)) {
+      dueMilliseconds = due_;
+      return false;
+    }
+    dueMilliseconds = due_;
+    due_ += stands;
+    return true;
+  }
+  bool endsSlide() const override { return false; }
+
+ private:
+  std::unique_ptr<PictureDecoder> decoder_;
+  Box box_;
+  std::wstring caption_;
+  UINT dpi_;
+  Backdrop backdrop_;
+  std::uint32_t due_;
+  std::uint32_t next_ = 1;
+};
+
+}  // namespace
+
 struct SlideMaker::State {
   explicit State(const ShowRequest& showRequest)
       : request(showRequest),
@@ -55,10 +116,8 @@ struct SlideMaker::State {
 
   void work();
   std::unique_ptr<Slide> makeSlide(const std::vector<Target>& targets, std::uint32_t layout);
-  bool place(const std::string& path, const std::vector<Target>& targets, Slide& slide, std::vector<bool>& filled);
-  std::unique_ptr<Frame> compose(const Pixels& picture, const Target& target, const Box& box,
-                                 const std::wstring& caption);
-  std::unique_ptr<AnimationFrame> nextFrame();
+  int place(const std::string& path, const std::vector<Target>& targets, Slide& slide, std::vector<bool>& filled);
+  int placeVideo(const std::string& path, const std::vector<Target>& targets, Slide& slide, std::vector<bool>& filled);
 
   const ShowRequest request;
   HWND window = nullptr;
@@ -66,59 +125,39 @@ struct SlideMaker::State {
   HANDLE wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Guarded by `lock`: what the window asked for and what is ready for it.
   std::optional<std::pair<std::vector<Target>, std::uint32_t>> slideWanted;
-  bool frameWanted = false;
   bool stopping = false;
   std::unique_ptr<Slide> slideReady;
-  std::unique_ptr<AnimationFrame> frameReady;
   // The thread's own.
   ShowCycle cycle;
-  std::unique_ptr<PictureDecoder> decoder, animation;
-  struct Playing {
-    std::uint32_t layout = 0;
-    std::size_t target = 0;
-    Target place;
-    Box box;
-    std::wstring caption;
-    std::uint32_t next = 1;
-  } playing;
+  std::unique_ptr<PictureDecoder> decoder;
 };
 
 void SlideMaker::State::work() {
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   decoder = std::make_unique<PictureDecoder>();
-  animation = std::make_unique<PictureDecoder>();
   for (;;) {
     ::WaitForSingleObject(wake, INFINITE);
     std::optional<std::pair<std::vector<Target>, std::uint32_t>> job;
-    bool frame = false;
     {
       Locked held(lock);
-      if (stopping) return;
+      if (stopping) break;
       job.swap(slideWanted);
-      frame = std::exchange(frameWanted, false);
     }
-    // An animation's frame first: it is due sooner than the next slide.
-    if (frame) {
-      auto made = nextFrame();
-      Locked held(lock);
-      if (stopping) return;
-      frameReady = std::move(made);
-      ::PostMessageA(window, kFrameReadyMessage, 0, 0);
-    }
-    if (job) {
-      auto made = makeSlide(job->first, job->second);
-      Locked held(lock);
-      if (stopping) return;
-      slideReady = std::move(made);
-      ::PostMessageA(window, kSlideReadyMessage, 0, 0);
-    }
+    if (!job) continue;
+    auto made = makeSlide(job->first, job->second);
+    Locked held(lock);
+    if (stopping) break;
+    slideReady = std::move(made);
+    ::PostMessageA(window, kSlideReadyMessage, 0, 0);
   }
+  decoder.reset();
+  if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 std::unique_ptr<Slide> SlideMaker::State::makeSlide(const std::vector<Target>& targets, std::uint32_t layout) {
   auto slide = std::make_unique<Slide>();
   slide->layout = layout;
   for (const Target& target : targets) slide->frames.push_back(std::make_unique<Frame>(nullptr, target.box.width, target.box.height));
-  animation->close();
   std::vector<bool> filled(targets.size(), false);
   // Each monitor shows a picture of its own: the next ones of the show, in turn.
   for (std::size_t n = 0; n < targets.size(); ++n) {
@@ -138,8 +177,9 @@ std::unique_ptr<Slide> SlideMaker::State::makeSlide(const std::vector<Target>& t
 
 // Decodes the picture for the first free monitor of its own shape (a portrait picture goes to
 // a portrait monitor when there is one), else for the first free one.
-bool SlideMaker::State::place(const std::string& path, const std::vector<Target>& targets, Slide& slide,
-                              std::vector<bool>& filled) {
+int SlideMaker::State::place(const std::string& path, const std::vector<Target>& targets, Slide& slide,
+                             std::vector<bool>& filled) {
+  if (isVideoFile(path)) return placeVideo(path, targets, slide, filled);
   std::int32_t width = 0, height = 0;
   if (!decoder->open(path, width, height)) return false;
   std::vector<Box> monitors;
@@ -152,50 +192,54 @@ bool SlideMaker::State::place(const std::string& path, const std::vector<Target>
   std::uint32_t frameMilliseconds = 0;
   if (!decoder->decode(0, box.width, box.height, picture, frameMilliseconds)) return false;
   const std::wstring caption = captionText(request.settings.caption, path);
-  auto frame = compose(picture, target, box, caption);
-  if (!frame) return false;
+  auto frame = std::make_unique<Frame>(nullptr, target.box.width, target.box.height);
+  if (!composeSlideFrame(*frame, picture, box, caption, target.dpi, request.settings.backdrop)) return false;
   slide.frames[chosen] = std::move(frame);
   filled[chosen] = true;
-  // The first animation of the slide plays; its decoder stays open for the frames to come.
-  if (decoder->frameCount() > 1 && slide.frameMilliseconds == 0) {
-    std::swap(decoder, animation);
-    slide.animatedTarget = chosen;
-    slide.frameMilliseconds = frameMilliseconds;
-    playing = {slide.layout, chosen, target, box, caption, 1};
+  // An animation's decoder goes with it to the motion thread; a new one decodes what follows.
+  if (decoder->frameCount() > 1) {
+    auto animation = std::make_unique<AnimationMotion>(std::move(decoder), box, caption, target.dpi,
+                                                       request.settings.backdrop, frameMilliseconds);
+    slide.motions.push_back({chosen, target.box.width, target.box.height, std::move(animation)});
+    decoder = std::make_unique<PictureDecoder>();
   }
   return true;
 }
 
-// The picture over its backdrop (where it leaves part of the monitor bare), then its caption.
-std::unique_ptr<Frame> SlideMaker::State::compose(const Pixels& picture, const Target& target, const Box& box,
-                                                  const std::wstring& caption) {
+// A video goes to the first free monitor of its shape, or while videos play on the main monitor
+// only, to that one or nowhere this time.
+int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Target>& targets, Slide& slide,
+                                  std::vector<bool>& filled) {
+  std::size_t chosen = targets.size();
+  if (request.settings.videosOnPrimaryOnly && targets.size() > 1) {
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      if (targets[i].primary) chosen = i;
+    }
+    if (chosen == targets.size() || filled[chosen]) return ShowCycle::kNotHere;
+  }
+  auto stream = std::make_unique<VideoStream>();
+  if (!stream->open(path)) return false;
+  if (chosen == targets.size()) {
+    std::vector<Box> monitors;
+    for (const Target& target : targets) monitors.push_back(target.box);
+    chosen = monitorFor(stream->width(), stream->height(), monitors, filled);
+    if (chosen == targets.size()) return false;
+  }
+  const Target& target = targets[chosen];
+  const Box box = placePicture(stream->width(), stream->height(), {0, 0, target.box.width, target.box.height},
+                               request.settings.scaling);
+  // The only file of the show plays again and again, with no slide between its passes.
+  const bool loops = cycle.showable() == 1;
+  auto video = std::make_unique<VideoMotion>(std::move(stream), box, loops,
+                                             captionText(request.settings.caption, path), target.dpi);
   auto frame = std::make_unique<Frame>(nullptr, target.box.width, target.box.height);
-  if (!frame->bits()) return nullptr;
-  ::GdiFlush();
-  const std::int32_t width = frame->width(), height = frame->height();
-  const bool covered = box.left <= 0 && box.top <= 0 && std::int64_t{box.left} + box.width >= width &&
-                       std::int64_t{box.top} + box.height >= height;
-  if (!covered && request.settings.backdrop == Backdrop::kBlurred) {
-    paintBlurredBackdrop({picture.bytes.data(), picture.width, picture.height, picture.width * 4},
-                         {frame->bits(), width, height, width * 4});
-  }
-  layOver(picture, box.left, box.top, frame->bits(), width, height, width * 4);
-  if (!caption.empty()) drawCaption(frame->dc(), {0, 0, width, height}, caption, target.dpi);
-  return frame;
-}
-
-std::unique_ptr<AnimationFrame> SlideMaker::State::nextFrame() {
-  if (animation->frameCount() < 2) return nullptr;
-  Pixels picture;
-  auto made = std::make_unique<AnimationFrame>();
-  made->layout = playing.layout;
-  made->target = playing.target;
-  if (playing.next >= animation->frameCount()) playing.next = 0;
-  if (!animation->decode(playing.next++, playing.box.width, playing.box.height, picture, made->frameMilliseconds)) {
-    return nullptr;
-  }
-  made->frame = compose(picture, playing.place, playing.box, playing.caption);
-  return made->frame ? std::move(made) : nullptr;
+  std::uint32_t due = 0;
+  if (!video->next(*frame, due)) return false;  // a damaged file: passed over like a picture
+  slide.frames[chosen] = std::move(frame);
+  filled[chosen] = true;
+  slide.untilVideosEnd = slide.untilVideosEnd || !loops;
+  slide.motions.push_back({chosen, target.box.width, target.box.height, std::move(video)});
+  return true;
 }
 
 SlideMaker::SlideMaker(const ShowRequest& request, HWND window) : state_(new State(request)) {
@@ -223,22 +267,9 @@ void SlideMaker::requestSlide(const std::vector<Target>& targets, std::uint32_t 
   ::SetEvent(state_->wake);
 }
 
-void SlideMaker::requestFrame() {
-  {
-    Locked held(state_->lock);
-    state_->frameWanted = true;
-  }
-  ::SetEvent(state_->wake);
-}
-
 std::unique_ptr<Slide> SlideMaker::takeSlide() {
   Locked held(state_->lock);
   return std::move(state_->slideReady);
-}
-
-std::unique_ptr<AnimationFrame> SlideMaker::takeFrame() {
-  Locked held(state_->lock);
-  return std::move(state_->frameReady);
 }
 
 bool SlideMaker::stop() {
