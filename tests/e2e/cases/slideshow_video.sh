@@ -1,0 +1,28 @@
+# A video alone in the folder plays and loops: a clip of a red, a green and a blue second, made
+# now. Looks a quarter of a second apart see its colours in that order and red again after blue,
+# and a key ends the show at once.
+. "$(dirname "$0")/../lib.sh"
+engine_saver "Video Show"
+ffmpeg -loglevel error -f lavfi -i color=c=red:s=320x240:d=1:r=25 -f lavfi -i color=c=lime:s=320x240:d=1:r=25 \
+  -f lavfi -i color=c=blue:s=320x240:d=1:r=25 -filter_complex '[0][1][2]concat=n=3:v=1:a=0' -pix_fmt yuv420p \
+  -c:v libx264 "$product/colours.mp4" || fail "ffmpeg"
+
+steps=(wait-window:SaverkitSlideshow)
+for look in $(seq 1 18); do steps+=(sleep:200 "$(shot video_$look)"); done
+drive "${steps[@]}" key:32 ends-within:1000 -- "$work/$name.scr" /s
+expect 'exit 0'
+expect_no_match '^fail'
+# Each look's colour in the middle of the screen: R, G, B, or - for anything else (a fade).
+seen=""
+for look in $(seq 1 18); do
+  read -r red green blue < <(mean_colour "$artefacts/video_$look.png" 200x200+412+284)
+  if [ "$red" -gt 200 ] && [ "$green" -lt 60 ] && [ "$blue" -lt 60 ]; then seen="${seen}R"
+  elif [ "$green" -gt 200 ] && [ "$red" -lt 60 ] && [ "$blue" -lt 60 ]; then seen="${seen}G"
+  elif [ "$blue" -gt 200 ] && [ "$red" -lt 60 ] && [ "$green" -lt 60 ]; then seen="${seen}B"
+  else seen="${seen}-"; fi
+done
+echo "colours seen: $seen"
+runs=$(printf '%s' "$seen" | tr -d '-' | tr -s 'RGB')
+case "$runs" in *RGBR*|*GBRG*|*BRGB*) ;; *) fail "the video's colours did not come in order and again (runs: $runs)" ;; esac
+case "$runs" in *RB*|*GR*|*BG*) fail "a colour came out of order (runs: $runs)" ;; esac
+finish
