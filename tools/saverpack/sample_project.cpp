@@ -103,8 +103,8 @@ const char* const kAboutPictures =
 const char* const kAboutVideo =
     "  The screen saver is Saverkit's slideshow engine: it plays the video\r\n"
     "  below content\\ over and over, without sound until the viewer turns it on\r\n"
-    "  in the saver's settings. Add videos or pictures there (MP4 with H.264\r\n"
-    "  plays on every Windows); shown one after another,";
+    "  in the saver's settings. Add more videos (MP4 with H.264 plays on every\r\n"
+    "  Windows) or pictures there;";
 
 const char* const kManifest =
     "{\n"
