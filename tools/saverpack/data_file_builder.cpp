@@ -313,7 +313,7 @@ void warnOfUnplayableVideo(const DataFileSpec& request, const std::string& path,
                            Findings& findings) {
   const ByteReader read = [&contents](std::uint64_t offset, std::uint8_t* into, std::size_t length) {
     if (offset >= contents.size()) return std::size_t(0);
-    const std::size_t count = std::min<std::uint64_t>(length, contents.size() - offset);
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, contents.size() - offset));
     std::copy_n(contents.begin() + std::ptrdiff_t(offset), count, into);
     return count;
   };

@@ -235,6 +235,7 @@ TEST_F(VideoBuildTest, InitWritesAVideoSaverAroundTheClip) {
   // Each refusal leaves nothing behind.
   write("clip.avi", "RIFF");
   write("Ünterwasser.mp4", "x");
+  write("con.mp4", "x");  // a device name on Windows
   const struct {
     std::vector<std::string> args;
     int code;
@@ -243,6 +244,7 @@ TEST_F(VideoBuildTest, InitWritesAVideoSaverAroundTheClip) {
       {{"--video", path("missing.mp4").u8string()}, 3, "--video: no such file"},
       {{"--video", path("clip.avi").u8string()}, 1, "is not a video by its name"},
       {{"--video", path("Ünterwasser.mp4").u8string()}, 1, "rename the clip"},
+      {{"--video", path("con.mp4").u8string()}, 1, "--video: \"con.mp4\""},
       {{"--video", path("content/clip.MP4").u8string(), "--picture", path("clip.avi").u8string()}, 1,
        "neither a BMP nor a JPEG"},
       {{"--video", path("content/clip.MP4").u8string(), "--picture", path("none.bmp").u8string()}, 3, "--picture: no such file"},
