@@ -35,9 +35,10 @@ const char* const kOverview =
     "Builds and examines screen saver installers and their data files.\n"
     "\n"
     "Commands:\n"
-    "  init DIR [--name NAME] [--force]\n"
+    "  init DIR [--name NAME] [--video CLIP] [--picture FILE] [--force]\n"
     "      write a sample picture saver that builds as is: manifest, picture, licence,\n"
-    "      read-me and pictures for the reference slideshow engine\n"
+    "      read-me and pictures for the reference slideshow engine; --video makes it a\n"
+    "      video saver around your clip\n"
     "  build MANIFEST -o INSTALLER [--stub STUB] [--list | -v] [--strict] [--follow-links]\n"
     "        [--ascii-names] [--no-progress]\n"
     "      build an installer from a JSON manifest; --list shows what goes where\n"
@@ -68,19 +69,26 @@ const char* const kOverview =
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
-      {"init", 1, {{"--name", nullptr, true}, {"--force", nullptr, false}}, {}, {}, runInit,
-       "Usage: saverpack init DIR [--name NAME] [--force]\n"
+      {"init", 1,
+       {{"--name", nullptr, true}, {"--video", nullptr, true}, {"--picture", nullptr, true}, {"--force", nullptr, false}},
+       {}, {}, runInit,
+       "Usage: saverpack init DIR [--name NAME] [--video CLIP] [--picture FILE] [--force]\n"
        "\n"
        "Writes a complete picture saver into DIR that builds as it is and works on today's\n"
        "Windows: manifest.json (the reference slideshow engine, no Flash Player needed), a\n"
        "482 x 272 picture for the installer window (picture.bmp), License.txt, ReadMe.txt and\n"
        "a content folder with the pictures the saver shows.\n"
        "\n"
-       "  --name NAME   the saver name (default: made from DIR's name, \"ocean-sample\" gives\n"
-       "                \"Ocean Sample\")\n"
-       "  --force       write into DIR even when it is not empty (sample files are replaced,\n"
-       "                other files are left alone)\n"
-       "  -h, --help    this help\n"},
+       "  --name NAME     the saver name (default: made from DIR's name, \"ocean-sample\" gives\n"
+       "                  \"Ocean Sample\")\n"
+       "  --video CLIP    a video saver instead: CLIP (.mp4, .m4v, .mov, .wmv or .webm) is\n"
+       "                  copied into content/ as the saver's only item, played over and over;\n"
+       "                  a clip Windows may not play is named in a note\n"
+       "  --picture FILE  the installer window's picture, a BMP or JPEG of 482 x 272 pixels\n"
+       "                  (a frame of the video, say), instead of the sample's\n"
+       "  --force         write into DIR even when it is not empty (sample files are replaced,\n"
+       "                  other files are left alone)\n"
+       "  -h, --help      this help\n"},
       {"build", 1,
        {{"--output", "-o", true}, {"--stub", nullptr, true}, {"--list", "-v", false}, {"--strict", nullptr, false},
         {"--follow-links", nullptr, false}, {"--ascii-names", nullptr, false}, {"--no-progress", nullptr, false}},

@@ -295,12 +295,20 @@ ExitCode runInit(const CommandContext& context) {
     context.err << "saverpack: note: the folder's name does not make a valid saver name, so the saver is called "
                 << quoteText(saverName) << "; give --name NAME for another\n";
   }
-  const SampleProject project = writeSampleProject(folder, saverName, context.args.has("--force"));
+  SampleChoices choices;
+  if (const auto video = context.args.value("--video")) choices.video = pathFromUtf8(*video);
+  if (const auto picture = context.args.value("--picture")) choices.picture = pathFromUtf8(*picture);
+  const SampleProject project = writeSampleProject(folder, saverName, context.args.has("--force"), choices);
   const std::string shown = pathToUtf8(folder);
-  context.out << "wrote a sample project for " << quoteText(project.saverName) << " in " << shown << ":\n";
+  context.out << "wrote a " << (choices.video.empty() ? "sample" : "video saver") << " project for "
+              << quoteText(project.saverName) << " in " << shown << ":\n";
   for (const std::string& written : project.written) context.out << "  " << written << "\n";
-  context.out << "\nA picture saver for today's Windows: the slideshow engine shows the pictures in content/,\n"
-              << "and the installer needs no Flash Player. Put your own pictures in content/, then build with\n"
+  for (const std::string& note : project.notes) context.err << "saverpack: note: " << note << "\n";
+  context.out << (choices.video.empty()
+                      ? "\nA picture saver for today's Windows: the slideshow engine shows the pictures in content/,\n"
+                        "and the installer needs no Flash Player. Put your own pictures in content/, then build with\n"
+                      : "\nA video saver for today's Windows: the slideshow engine plays the videos in content/ (and\n"
+                        "shows any pictures there), and the installer needs no Flash Player. Build it with\n")
               << "  saverpack build \"" << pathToUtf8(folder / "manifest.json") << "\" -o \"" << project.saverName
               << " Setup.exe\" --strict --list\n";
   return ExitCode::kOk;

@@ -17,6 +17,7 @@
 #include "package/data_file_format.h"
 #include "package/package_format.h"
 #include "tool_error.h"
+#include "video_probe.h"
 
 namespace saverpack {
 namespace {
@@ -306,6 +307,20 @@ void preparePhoto(const DataFileSpec& request, const SourceFile& source, Bytes& 
   contents = std::move(*prepared);
 }
 
+// The engine plays what Media Foundation plays; a video it cannot would be passed over in the
+// show without a word, so the author hears of it here.
+void warnOfUnplayableVideo(const DataFileSpec& request, const std::string& path, const Bytes& contents,
+                           Findings& findings) {
+  const ByteReader read = [&contents](std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+    if (offset >= contents.size()) return std::size_t(0);
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, contents.size() - offset));
+    std::copy_n(contents.begin() + std::ptrdiff_t(offset), count, into);
+    return count;
+  };
+  const std::string advice = videoAdvice(probeVideo(read, contents.size()));
+  if (!advice.empty()) findings.warning(request.where + ".folder", quoteText(path) + " " + advice);
+}
+
 BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes& stored,
                    ProgressMeter& progress, BuiltDataFile& result, std::vector<std::string>& locatedPhotos) {
   if (source.size > std::uint64_t(kMaxOffset)) {
@@ -322,10 +337,22 @@ BuiltItem packFile(const DataFileSpec& request, const SourceFile& source, Bytes&
                                                  " is empty; the installer writes nothing for it");
   }
   const ImplodeRule* rule = ruleFor(request, source.path);
-  const ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : rule ? rule->choice : request.defaultChoice;
+  ImplodeChoice choice = contents.empty() ? ImplodeChoice::kNever : rule ? rule->choice : request.defaultChoice;
+  const bool video = !source.made && isVideoName(source.path);
+  if (video) {
+    warnOfUnplayableVideo(request, source.path, contents, findings);
+    // A video is compressed already: imploding it saves next to nothing, and the installer
+    // would spend as long expanding it as saverpack spent imploding it.
+    if (choice == ImplodeChoice::kAuto) choice = ImplodeChoice::kNever;
+  }
   if (choice != ImplodeChoice::kNever) {
     Bytes imploded = implodeBytes(contents, &progress);
-    if (choice == ImplodeChoice::kAlways && imploded.size() > contents.size()) {
+    if (video) {
+      findings.warning(rule ? rule->where : request.where + ".implode",
+                       quoteText(source.path) + " is a video and is imploded as asked (" +
+                           std::to_string(contents.size()) + " to " + std::to_string(imploded.size()) +
+                           " bytes), which slows the install for little; \"auto\" stores videos as they are");
+    } else if (choice == ImplodeChoice::kAlways && imploded.size() > contents.size()) {
       findings.warning(rule ? rule->where : request.where + ".implode",
                        quoteText(source.path) + " grows when imploded (" + std::to_string(contents.size()) +
                            " to " + std::to_string(imploded.size()) + " bytes); \"auto\" would store it as is");

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <system_error>
 
 #include <random>
@@ -82,9 +83,10 @@ std::FILE* createTemporaryBeside(const fs::path& path, fs::path& temporary) {
   return nullptr;
 }
 
-}  // namespace
-
-void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
+// Writes what `fill` puts into a new temporary file beside `path`, then renames it into place,
+// so a failed write never leaves a half-written file under the real name. `fill` returns false
+// when a write fails (errno says why) and throws for failures of its own.
+void replaceFile(const fs::path& path, const std::function<bool(std::FILE*)>& fill) {
   const std::string shown = "cannot write \"" + pathToUtf8(path) + "\": ";
   std::error_code error;
   if (fs::is_directory(path, error)) throw ioError(shown + "it is a folder; give a file name");
@@ -93,16 +95,21 @@ void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
     throw ioError(shown + "\"" + pathToUtf8(folder) + "\" " +
                   (fs::exists(folder, error) ? "is a file, not a folder" : "is not an existing folder"));
   }
-  // The bytes go to a new temporary file beside the target first, so a failed write never leaves
-  // a half-written file under the real name. Messages name the real file: that is the one the
-  // user asked for.
+  // Messages name the real file: that is the one the user asked for.
   fs::path temporary;
   std::FILE* out = createTemporaryBeside(path, temporary);
   if (out == nullptr) {
     throw ioError(shown + "cannot create a file in \"" + pathToUtf8(folder) + "\": " + systemErrorText(errno));
   }
   errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+  bool written = false;
+  try {
+    written = fill(out) && std::fflush(out) == 0;
+  } catch (...) {
+    std::fclose(out);
+    fs::remove(temporary, error);
+    throw;
+  }
   const int writeError = errno;
   const bool closed = std::fclose(out) == 0;
   if (!written || !closed) {
@@ -116,6 +123,27 @@ void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
     fs::remove(temporary, ignored);
     throw ioError(shown + error.message());
   }
+}
+
+}  // namespace
+
+void writeFileReplacing(const fs::path& path, const Bytes& bytes) {
+  replaceFile(path, [&bytes](std::FILE* out) { return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size(); });
+}
+
+void copyFileReplacing(const fs::path& from, const fs::path& to) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) throw ioError("cannot open \"" + pathToUtf8(from) + "\"");
+  replaceFile(to, [&](std::FILE* out) {
+    std::vector<char> buffer(1 << 20);
+    while (in) {
+      in.read(buffer.data(), std::streamsize(buffer.size()));
+      const auto count = static_cast<std::size_t>(in.gcount());
+      if (count > 0 && std::fwrite(buffer.data(), 1, count, out) != count) return false;
+    }
+    if (in.bad()) throw ioError("cannot read \"" + pathToUtf8(from) + "\"");
+    return true;
+  });
 }
 
 bool stderrIsTerminal() {

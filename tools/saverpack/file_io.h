@@ -27,6 +27,8 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // Writes through a temporary file in the same folder and renames it into place, so a failed
 // or interrupted run never leaves a half-written installer under the final name.
 void writeFileReplacing(const std::filesystem::path& path, const Bytes& bytes);
+// The same for a copy of `from`, read a piece at a time: a video may be larger than memory.
+void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 std::filesystem::path pathFromUtf8(const std::string& text);
 std::string pathToUtf8(const std::filesystem::path& path);

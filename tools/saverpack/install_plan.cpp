@@ -10,6 +10,7 @@
 #include "messages.h"
 #include "package/data_file_format.h"
 #include "package/saver_naming.h"
+#include "video_probe.h"
 
 namespace saverpack {
 namespace {
@@ -112,7 +113,9 @@ void printItems(const InstallPlan& plan, std::ostream& out) {
     } else if (item.size == 0) {
       printRow(out, number, "empty (not written)", 0, 0, target);
     } else {
-      printRow(out, number, item.imploded ? "file, imploded" : "file", item.size, item.packed, target);
+      // Videos are named as such: the engine plays them, and they are the items that make a package large.
+      const std::string kind = isVideoName(item.path) ? "video" : "file";
+      printRow(out, number, item.imploded ? kind + ", imploded" : kind, item.size, item.packed, target);
     }
   }
 }

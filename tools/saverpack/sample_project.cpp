@@ -2,6 +2,7 @@
 #include "sample_project.h"
 
 #include <cctype>
+#include <fstream>
 
 #include "common/file_names.h"
 #include "content_checks.h"
@@ -11,6 +12,7 @@
 #include "picture_preparation.h"
 #include "package/package_format.h"
 #include "tool_error.h"
+#include "video_probe.h"
 
 namespace saverpack {
 namespace {
@@ -87,23 +89,32 @@ const char* const kReadMe =
     "\r\n"
     "About this sample project\r\n"
     "\r\n"
-    "  The screen saver is Saverkit's slideshow engine: it shows the pictures\r\n"
-    "  below content\\ one after another. Put your own pictures there (BMP, JPEG,\r\n"
-    "  PNG or GIF); they are installed into the product folder,\r\n"
+    "@ABOUT@"
+    " they are installed into the product folder,\r\n"
     "  C:\\ProgramData\\Vantrel\\@NAME@\\ on current Windows.\r\n"
     "\r\n"
-    "  picture.bmp is shown in the installer window; the area is 482 x 272 pixels.\r\n"
+    "  @PICTURE@ is shown in the installer window; the area is 482 x 272 pixels.\r\n"
     "  The installer needs no Flash Player, so it works on today's Windows.\r\n";
+
+const char* const kAboutPictures =
+    "  The screen saver is Saverkit's slideshow engine: it shows the pictures\r\n"
+    "  below content\\ one after another. Put your own pictures there (BMP, JPEG,\r\n"
+    "  PNG or GIF);";
+const char* const kAboutVideo =
+    "  The screen saver is Saverkit's slideshow engine: it plays the video\r\n"
+    "  below content\\ over and over, without sound until the viewer turns it on\r\n"
+    "  in the saver's settings. Add more videos (MP4 with H.264 plays on every\r\n"
+    "  Windows) or pictures there;";
 
 const char* const kManifest =
     "{\n"
     "  \"saverName\": \"@NAME@\",\n"
-    "  \"presentationMode\": \"bitmap\",\n"
+    "  \"presentationMode\": \"@MODE@\",\n"
     "  \"needsFlashPlayer\": false,\n"
     "  \"engine\": \"slideshow\",\n"
     "  \"options\": {\"askOpenControlPanel\": true, \"finishWithoutLauncher\": true},\n"
     "  \"slots\": {\n"
-    "    \"3\": {\"file\": \"picture.bmp\"},\n"
+    "    \"3\": {\"file\": \"@PICTURE@\"},\n"
     "    \"4\": {\"file\": \"License.txt\"},\n"
     "    \"5\": {\"file\": \"ReadMe.txt\"},\n"
     "    \"6\": {\"implode\": true}\n"
@@ -115,22 +126,34 @@ const char* const kManifest =
     "  \"show\": {\"seconds\": 8, \"order\": \"sorted\", \"fit\": \"fit\", \"backdrop\": \"blurred\", \"caption\": \"none\"}@PICTURES@\n"
     "}\n";
 
-std::string withName(const char* text, const std::string& name) {
-  std::string out = text;
-  for (std::size_t at = out.find("@NAME@"); at != std::string::npos; at = out.find("@NAME@", at + name.size())) {
-    out.replace(at, 6, name);
+std::string replaced(std::string text, const std::string& key, const std::string& value) {
+  for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size())) {
+    text.replace(at, key.size(), value);
   }
-  return out;
+  return text;
 }
+
+std::string withName(const char* text, const std::string& name) { return replaced(text, "@NAME@", name); }
+
+// The installer window's picture as the project carries it: the sample's BMP, or the author's
+// BMP or JPEG under a name that says which.
+struct WindowPicture {
+  std::string name;
+  const char* mode;
+  Bytes bytes;
+};
 
 // A build that can prepare photos turns it on, so an author's camera originals go out at screen
 // size and without the place they were taken; one that cannot leaves the key out rather than
 // write a manifest it would refuse.
-std::string manifestText(const std::string& saverName) {
-  std::string text = withName(kManifest, saverName);
-  const std::size_t at = text.find("@PICTURES@");
-  text.replace(at, 10, picturePreparationAvailable() ? ",\n  \"pictures\": {\"longestEdge\": 3840}" : "");
-  return text;
+std::string manifestText(const std::string& saverName, const WindowPicture& picture) {
+  std::string text = replaced(replaced(withName(kManifest, saverName), "@MODE@", picture.mode), "@PICTURE@", picture.name);
+  return replaced(text, "@PICTURES@", picturePreparationAvailable() ? ",\n  \"pictures\": {\"longestEdge\": 3840}" : "");
+}
+
+std::string readMeText(const std::string& saverName, bool video, const WindowPicture& picture) {
+  return replaced(replaced(withName(kReadMe, saverName), "@ABOUT@", video ? kAboutVideo : kAboutPictures), "@PICTURE@",
+                  picture.name);
 }
 
 Bytes scenePicture(const Scene& scene) {
@@ -162,6 +185,56 @@ Bytes scenePicture(const Scene& scene) {
   return bmp;
 }
 
+std::string shownFile(const fs::path& file) { return quoteText(pathToUtf8(file)); }
+
+// The author's picture for the installer window, or the sample's when none is given.
+WindowPicture windowPicture(const fs::path& given, std::vector<std::string>& notes) {
+  if (given.empty()) return {"picture.bmp", "bitmap", scenePicture(kInstallerScene)};
+  std::error_code error;
+  if (!fs::is_regular_file(given, error)) throw ioError("--picture: no such file " + shownFile(given));
+  Bytes bytes = readWholeFile(given);
+  const auto size = pictureSize(bytes);
+  if (!size) {
+    throw invalidInput("--picture: " + shownFile(given) + " is neither a BMP nor a JPEG picture; the installer "
+                       "window shows only those");
+  }
+  if (size->width != kPresentationWidth || size->height != kPresentationHeight) {
+    notes.push_back(shownFile(given) + " is " + std::to_string(size->width) + " x " + std::to_string(size->height) +
+                    " pixels; the installer window stretches it to 482 x 272, and build warns of it");
+  }
+  const bool jpeg = std::string(size->format) == "JPEG";
+  return {jpeg ? "picture.jpg" : "picture.bmp", jpeg ? "jpeg" : "bitmap", std::move(bytes)};
+}
+
+// The clip's name as its item, held to the rules build holds items to, so the project builds.
+std::string clipItemName(const fs::path& clip, std::vector<std::string>& notes) {
+  std::error_code error;
+  if (!fs::is_regular_file(clip, error)) throw ioError("--video: no such file " + shownFile(clip));
+  const std::string name = clip.filename().u8string();
+  if (!isVideoName(name)) {
+    throw invalidInput("--video: " + shownFile(clip) + " is not a video by its name; the saver plays .mp4, .m4v, "
+                       ".mov, .wmv and .webm files");
+  }
+  if (!isPrintableAscii(name)) {
+    throw invalidInput("--video: " + quoteText(name) + " is not printable ASCII, and the installer reads names in the "
+                       "system's single-byte code page; rename the clip");
+  }
+  if (const std::string reason = unsafeNameReason(name); !reason.empty()) throw invalidInput("--video: " + reason);
+  std::ifstream in(clip, std::ios::binary);
+  const std::uint64_t size = fs::file_size(clip, error);
+  if (!in || error) throw ioError("--video: cannot read " + shownFile(clip));
+  // Only the few headers the probe asks for are read, wherever they lie in the file.
+  const ByteReader read = [&in](std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+    in.clear();
+    in.seekg(std::streamoff(offset));
+    in.read(reinterpret_cast<char*>(into), std::streamsize(length));
+    return std::size_t(in.gcount());
+  };
+  const std::string advice = videoAdvice(probeVideo(read, size));
+  if (!advice.empty()) notes.push_back(quoteText(name) + " " + advice + " (build warns of it)");
+  return name;
+}
+
 }  // namespace
 
 std::string saverNameForFolder(const fs::path& folder) {
@@ -183,7 +256,8 @@ std::string saverNameForFolder(const fs::path& folder) {
 
 Bytes samplePicture() { return scenePicture(kInstallerScene); }
 
-SampleProject writeSampleProject(const fs::path& folder, const std::string& saverName, bool force) {
+SampleProject writeSampleProject(const fs::path& folder, const std::string& saverName, bool force,
+                                 const SampleChoices& choices) {
   if (saverName.size() > saverkit::kSaverNameFieldSize) {
     throw usageError("--name: " + quoteText(saverName) + " is longer than 64 characters");
   }
@@ -197,19 +271,27 @@ SampleProject writeSampleProject(const fs::path& folder, const std::string& save
     throw usageError(quoteText(pathToUtf8(folder)) + " is not empty; init would replace sample files there. "
                      "Pass --force, or choose a new folder");
   }
-  SampleProject project{saverName, {}};
-  const auto write = [&](const std::string& relative, const Bytes& bytes) {
+  SampleProject project{saverName, {}, {}};
+  // Everything the author gave is checked before the first file is written.
+  const std::string clip = choices.video.empty() ? std::string() : clipItemName(choices.video, project.notes);
+  const WindowPicture picture = windowPicture(choices.picture, project.notes);
+  const auto made = [&](const std::string& relative) {
     const fs::path file = folder / fs::u8path(relative);
     fs::create_directories(file.parent_path(), error);
     if (error) throw ioError("cannot create folder " + quoteText(pathToUtf8(file.parent_path())) + ": " + error.message());
-    writeFileReplacing(file, bytes);
     project.written.push_back(relative);
+    return file;
   };
+  const auto write = [&](const std::string& relative, const Bytes& bytes) { writeFileReplacing(made(relative), bytes); };
   const auto text = [](const std::string& value) { return Bytes(value.begin(), value.end()); };
-  write("manifest.json", text(manifestText(saverName)));
-  write("picture.bmp", samplePicture());
+  write("manifest.json", text(manifestText(saverName, picture)));
+  write(picture.name, picture.bytes);
   write("License.txt", text(withName(kLicence, saverName)));
-  write("ReadMe.txt", text(withName(kReadMe, saverName)));
+  write("ReadMe.txt", text(readMeText(saverName, !clip.empty(), picture)));
+  if (!clip.empty()) {
+    copyFileReplacing(choices.video, made("content/" + clip));
+    return project;
+  }
   // Subfolders are shown too, so the sample keeps one picture in a folder of its own.
   write("content/1-morning.bmp", scenePicture(kShowScenes[0]));
   write("content/2-noon.bmp", scenePicture(kShowScenes[1]));

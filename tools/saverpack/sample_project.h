@@ -14,6 +14,13 @@ namespace saverpack {
 struct SampleProject {
   std::string saverName;
   std::vector<std::string> written;  // "/"-separated, relative to the folder, in writing order
+  std::vector<std::string> notes;    // what the author should know before building
+};
+
+// What the author brings instead of the sample's own files; empty paths keep the sample's.
+struct SampleChoices {
+  std::filesystem::path video;    // a clip the saver plays, copied into content/
+  std::filesystem::path picture;  // the installer window's picture, a BMP or JPEG
 };
 
 inline constexpr const char* kFallbackSaverName = "My Screen Saver";
@@ -23,8 +30,10 @@ inline constexpr const char* kFallbackSaverName = "My Screen Saver";
 std::string saverNameForFolder(const std::filesystem::path& folder);
 
 // Writes the sample into `folder`, creating it. Throws ToolError(kUsage) when the folder holds
-// anything and `force` is false, or when the name is not a valid saver name.
-SampleProject writeSampleProject(const std::filesystem::path& folder, const std::string& saverName, bool force);
+// anything and `force` is false, or when the name is not a valid saver name; kIo when a chosen
+// file cannot be read, kInvalid when it is not what it should be. Nothing is written then.
+SampleProject writeSampleProject(const std::filesystem::path& folder, const std::string& saverName, bool force,
+                                 const SampleChoices& choices = {});
 
 // The sample's picture: a 24-bit BMP of exactly the presentation area's size.
 Bytes samplePicture();

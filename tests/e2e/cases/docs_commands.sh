@@ -12,8 +12,8 @@ repo=$(cd "$(dirname "$0")/../../.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch" "$report"' EXIT
 documents=(README.md docs/README.md docs/manifest.md docs/on-the-users-machine.md docs/running-installers.md
-  docs/launcher-protocol.md docs/testing-under-wine.md docs/try-under-wine.md docs/signing.md examples/README.md
-  tools/saverpack/README.md)
+  docs/launcher-protocol.md docs/testing-under-wine.md docs/try-under-wine.md docs/signing.md docs/video-savers.md
+  examples/README.md tools/saverpack/README.md)
 # Pages whose reader clicks: their wine commands that open a window run through the driver,
 # which clicks what the page tells the reader to click (see the "hands" below).
 clicking_pages=" docs/try-under-wine.md "
