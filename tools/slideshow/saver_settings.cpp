@@ -41,6 +41,12 @@ std::optional<int> parseSeconds(std::string_view text) {
   return *number;
 }
 
+std::optional<int> parseVolume(std::string_view text) {
+  const auto number = storedNumber(text);
+  if (!number || *number < 0 || *number > 100) return std::nullopt;
+  return *number;
+}
+
 SaverSettings settingsFromValues(const StoredValue& stored, const SaverSettings& defaults) {
   SaverSettings settings = defaults;
   if (const auto seconds = stored("SecondsPerPicture")) {

@@ -42,6 +42,8 @@ struct SaverSettings {
 // What the settings dialog accepts: a whole number of seconds within the bounds, blanks around
 // it allowed; nothing otherwise.
 std::optional<int> parseSeconds(std::string_view text);
+// The same for a volume, 0 to 100.
+std::optional<int> parseVolume(std::string_view text);
 
 // Settings from stored texts, each found by its value's name: a missing or unreadable value keeps
 // its default; a number beyond the bounds (someone edited the registry) is brought within them.

@@ -69,6 +69,10 @@ std::string secondsOutOfRangeText() {
 
 std::string settingsNotSavedText() { return "The settings could not be saved."; }
 
+std::string volumeOutOfRangeText() { return "Enter a volume from 0 to 100."; }
+
+std::string noVideoPlaybackText() { return "Videos are passed over: this Windows has no Media Foundation."; }
+
 std::string usageText() {
   return "This is a screen saver. Choose it on the Screen Saver page of the Display settings.\r\n\r\n"
          "/s  show it full screen\r\n/p <window>  show it in a preview window\r\n"

@@ -23,6 +23,9 @@ std::string noPicturesText(const std::string& folder);
 std::string settingsTitle(const std::string& saverName);
 std::string secondsOutOfRangeText();
 std::string settingsNotSavedText();
+std::string volumeOutOfRangeText();
+// One line in the settings where this Windows cannot play videos at all.
+std::string noVideoPlaybackText();
 std::string usageText();
 
 }  // namespace saverkit::slideshow

@@ -28,7 +28,7 @@ check_layout() {
         for (m = k + 1; m <= n; m++)
           if (id[m] != -1 && l[k] < r[m] && l[m] < r[k] && t[k] < b[m] && t[m] < b[k]) print "ids " id[k] " and " id[m] " overlap"
         if (id[k] >= 102 && id[k] <= 105) oldBottom = b[k] > oldBottom ? b[k] : oldBottom
-        if (id[k] >= 106 && id[k] <= 110) { newTop = (newTop == "" || t[k] < newTop) ? t[k] : newTop; choices = b[k] > choices ? b[k] : choices }
+        if (id[k] >= 106 && id[k] <= 114) { newTop = (newTop == "" || t[k] < newTop) ? t[k] : newTop; choices = b[k] > choices ? b[k] : choices }
         if (id[k] == 1 || id[k] == 2) buttonTop = (buttonTop == "" || t[k] < buttonTop) ? t[k] : buttonTop
       }
       if (newTop <= oldBottom) print "the new choices are not below the old ones"
@@ -39,8 +39,9 @@ check_layout() {
 stored() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"; }
 
 drive --dialog="Display Settings" wait-window:#32770 text:101 checked:106 checked:107 checked:108 checked:109 \
-  checked:110 layout:#32770 owner:#32770 "$(shot slideshow_settings)" set-text:101=17 click:S\&huffled \
-  "click:Fi&ll the screen" click:Blac\&k "click:&Date taken" click:OK -- "$engine" /c
+  checked:110 checked:111 text:112 checked:113 text:114 layout:#32770 owner:#32770 "$(shot slideshow_settings)" \
+  set-text:101=17 click:S\&huffled "click:Fi&ll the screen" click:Blac\&k "click:&Date taken" \
+  "click:Play their so&und" set-text:112=35 "click:Play them on the &main monitor only" click:OK -- "$engine" /c
 expect 'window class="#32770" title="Slide Settings Settings"'
 expect 'text id=101 text="8"'
 # The defaults: a blurred background, no caption.
@@ -49,6 +50,11 @@ expect 'checked id=107 state=0'
 expect 'checked id=108 state=1'
 expect 'checked id=109 state=0'
 expect 'checked id=110 state=0'
+# Videos are silent and play on every monitor; this Wine has Media Foundation, so no word on it.
+expect 'checked id=111 state=0'
+expect 'text id=112 text="50"'
+expect 'checked id=113 state=0'
+expect 'text id=114 text=""'
 # Tidy: the groups stand in two columns of two rows, the same size, none overlapping the next,
 # with the buttons below them and everything inside the dialog.
 check_layout
@@ -60,6 +66,8 @@ expect 'exit 0'
 [ "$(stored Scaling)" = fill ] || fail "scaling: $(stored Scaling)"
 [ "$(stored Backdrop)" = black ] || fail "backdrop: $(stored Backdrop)"
 [ "$(stored Caption)" = date ] || fail "caption: $(stored Caption)"
+[ "$(stored VideoSound)" = on ] && [ "$(stored VideoVolume)" = 35 ] && [ "$(stored VideoMonitors)" = primary ] ||
+  fail "videos: $(stored VideoSound) $(stored VideoVolume) $(stored VideoMonitors)"
 
 # Out of bounds: a box, the dialog stays, nothing is kept; Cancel leaves the stored values.
 drive wait-window:#32770 text:101 set-text:101=1 click:OK message-box:OK click:Cancel -- "$engine"
@@ -67,6 +75,10 @@ expect 'text id=101 text="17"'
 expect 'box title="Slide Settings Settings" text="Enter a whole number of seconds from 2 to 600." buttons="OK"'
 expect 'exit 0'
 [ "$(stored SecondsPerPicture)" = 17 ] || fail "a refused value was kept: $(stored SecondsPerPicture)"
+# With the sound on, a volume beyond 100 is refused the same way.
+drive wait-window:#32770 set-text:112=150 click:OK message-box:OK click:Cancel -- "$engine"
+expect 'box title="Slide Settings Settings" text="Enter a volume from 0 to 100." buttons="OK"'
+[ "$(stored VideoVolume)" = 35 ] || fail "a refused volume was kept: $(stored VideoVolume)"
 
 # Owned by a window of the driver's, and back to in-order fitting on a blurred background, the
 # caption now the file's name; what was saved shows first.

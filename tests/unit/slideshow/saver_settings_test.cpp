@@ -21,6 +21,15 @@ TEST(ParseSeconds, WholeNumbersWithinTheBounds) {
   }
 }
 
+TEST(ParseVolume, ZeroToAHundred) {
+  EXPECT_EQ(parseVolume("0"), 0);
+  EXPECT_EQ(parseVolume(" 100"), 100);
+  for (const char* text : {"101", "-1", "", "loud", "50%"}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(parseVolume(text));
+  }
+}
+
 TEST(SettingsFromStored, DefaultsClampsAndWords) {
   const SaverSettings defaults = settingsFromStored(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
   EXPECT_EQ(defaults.secondsPerPicture, kDefaultSeconds);

@@ -7,6 +7,7 @@
 #include "resource_ids.h"
 #include "saver_settings.h"
 #include "saver_texts.h"
+#include "video_stream.h"
 
 namespace saverkit::slideshow::win32 {
 namespace {
@@ -28,6 +29,20 @@ void fillDialog(HWND dialog, const DialogState& state) {
                       : state.settings.caption == Caption::kDateTaken ? IDC_CAPTION_DATE
                                                                       : IDC_CAPTION_NONE;
   ::CheckRadioButton(dialog, IDC_CAPTION_NONE, IDC_CAPTION_DATE, caption);
+  ::CheckDlgButton(dialog, IDC_SOUND, state.settings.videoSound ? BST_CHECKED : BST_UNCHECKED);
+  ::SendDlgItemMessageA(dialog, IDC_VOLUME, EM_LIMITTEXT, 3, 0);
+  ::SetDlgItemInt(dialog, IDC_VOLUME, static_cast<UINT>(state.settings.videoVolume), FALSE);
+  ::EnableWindow(::GetDlgItem(dialog, IDC_VOLUME), state.settings.videoSound);
+  ::CheckDlgButton(dialog, IDC_PRIMARY_ONLY, state.settings.videosOnPrimaryOnly ? BST_CHECKED : BST_UNCHECKED);
+  // The user learns here, not from a show without videos, that this Windows cannot play them.
+  if (!mediaFoundationPresent()) ::SetDlgItemTextA(dialog, IDC_NO_VIDEO, noVideoPlaybackText().c_str());
+}
+
+// Shows the user why a value is refused and puts the caret in it.
+void refuse(HWND dialog, int control, const std::string& text, const std::string& title) {
+  ::MessageBoxA(dialog, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  ::SetFocus(::GetDlgItem(dialog, control));
+  ::SendDlgItemMessageA(dialog, control, EM_SETSEL, 0, -1);
 }
 
 // True when the dialog's values are good and kept; otherwise the user is told why.
@@ -37,11 +52,19 @@ bool keepSettings(HWND dialog, DialogState& state) {
   const auto seconds = parseSeconds(text);
   const std::string title = settingsTitle(state.saverName);
   if (!seconds) {
-    ::MessageBoxA(dialog, secondsOutOfRangeText().c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
-    ::SetFocus(::GetDlgItem(dialog, IDC_SECONDS));
-    ::SendDlgItemMessageA(dialog, IDC_SECONDS, EM_SETSEL, 0, -1);
+    refuse(dialog, IDC_SECONDS, secondsOutOfRangeText(), title);
     return false;
   }
+  ::GetDlgItemTextA(dialog, IDC_VOLUME, text, sizeof text);
+  const auto volume = parseVolume(text);
+  state.settings.videoSound = ::IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED;
+  // A volume matters only with the sound on; otherwise a bad one keeps the last good one.
+  if (!volume && state.settings.videoSound) {
+    refuse(dialog, IDC_VOLUME, volumeOutOfRangeText(), title);
+    return false;
+  }
+  if (volume) state.settings.videoVolume = *volume;
+  state.settings.videosOnPrimaryOnly = ::IsDlgButtonChecked(dialog, IDC_PRIMARY_ONLY) == BST_CHECKED;
   state.settings.secondsPerPicture = *seconds;
   state.settings.shuffled = ::IsDlgButtonChecked(dialog, IDC_SHUFFLED) == BST_CHECKED;
   state.settings.scaling = ::IsDlgButtonChecked(dialog, IDC_FILL) == BST_CHECKED ? Scaling::kFill : Scaling::kFit;
@@ -63,6 +86,9 @@ INT_PTR CALLBACK settingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   }
   auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrA(dialog, DWLP_USER));
   if (message != WM_COMMAND || !state) return FALSE;
+  if (LOWORD(wParam) == IDC_SOUND) {
+    ::EnableWindow(::GetDlgItem(dialog, IDC_VOLUME), ::IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED);
+  }
   if (LOWORD(wParam) == IDOK && keepSettings(dialog, *state)) ::EndDialog(dialog, IDOK);
   if (LOWORD(wParam) == IDCANCEL) ::EndDialog(dialog, IDCANCEL);
   return TRUE;
