@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "show_rules.h"
+#include "sound_volume.h"
 #include "video_colour.h"
 #include "video_timeline.h"
 
@@ -185,6 +186,26 @@ TEST(VideoTimeline, WithoutAVideoDecoderTheShowIsItsPictures) {
   for (int i = 0; i < 4; ++i) shown.push_back(*cycle.step(draw).picture);
   EXPECT_EQ(shown, (std::vector<std::string>{"a.jpg", "c.png", "a.jpg", "c.png"}));
   EXPECT_EQ(cycle.showable(), 2u);
+}
+
+}  // namespace
+}  // namespace saverkit::slideshow
+
+namespace saverkit::slideshow {
+namespace {
+
+TEST(SoundVolume, SilentToAsRecordedAlongTheSquare) {
+  const std::vector<std::int16_t> recorded{32767, -32768, 1000, -1, 0};
+  const auto at = [&](int volume) {
+    std::vector<std::int16_t> samples = recorded;
+    applyVolume(samples.data(), samples.size(), volume);
+    return samples;
+  };
+  EXPECT_EQ(at(100), recorded);
+  EXPECT_EQ(at(0), (std::vector<std::int16_t>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(at(50), (std::vector<std::int16_t>{8191, -8192, 250, 0, 0}));
+  EXPECT_EQ(at(250), recorded);  // beyond the scale: as far as it goes
+  EXPECT_EQ(at(-3), at(0));
 }
 
 }  // namespace

@@ -83,7 +83,10 @@ void MotionPlayer::State::work() {
       fresh.swap(incoming);
     }
     // What played before is let go here, on the thread that used it.
-    if (fresh) playing = std::move(*fresh);
+    if (fresh) {
+      playing = std::move(*fresh);
+      for (Motion& motion : playing) motion.source->begin();
+    }
     {
       Locked held(lock);
       made = generation;

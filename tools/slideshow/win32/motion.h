@@ -26,6 +26,8 @@ class MotionSource {
   virtual bool next(Frame& frame, std::uint32_t& dueMilliseconds) = 0;
   // A video's end ends its slide; an animation plays as long as its picture stands.
   virtual bool endsSlide() const = 0;
+  // Called when its first frame goes on the screen: a video's sound starts.
+  virtual void begin() {}
 };
 
 struct Motion {

@@ -230,8 +230,15 @@ int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Tar
                                request.settings.scaling);
   // The only file of the show plays again and again, with no slide between its passes.
   const bool loops = cycle.showable() == 1;
+  // One sound at a time: the slide's first video is heard, the others are seen.
+  std::unique_ptr<VideoSound> sound;
+  if (request.settings.videoSound && !slide.sounding) {
+    sound = std::make_unique<VideoSound>();
+    if (!sound->open(path, request.settings.videoVolume, loops)) sound.reset();
+  }
+  slide.sounding = slide.sounding || sound;
   auto video = std::make_unique<VideoMotion>(std::move(stream), box, loops,
-                                             captionText(request.settings.caption, path), target.dpi);
+                                             captionText(request.settings.caption, path), target.dpi, std::move(sound));
   auto frame = std::make_unique<Frame>(nullptr, target.box.width, target.box.height);
   std::uint32_t due = 0;
   if (!video->next(*frame, due)) return false;  // a damaged file: passed over like a picture

@@ -40,6 +40,7 @@ struct Slide {
   // What moves on it once it is shown; with a video that ends, the slide lasts until it has.
   std::vector<Motion> motions;
   bool untilVideosEnd = false;
+  bool sounding = false;  // one of its videos is heard
 };
 
 // Lays a decoded picture on a monitor's frame as the settings say; false when the frame has no memory.

@@ -29,9 +29,9 @@ void clearAround(Frame& frame, const Box& box) {
 }  // namespace
 
 VideoMotion::VideoMotion(std::unique_ptr<VideoStream> stream, const Box& box, bool loops, std::wstring caption,
-                         UINT dpi)
+                         UINT dpi, std::unique_ptr<VideoSound> sound)
     : stream_(std::move(stream)), timeline_(*stream_, loops), box_(box), loops_(loops), caption_(std::move(caption)),
-      dpi_(dpi) {}
+      dpi_(dpi), sound_(std::move(sound)) {}
 
 bool VideoMotion::next(Frame& frame, std::uint32_t& dueMilliseconds) {
   if (!frame.bits()) return false;

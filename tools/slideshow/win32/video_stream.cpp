@@ -61,20 +61,29 @@ void release(T*& object) {
 
 bool mediaFoundationPresent() { return api() != nullptr; }
 
+IMFSourceReader* openSourceReader(const std::string& path) {
+  IMFSourceReader* reader = nullptr;
+  const Api* functions = api();
+  if (!functions || FAILED(functions->createReader(wideText(path).c_str(), nullptr, &reader))) return nullptr;
+  return reader;
+}
+
+IMFMediaType* newMediaType() {
+  IMFMediaType* type = nullptr;
+  const Api* functions = api();
+  if (!functions || FAILED(functions->createMediaType(&type))) return nullptr;
+  return type;
+}
+
 VideoStream::~VideoStream() { release(reader_); }
 
 bool VideoStream::open(const std::string& path) {
   release(reader_);
-  const Api* functions = api();
-  if (!functions) return false;
-  if (FAILED(functions->createReader(wideText(path).c_str(), nullptr, &reader_))) {
-    reader_ = nullptr;
-    return false;
-  }
-  IMFMediaType* wanted = nullptr;
+  reader_ = openSourceReader(path);
+  if (!reader_) return false;
+  IMFMediaType* wanted = newMediaType();
   bool ready = SUCCEEDED(reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE)) &&
-               SUCCEEDED(reader_->SetStreamSelection(kVideo, TRUE)) &&
-               SUCCEEDED(functions->createMediaType(&wanted)) &&
+               SUCCEEDED(reader_->SetStreamSelection(kVideo, TRUE)) && wanted &&
                SUCCEEDED(wanted->SetGUID(kMajorType, kVideoMedia)) &&
                SUCCEEDED(wanted->SetGUID(kSubtype, kNv12)) &&
                SUCCEEDED(reader_->SetCurrentMediaType(kVideo, nullptr, wanted)) && readFormat();

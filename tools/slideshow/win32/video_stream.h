@@ -14,11 +14,16 @@
 #include "video_timeline.h"
 
 struct IMFSourceReader;
+struct IMFMediaType;
 
 namespace saverkit::slideshow::win32 {
 
 // True when this Windows can play videos at all; started once for the process.
 bool mediaFoundationPresent();
+// A source reader for the file, or null (no Media Foundation, or a file it cannot read); and an
+// empty media type to ask one for a format. Both are the caller's to release.
+IMFSourceReader* openSourceReader(const std::string& path);
+IMFMediaType* newMediaType();
 
 class VideoStream : public VideoReader {
  public:
