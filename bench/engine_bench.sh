@@ -6,19 +6,24 @@
 #   peak memory    the largest private memory while a 12000x9000 photo is shown among small ones
 #   processor      processor time over wall time for a show of small pictures, 8 s each, 20 s
 #   change interval ms from one change to the next for 6000x4000 photos set to 3 s each
+#   video          a 1080p30 H.264 clip (8 Mbit/s) alone, full screen for 30 s: processor share
+#                  and peak memory of the engine's process (Linux's view), ms from "/s" to its
+#                  first frame, and frames shown against frames due (the engine's own count)
 #
-#   bench/engine_bench.sh [--runs N]
+#   bench/engine_bench.sh [--runs N] [--video-only]
 #
 # Needs the win32 build (slideshow.scr, engine_probe.exe). Pictures are made once under
 # build/bench/engine/; the prefix is the benchmarks' own, build/bench/wineprefix (copied from
 # build/wineprefix on first use), whose wine server is stopped at the end.
 set -euo pipefail
 runs=5
+video_only=
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=${2:?--runs needs a number}; shift ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "usage: bench/engine_bench.sh [--runs N]" >&2; exit 2 ;;
+    --video-only) video_only=1 ;;
+    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "usage: bench/engine_bench.sh [--runs N] [--video-only]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -44,6 +49,12 @@ if [ ! -f "$pictures/.made-2" ]; then
     convert -size 6000x4000 "xc:#$colour" -quality 90 "$pictures/interval-$colour.jpg"
   done
   touch "$pictures/.made-2"
+fi
+if [ ! -f "$pictures/video-1080p30.mp4" ]; then
+  say "making the 1080p30 clip (once)"
+  ffmpeg -loglevel error -y -f lavfi -i testsrc2=s=1920x1080:r=30:d=10 -c:v libx264 -b:v 8M -maxrate 8M \
+    -bufsize 16M -pix_fmt yuv420p -f mp4 "$pictures/video-1080p30.mp4.part"
+  mv "$pictures/video-1080p30.mp4.part" "$pictures/video-1080p30.mp4"
 fi
 
 # --- Wine, on a display of its own -------------------------------------------------------------------
@@ -90,6 +101,8 @@ saver "Bench Key" "$pictures/photo-48mp.jpg"
 saver "Bench Memory" "$pictures/photo-108mp.jpg" "$pictures"/small-*.jpg
 saver "Bench Cpu" "$pictures"/small-*.jpg
 seconds=3 saver "Bench Interval" "$pictures"/interval-*.jpg
+saver "Bench Video" "$pictures/video-1080p30.mp4"
+if [ -z "$video_only" ]; then
 probe "Bench First" --key-after 6000 >/dev/null  # warms the caches of Wine and the disk
 
 first=() exit_times=() memory=()
@@ -104,11 +117,44 @@ for ((run = 1; run <= runs; run++)); do
 done
 cpu=$(probe "Bench Cpu" --run 20000 | value cpu-percent)
 interval=$(probe "Bench Interval" --run 16000 --changes 1 | value change-interval)
+fi
+# The engine says on the debugger channel how many frames it showed and dropped. Wine decodes
+# video on threads of GStreamer's own, which Windows' process times do not see: the processor
+# share and memory are read from Linux's view of the engine's process.
+WINEDEBUG=+debugstr wine "$bin/engine_probe.exe" 'C:\windows\system32\Bench Video.scr' --run 30000 \
+  > build/bench/video-report.txt 2>&1 &
+probe_pid=$!
+engine_pid=
+for _ in $(seq 1 100); do
+  engine_pid=$(pgrep -f 'system32.Bench Video.scr /s' | head -1) && [ -n "$engine_pid" ] && break
+  sleep 0.1
+done
+# Busy time between 8 s and 28 s: the steady playing, without Wine's and GStreamer's start.
+busy_at() { sed 's/.*) //' "/proc/$engine_pid/stat" 2>/dev/null | awk '{ print $12 + $13 }'; }
+sleep 8
+busy_start=$(busy_at || echo 0)
+sleep 20
+busy_end=$(busy_at || echo 0)
+video_cpu=$(awk -v a="$busy_start" -v b="$busy_end" -v ticks="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", 100 * (b - a) / ticks / 20 }')
+video_rss=$(awk '/^VmHWM:/ { printf "%.0f", $2 / 1024 }' "/proc/$engine_pid/status" 2>/dev/null || echo "?")
+wait $probe_pid || true
+video_report=$(tr -d '\r' < build/bench/video-report.txt)
+video_first=$(value first-picture <<< "$video_report")
+video_shown=$(sed -n 's/.*video frames shown \([0-9]*\), dropped \([0-9]*\).*/\1/p' <<< "$video_report" | tail -1)
+video_dropped=$(sed -n 's/.*video frames shown \([0-9]*\), dropped \([0-9]*\).*/\2/p' <<< "$video_report" | tail -1)
+# Due: every frame of the clip's 30 frames a second from the first frame to the key (the first is
+# the slide's own).
+video_due=$(awk -v first="$video_first" 'BEGIN { printf "%d", (30000 - first) * 30 / 1000 }')
 
 echo
+if [ -z "$video_only" ]; then
 echo "engine at 1920x1080 under Wine, $runs runs (min / median)"
 echo "first picture (6000x4000 photo):        $(stats "${first[@]}") ms"
 echo "key to exit (during a 48 MP decode):    $(stats "${exit_times[@]}") ms"
 echo "peak private memory (12000x9000 photo): $(stats "${memory[@]}") MB"
 echo "processor share (small pictures, 8 s):  $cpu %"
 echo "change interval (24 MP photos, set 3 s): $interval ms"
+fi
+echo "video 1080p30, 30 s: processor ${video_cpu} % of one core (all threads, 8 s to 28 s), peak resident ${video_rss} MB,"
+echo "  peak private (Windows' view, without GStreamer's threads) $(value peak-private-mb <<< "$video_report") MB,"
+echo "  first frame ${video_first} ms, frames shown ${video_shown:-?} + 1 of ${video_due} due, dropped ${video_dropped:-?}"

@@ -368,7 +368,7 @@ void ManifestReader::readShow(const Json& root, BuildSpec& request) {
     findings_.error("show", "must be an object, such as {\"seconds\": 8, \"order\": \"shuffled\"}");
     return;
   }
-  expectKeys(value, "show", {"seconds", "order", "fit", "backdrop", "caption"});
+  expectKeys(value, "show", {"seconds", "order", "fit", "backdrop", "caption", "volume", "videos"});
   std::string file;
   if (const auto seconds = bounded(value, "seconds", "show", 2, 600)) file += "SecondsPerPicture=" + std::to_string(*seconds) + "\r\n";
   const auto word = [&](const char* key, const char* name, std::initializer_list<const char*> words) {
@@ -388,6 +388,10 @@ void ManifestReader::readShow(const Json& root, BuildSpec& request) {
   word("fit", "Scaling", {"fit", "fill"});
   word("backdrop", "Backdrop", {"blurred", "black"});
   word("caption", "Caption", {"none", "name", "date"});
+  // The volume the viewer's sound starts at, once the viewer turns it on: whether a saver is
+  // heard is the viewer's choice alone.
+  if (const auto volume = bounded(value, "volume", "show", 0, 100)) file += "VideoVolume=" + std::to_string(*volume) + "\r\n";
+  word("videos", "VideoMonitors", {"every", "primary"});
   if (!request.data) {
     findings_.error("show", "goes into the product folder with the data folder's files; add a \"data\" section");
     return;

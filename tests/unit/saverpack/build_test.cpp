@@ -254,7 +254,7 @@ namespace {
 // what the flags and her name ask, and only when something asks for it.
 TEST_F(BuildTest, ShowSectionAndExtensionRecordTravelInThePackage) {
   Json manifest = standardManifest(false);
-  manifest["show"] = {{"seconds", 20}, {"order", "shuffled"}, {"caption", "date"}};
+  manifest["show"] = {{"seconds", 20}, {"order", "shuffled"}, {"caption", "date"}, {"volume", 30}, {"videos", "primary"}};
   manifest["options"] = {{"finishWithoutLauncher", true}};
   manifest["website"] = "https://lumiere.example";  // carried in the record; the stub stays as built
   const auto built = run({"build", writeManifest(manifest).u8string(), "-o", path("Setup.exe").u8string(), "--no-progress"});
@@ -267,7 +267,7 @@ TEST_F(BuildTest, ShowSectionAndExtensionRecordTravelInThePackage) {
   });
   ASSERT_NE(show, items.end());
   EXPECT_EQ(std::string(show->contents.begin(), show->contents.end()),
-            "SecondsPerPicture=20\r\nOrder=shuffled\r\nCaption=date\r\n");
+            "SecondsPerPicture=20\r\nOrder=shuffled\r\nCaption=date\r\nVideoVolume=30\r\nVideoMonitors=primary\r\n");
   ASSERT_TRUE(report.extension);
   EXPECT_TRUE(report.extension->finishWithoutLauncher);
   EXPECT_EQ(report.extension->website, "https://lumiere.example");
@@ -276,11 +276,13 @@ TEST_F(BuildTest, ShowSectionAndExtensionRecordTravelInThePackage) {
 
   // Words it does not know, numbers beyond the engine's bounds and a content file of its name.
   Json bad = standardManifest(false);
-  bad["show"] = {{"seconds", 1}, {"fit", "stretch"}};
+  bad["show"] = {{"seconds", 1}, {"fit", "stretch"}, {"volume", 101}, {"sound", "on"}};
   const auto refused = run({"build", writeManifest(bad).u8string(), "-o", path("Bad.exe").u8string()});
   EXPECT_NE(refused.code, 0);
   EXPECT_NE(refused.err.find("show.seconds"), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("show.fit: \"stretch\" is not one of \"fit\", \"fill\""), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("show.volume"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("sound"), std::string::npos) << refused.err;  // the viewer's choice alone
   write("content/saverkit-show.ini", Bytes{0x6d, 0x69, 0x6e, 0x65});
   const auto clash = run({"build", writeManifest(manifest).u8string(), "-o", path("Clash.exe").u8string()});
   EXPECT_NE(clash.code, 0);

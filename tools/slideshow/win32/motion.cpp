@@ -5,23 +5,14 @@
 
 #include <objbase.h>
 
+#include "locked.h"
+
 namespace saverkit::slideshow::win32 {
 namespace {
 
 // Frames made ahead per monitor: enough to ride over a seek back to a video's start or a slow
 // frame, few enough that a 4K monitor's queue stays near 100 MB.
 constexpr std::size_t kFramesAhead = 3;
-
-class Locked {
- public:
-  explicit Locked(CRITICAL_SECTION& section) : section_(section) { ::EnterCriticalSection(&section_); }
-  ~Locked() { ::LeaveCriticalSection(&section_); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  CRITICAL_SECTION& section_;
-};
 
 struct Queued {
   std::unique_ptr<Frame> frame;  // null: the motion ends here

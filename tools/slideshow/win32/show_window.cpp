@@ -228,8 +228,9 @@ class Show {
     ::KillTimer(window_, kMotionTimer);
     motion_.play(std::move(slide->motions));
     // The next pictures are decoded now, to be ready when this one's time is up; while the
-    // message stands, the folder is read again only when its minute is over.
-    if (!slide->message) askForSlide();
+    // message stands, the folder is read again only when its minute is over. A video alone
+    // loops for ever: a second decoder made ready for it would only cost.
+    if (!slide->message && !slide->endless) askForSlide();
     // A remote session cuts instead of fading: every step of a fade crosses the network whole.
     fading_ = !messageAgain && !::GetSystemMetrics(SM_REMOTESESSION);
     if (fading_) {

@@ -9,25 +9,14 @@
 #include "backdrop.h"
 #include "caption_painter.h"
 #include "compose.h"
+#include "locked.h"
 #include "picture_decoder.h"
 #include "picture_list.h"
-#include "video_motion.h"
 #include "saver_texts.h"
+#include "video_motion.h"
 
 namespace saverkit::slideshow::win32 {
 namespace {
-
-// Holds a critical section for a scope.
-class Locked {
- public:
-  explicit Locked(CRITICAL_SECTION& section) : section_(section) { ::EnterCriticalSection(&section_); }
-  ~Locked() { ::LeaveCriticalSection(&section_); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  CRITICAL_SECTION& section_;
-};
 
 void drawMessage(Frame& frame, const std::string& text) {
   HDC dc = frame.dc();
@@ -245,6 +234,7 @@ int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Tar
   slide.frames[chosen] = std::move(frame);
   filled[chosen] = true;
   slide.untilVideosEnd = slide.untilVideosEnd || !loops;
+  slide.endless = slide.endless || loops;
   slide.motions.push_back({chosen, target.box.width, target.box.height, std::move(video)});
   return true;
 }

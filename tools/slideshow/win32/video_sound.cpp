@@ -21,8 +21,6 @@ constexpr DWORD kAudio = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM)
 // machine drains.
 constexpr std::size_t kBuffers = 4;
 
-const GUID kMajorType = {0x48eba18e, 0xf8c9, 0x4687, {0xbf, 0x11, 0x0a, 0x74, 0xc9, 0xf9, 0x6a, 0x8f}};
-const GUID kSubtype = {0xf7e34c9a, 0x42e8, 0x4714, {0xb7, 0x4b, 0xcb, 0x29, 0xd7, 0x2c, 0x35, 0xe5}};
 const GUID kAudioMedia = {0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 const GUID kPcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 const GUID kBitsPerSample = {0xf2deb57f, 0x40fa, 0x4764, {0xaa, 0x33, 0xed, 0x4f, 0x2d, 0x1f, 0xf6, 0x69}};
@@ -147,8 +145,8 @@ bool VideoSound::open(const std::string& path, int volume, bool loops) {
   UINT32 channels = 0, rate = 0;
   const bool decoded =
       wanted && SUCCEEDED(state->reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE)) &&
-      SUCCEEDED(state->reader->SetStreamSelection(kAudio, TRUE)) && SUCCEEDED(wanted->SetGUID(kMajorType, kAudioMedia)) &&
-      SUCCEEDED(wanted->SetGUID(kSubtype, kPcm)) && SUCCEEDED(wanted->SetUINT32(kBitsPerSample, 16)) &&
+      SUCCEEDED(state->reader->SetStreamSelection(kAudio, TRUE)) && SUCCEEDED(wanted->SetGUID(kMediaMajorType, kAudioMedia)) &&
+      SUCCEEDED(wanted->SetGUID(kMediaSubtype, kPcm)) && SUCCEEDED(wanted->SetUINT32(kBitsPerSample, 16)) &&
       SUCCEEDED(state->reader->SetCurrentMediaType(kAudio, nullptr, wanted)) &&
       SUCCEEDED(state->reader->GetCurrentMediaType(kAudio, &given)) && SUCCEEDED(given->GetUINT32(kChannels, &channels)) &&
       SUCCEEDED(given->GetUINT32(kSamplesPerSecond, &rate)) && channels > 0 && channels <= 8 && rate > 0;

@@ -15,10 +15,7 @@ namespace {
 constexpr ULONG kMediaFoundationVersion = 0x00020070;  // Windows 7's, which every later one accepts
 constexpr DWORD kVideo = static_cast<DWORD>(MF_SOURCE_READER_FIRST_VIDEO_STREAM);
 
-// The few identifiers used, as Windows documents them: the library that holds them all would
-// add 10 KB to the engine.
-const GUID kMajorType = {0x48eba18e, 0xf8c9, 0x4687, {0xbf, 0x11, 0x0a, 0x74, 0xc9, 0xf9, 0x6a, 0x8f}};
-const GUID kSubtype = {0xf7e34c9a, 0x42e8, 0x4714, {0xb7, 0x4b, 0xcb, 0x29, 0xd7, 0x2c, 0x35, 0xe5}};
+// The few other identifiers used.
 const GUID kFrameSize = {0x1652c33d, 0xd6b2, 0x4012, {0xb8, 0x34, 0x72, 0x03, 0x08, 0x49, 0xa3, 0x7d}};
 const GUID kFrameRate = {0xc459a2e8, 0x3d2c, 0x4e44, {0xb1, 0x32, 0xfe, 0xe5, 0x15, 0x6c, 0x7b, 0xb0}};
 const GUID kYuvMatrix = {0x3e23d450, 0x2c75, 0x4d25, {0xa0, 0x0e, 0xb9, 0x16, 0x70, 0xd1, 0x23, 0x27}};
@@ -59,6 +56,9 @@ void release(T*& object) {
 
 }  // namespace
 
+const GUID kMediaMajorType = {0x48eba18e, 0xf8c9, 0x4687, {0xbf, 0x11, 0x0a, 0x74, 0xc9, 0xf9, 0x6a, 0x8f}};
+const GUID kMediaSubtype = {0xf7e34c9a, 0x42e8, 0x4714, {0xb7, 0x4b, 0xcb, 0x29, 0xd7, 0x2c, 0x35, 0xe5}};
+
 bool mediaFoundationPresent() { return api() != nullptr; }
 
 IMFSourceReader* openSourceReader(const std::string& path) {
@@ -84,8 +84,8 @@ bool VideoStream::open(const std::string& path) {
   IMFMediaType* wanted = newMediaType();
   bool ready = SUCCEEDED(reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE)) &&
                SUCCEEDED(reader_->SetStreamSelection(kVideo, TRUE)) && wanted &&
-               SUCCEEDED(wanted->SetGUID(kMajorType, kVideoMedia)) &&
-               SUCCEEDED(wanted->SetGUID(kSubtype, kNv12)) &&
+               SUCCEEDED(wanted->SetGUID(kMediaMajorType, kVideoMedia)) &&
+               SUCCEEDED(wanted->SetGUID(kMediaSubtype, kNv12)) &&
                SUCCEEDED(reader_->SetCurrentMediaType(kVideo, nullptr, wanted)) && readFormat();
   release(wanted);
   if (!ready) release(reader_);

@@ -18,6 +18,11 @@ struct IMFMediaType;
 
 namespace saverkit::slideshow::win32 {
 
+// A media type's major type and subtype, as Windows documents them: the library that holds all
+// such identifiers would add 10 KB to the engine.
+extern const GUID kMediaMajorType;
+extern const GUID kMediaSubtype;
+
 // True when this Windows can play videos at all; started once for the process.
 bool mediaFoundationPresent();
 // A source reader for the file, or null (no Media Foundation, or a file it cannot read); and an
