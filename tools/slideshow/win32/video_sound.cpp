@@ -17,8 +17,8 @@ namespace saverkit::slideshow::win32 {
 namespace {
 
 constexpr DWORD kAudio = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
-// Buffers in flight: a quarter of a second or so of sound ahead, which no stall of a busy
-// machine drains.
+// Buffers in flight, a tenth of a second each: enough sound ahead that no stall of a busy
+// machine drains it.
 constexpr std::size_t kBuffers = 4;
 
 const GUID kAudioMedia = {0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
@@ -73,46 +73,53 @@ struct VideoSound::State {
   HANDLE stopping = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   int volume = 0;
   bool loops = false;
+  std::size_t bytesPerBuffer = 0;
   WAVEHDR headers[kBuffers] = {};
   std::vector<char> data[kBuffers];
 };
 
-// The next stretch of sound into a free buffer; false at the end of a sound that does not loop.
+// The next tenth of a second or so of sound into a free buffer; false once a sound that does not
+// loop has ended (its last stretch is still written).
 bool VideoSound::State::fill(WAVEHDR& header, std::vector<char>& bytes) {
-  for (int tries = 0; tries < 16; ++tries) {
+  bytes.clear();
+  bool more = true;
+  for (int tries = 0; more && bytes.size() < bytesPerBuffer && tries < 64; ++tries) {
     DWORD flags = 0;
     IMFSample* sample = nullptr;
     if (FAILED(reader->ReadSample(kAudio, 0, nullptr, &flags, nullptr, &sample)) || (flags & MF_SOURCE_READERF_ERROR)) {
       if (sample) sample->Release();
-      return false;
+      more = false;
+      break;
     }
     if (!sample) {
-      if (!(flags & MF_SOURCE_READERF_ENDOFSTREAM)) continue;
       PROPVARIANT start{};
       start.vt = VT_I8;
-      if (!loops || FAILED(reader->SetCurrentPosition(GUID{}, start))) return false;
+      // The end: again from the start with a video that loops; a gap in the stream: read on.
+      if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) && (!loops || FAILED(reader->SetCurrentPosition(GUID{}, start)))) {
+        more = false;
+      }
       continue;
     }
     IMFMediaBuffer* buffer = nullptr;
     BYTE* pcm = nullptr;
     DWORD length = 0;
-    bool made = false;
     if (SUCCEEDED(sample->ConvertToContiguousBuffer(&buffer)) && SUCCEEDED(buffer->Lock(&pcm, nullptr, &length))) {
-      bytes.assign(reinterpret_cast<char*>(pcm), reinterpret_cast<char*>(pcm) + length);
+      bytes.insert(bytes.end(), reinterpret_cast<char*>(pcm), reinterpret_cast<char*>(pcm) + length);
       buffer->Unlock();
-      made = true;
+    } else {
+      more = false;
     }
     if (buffer) buffer->Release();
     sample->Release();
-    if (!made) return false;
-    applyVolume(reinterpret_cast<std::int16_t*>(bytes.data()), bytes.size() / 2, volume);
-    header = {};
-    header.lpData = bytes.data();
-    header.dwBufferLength = static_cast<DWORD>(bytes.size());
-    return wave.prepare(output, &header, sizeof header) == MMSYSERR_NOERROR &&
-           wave.write(output, &header, sizeof header) == MMSYSERR_NOERROR;
   }
-  return true;  // a gap in the stream: this buffer waits for the next turn
+  if (bytes.empty()) return more;
+  applyVolume(reinterpret_cast<std::int16_t*>(bytes.data()), bytes.size() / 2, volume);
+  header = {};
+  header.lpData = bytes.data();
+  header.dwBufferLength = static_cast<DWORD>(bytes.size());
+  const bool written = wave.prepare(output, &header, sizeof header) == MMSYSERR_NOERROR &&
+                       wave.write(output, &header, sizeof header) == MMSYSERR_NOERROR;
+  return more && written;
 }
 
 void VideoSound::State::play() {
@@ -167,6 +174,7 @@ bool VideoSound::open(const std::string& path, int volume, bool loops) {
   }
   state->volume = volume;
   state->loops = loops;
+  state->bytesPerBuffer = format.nAvgBytesPerSec / 10;
   state_ = state.release();
   return true;
 }
