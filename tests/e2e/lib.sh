@@ -207,3 +207,13 @@ region_pixels() {
 mean_colour() {
   convert "$1" -crop "$2" +repage -resize '1x1!' -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
 }
+
+# centre_letter FILE: the colour in the middle of a screenshot as one letter, R, G, B, Y (yellow) or
+# M (magenta), when it is nearly that pure colour; - for anything else (a fade, say).
+centre_letter() {
+  local red green blue r g b
+  read -r red green blue < <(mean_colour "$1" 200x200+412+284)
+  r=$(( red > 200 ? 2 : red < 60 ? 0 : 1 )) g=$(( green > 200 ? 2 : green < 60 ? 0 : 1 ))
+  b=$(( blue > 200 ? 2 : blue < 60 ? 0 : 1 ))
+  case "$r$g$b" in 200) echo R ;; 020) echo G ;; 002) echo B ;; 220) echo Y ;; 202) echo M ;; *) echo - ;; esac
+}

@@ -12,15 +12,8 @@ for look in $(seq 1 18); do steps+=(sleep:200 "$(shot video_$look)"); done
 drive "${steps[@]}" key:32 ends-within:1000 -- "$work/$name.scr" /s
 expect 'exit 0'
 expect_no_match '^fail'
-# Each look's colour in the middle of the screen: R, G, B, or - for anything else (a fade).
 seen=""
-for look in $(seq 1 18); do
-  read -r red green blue < <(mean_colour "$artefacts/video_$look.png" 200x200+412+284)
-  if [ "$red" -gt 200 ] && [ "$green" -lt 60 ] && [ "$blue" -lt 60 ]; then seen="${seen}R"
-  elif [ "$green" -gt 200 ] && [ "$red" -lt 60 ] && [ "$blue" -lt 60 ]; then seen="${seen}G"
-  elif [ "$blue" -gt 200 ] && [ "$red" -lt 60 ] && [ "$green" -lt 60 ]; then seen="${seen}B"
-  else seen="${seen}-"; fi
-done
+for look in $(seq 1 18); do seen="$seen$(centre_letter "$artefacts/video_$look.png")"; done
 echo "colours seen: $seen"
 runs=$(printf '%s' "$seen" | tr -d '-' | tr -s 'RGB')
 case "$runs" in *RGBR*|*GBRG*|*BRGB*) ;; *) fail "the video's colours did not come in order and again (runs: $runs)" ;; esac

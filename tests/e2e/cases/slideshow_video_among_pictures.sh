@@ -22,14 +22,7 @@ drive "${steps[@]}" key:32 ends-within:1000 -- "$work/$name.scr" /s
 expect 'exit 0'
 expect_no_match '^fail'
 seen=""
-for look in $(seq 1 30); do
-  read -r red green blue < <(mean_colour "$artefacts/mixed_$look.png" 200x200+412+284)
-  if [ "$red" -gt 200 ] && [ "$green" -gt 200 ] && [ "$blue" -lt 60 ]; then seen="${seen}Y"
-  elif [ "$red" -gt 200 ] && [ "$blue" -gt 200 ] && [ "$green" -lt 60 ]; then seen="${seen}M"
-  elif [ "$green" -gt 200 ] && [ "$red" -lt 60 ] && [ "$blue" -lt 60 ]; then seen="${seen}G"
-  elif [ "$blue" -gt 200 ] && [ "$red" -lt 60 ] && [ "$green" -lt 60 ]; then seen="${seen}B"
-  else seen="${seen}-"; fi
-done
+for look in $(seq 1 30); do seen="$seen$(centre_letter "$artefacts/mixed_$look.png")"; done
 echo "seen: $seen"
 runs=$(printf '%s' "$seen" | tr -d '-' | tr -s 'YGBM')
 case "$runs" in *YGBM*|*GBMY*|*BMYG*|*MYGB*) ;; *) fail "the three did not come in order (runs: $runs)" ;; esac

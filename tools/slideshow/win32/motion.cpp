@@ -5,7 +5,6 @@
 
 #include <objbase.h>
 
-#include "locked.h"
 
 namespace saverkit::slideshow::win32 {
 namespace {
@@ -28,17 +27,13 @@ struct Lane {
 
 }  // namespace
 
-struct MotionPlayer::State {
-  State() { ::InitializeCriticalSection(&lock); }
-  ~State() { ::DeleteCriticalSection(&lock); }
+struct MotionPlayer::State : WorkerShared {
+  explicit State(HWND showWindow) : window(showWindow) {}
   void work();
   std::unique_ptr<Frame> spareFrame(std::int32_t width, std::int32_t height);
 
-  HWND window = nullptr;
-  CRITICAL_SECTION lock;
-  HANDLE wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  const HWND window;
   // Guarded by `lock`.
-  bool stopping = false;
   std::optional<std::vector<Motion>> incoming;
   std::uint32_t generation = 0;
   std::vector<Lane> lanes;
@@ -115,44 +110,36 @@ void MotionPlayer::State::work() {
   if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
-MotionPlayer::MotionPlayer(HWND window) : state_(new State) {
-  state_->window = window;
+MotionPlayer::MotionPlayer(HWND window) : worker_(new State(window)) {
   ::QueryPerformanceFrequency(&frequency_);
   ::QueryPerformanceCounter(&start_);
-  if (state_->wake) thread_ = ::CreateThread(nullptr, 0, run, state_, 0, nullptr);
 }
 
-MotionPlayer::~MotionPlayer() {
-  if (!stop()) return;  // left to the process's end: the thread still uses it
-  if (thread_) ::CloseHandle(thread_);
-  if (state_->wake) ::CloseHandle(state_->wake);
-  delete state_;
-}
+MotionPlayer::~MotionPlayer() = default;
 
-DWORD WINAPI MotionPlayer::run(void* parameter) {
-  static_cast<State*>(parameter)->work();
-  return 0;
-}
+bool MotionPlayer::stop() { return worker_.stop(); }
 
 void MotionPlayer::play(std::vector<Motion> motions) {
+  State& shared = worker_.state();
   {
-    Locked held(state_->lock);
-    ++state_->generation;
-    state_->lanes.clear();
-    for (const Motion& motion : motions) state_->lanes.push_back({motion.target, motion.source->endsSlide(), false, {}});
-    state_->incoming = std::move(motions);
+    Locked held(shared.lock);
+    ++shared.generation;
+    shared.lanes.clear();
+    for (const Motion& motion : motions) shared.lanes.push_back({motion.target, motion.source->endsSlide(), false, {}});
+    shared.incoming = std::move(motions);
   }
   ::QueryPerformanceCounter(&start_);
-  ::SetEvent(state_->wake);
+  worker_.wake();
 }
 
 std::unique_ptr<Frame> MotionPlayer::due(std::size_t target, std::uint32_t now, bool& ended) {
+  State& shared = worker_.state();
   std::unique_ptr<Frame> latest;
   bool taken = false;
   {
-    Locked held(state_->lock);
-    state_->posted = false;
-    for (Lane& lane : state_->lanes) {
+    Locked held(shared.lock);
+    shared.posted = false;
+    for (Lane& lane : shared.lanes) {
       if (lane.target != target) continue;
       while (!lane.queue.empty() && lane.queue.front().due <= now) {
         Queued next = std::move(lane.queue.front());
@@ -164,22 +151,23 @@ std::unique_ptr<Frame> MotionPlayer::due(std::size_t target, std::uint32_t now, 
         }
         if (latest) {
           ++dropped_;
-          state_->spares.push_back(std::move(latest));
+          shared.spares.push_back(std::move(latest));
         }
         latest = std::move(next.frame);
       }
     }
   }
   if (latest) ++shown_;
-  if (taken) ::SetEvent(state_->wake);
+  if (taken) worker_.wake();
   return latest;
 }
 
 std::optional<std::uint32_t> MotionPlayer::nextDue() {
-  Locked held(state_->lock);
-  state_->posted = false;
+  State& shared = worker_.state();
+  Locked held(shared.lock);
+  shared.posted = false;
   std::optional<std::uint32_t> soonest;
-  for (const Lane& lane : state_->lanes) {
+  for (const Lane& lane : shared.lanes) {
     if (!lane.queue.empty() && (!soonest || lane.queue.front().due < *soonest)) soonest = lane.queue.front().due;
   }
   return soonest;
@@ -187,24 +175,15 @@ std::optional<std::uint32_t> MotionPlayer::nextDue() {
 
 void MotionPlayer::giveBack(std::unique_ptr<Frame> frame) {
   if (!frame) return;
-  Locked held(state_->lock);
-  if (state_->spares.size() < 2 * kFramesAhead) state_->spares.push_back(std::move(frame));
+  State& shared = worker_.state();
+  Locked held(shared.lock);
+  if (shared.spares.size() < 2 * kFramesAhead) shared.spares.push_back(std::move(frame));
 }
 
 std::uint32_t MotionPlayer::now() const {
   LARGE_INTEGER counter;
   ::QueryPerformanceCounter(&counter);
   return static_cast<std::uint32_t>((counter.QuadPart - start_.QuadPart) * 1000 / frequency_.QuadPart);
-}
-
-bool MotionPlayer::stop() {
-  if (!thread_) return true;
-  {
-    Locked held(state_->lock);
-    state_->stopping = true;
-  }
-  ::SetEvent(state_->wake);
-  return ::WaitForSingleObject(thread_, 50) == WAIT_OBJECT_0;
 }
 
 }  // namespace saverkit::slideshow::win32

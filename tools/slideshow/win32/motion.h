@@ -11,6 +11,7 @@
 
 #include "frame.h"
 #include "platform/win32/windows_api.h"
+#include "worker_thread.h"
 
 namespace saverkit::slideshow::win32 {
 
@@ -43,7 +44,7 @@ class MotionPlayer {
   MotionPlayer(const MotionPlayer&) = delete;
   MotionPlayer& operator=(const MotionPlayer&) = delete;
 
-  bool started() const { return thread_ != nullptr; }
+  bool started() const { return worker_.started(); }
   // These play from now on, in place of what played; their first frames are on the screen.
   void play(std::vector<Motion> motions);
   // The frame due by `now` for a monitor (earlier ones it overtook are counted as dropped), if
@@ -63,10 +64,7 @@ class MotionPlayer {
   struct State;
 
  private:
-  static DWORD WINAPI run(void* parameter);
-
-  State* state_;
-  HANDLE thread_ = nullptr;
+  WorkerThread<State> worker_;
   LARGE_INTEGER start_{}, frequency_{};
   std::uint64_t dropped_ = 0, shown_ = 0;
 };

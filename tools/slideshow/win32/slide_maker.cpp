@@ -9,7 +9,7 @@
 #include "backdrop.h"
 #include "caption_painter.h"
 #include "compose.h"
-#include "locked.h"
+#include "worker_thread.h"
 #include "picture_decoder.h"
 #include "picture_list.h"
 #include "saver_texts.h"
@@ -94,14 +94,11 @@ class AnimationMotion : public MotionSource {
 
 }  // namespace
 
-struct SlideMaker::State {
-  explicit State(const ShowRequest& showRequest)
-      : request(showRequest),
+struct SlideMaker::State : WorkerShared {
+  State(const ShowRequest& showRequest, HWND showWindow)
+      : request(showRequest), window(showWindow),
         cycle([this] { return collectPictures(*request.files, request.productFolder); }, showRequest.settings.shuffled,
-              showRequest.settings.secondsPerPicture, ::GetTickCount() ^ ::GetCurrentProcessId(), showRequest.resume) {
-    ::InitializeCriticalSection(&lock);
-  }
-  ~State() { ::DeleteCriticalSection(&lock); }
+              showRequest.settings.secondsPerPicture, ::GetTickCount() ^ ::GetCurrentProcessId(), showRequest.resume) {}
 
   void work();
   std::unique_ptr<Slide> makeSlide(const std::vector<Target>& targets, std::uint32_t layout);
@@ -109,12 +106,9 @@ struct SlideMaker::State {
   int placeVideo(const std::string& path, const std::vector<Target>& targets, Slide& slide, std::vector<bool>& filled);
 
   const ShowRequest request;
-  HWND window = nullptr;
-  CRITICAL_SECTION lock;
-  HANDLE wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  const HWND window;
   // Guarded by `lock`: what the window asked for and what is ready for it.
   std::optional<std::pair<std::vector<Target>, std::uint32_t>> slideWanted;
-  bool stopping = false;
   std::unique_ptr<Slide> slideReady;
   // The thread's own.
   ShowCycle cycle;
@@ -239,45 +233,23 @@ int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Tar
   return true;
 }
 
-SlideMaker::SlideMaker(const ShowRequest& request, HWND window) : state_(new State(request)) {
-  state_->window = window;
-  if (state_->wake) thread_ = ::CreateThread(nullptr, 0, run, state_, 0, nullptr);
-}
+SlideMaker::SlideMaker(const ShowRequest& request, HWND window) : worker_(new State(request, window)) {}
 
-SlideMaker::~SlideMaker() {
-  if (!stop()) return;  // left to the process's end: the thread still uses it
-  if (thread_) ::CloseHandle(thread_);
-  if (state_->wake) ::CloseHandle(state_->wake);
-  delete state_;
-}
+SlideMaker::~SlideMaker() = default;
 
-DWORD WINAPI SlideMaker::run(void* parameter) {
-  static_cast<State*>(parameter)->work();
-  return 0;
-}
+bool SlideMaker::stop() { return worker_.stop(); }
 
 void SlideMaker::requestSlide(const std::vector<Target>& targets, std::uint32_t layout) {
   {
-    Locked held(state_->lock);
-    state_->slideWanted.emplace(targets, layout);
+    Locked held(worker_.state().lock);
+    worker_.state().slideWanted.emplace(targets, layout);
   }
-  ::SetEvent(state_->wake);
+  worker_.wake();
 }
 
 std::unique_ptr<Slide> SlideMaker::takeSlide() {
-  Locked held(state_->lock);
-  return std::move(state_->slideReady);
-}
-
-bool SlideMaker::stop() {
-  if (!thread_) return true;
-  {
-    Locked held(state_->lock);
-    state_->stopping = true;
-  }
-  ::SetEvent(state_->wake);
-  // An idle thread ends at once; one inside a decoder is not waited for.
-  return ::WaitForSingleObject(thread_, 50) == WAIT_OBJECT_0;
+  Locked held(worker_.state().lock);
+  return std::move(worker_.state().slideReady);
 }
 
 }  // namespace saverkit::slideshow::win32

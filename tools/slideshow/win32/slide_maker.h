@@ -18,6 +18,7 @@
 #include "placement.h"
 #include "show_rules.h"
 #include "show_window.h"
+#include "worker_thread.h"
 
 namespace saverkit::slideshow::win32 {
 
@@ -55,7 +56,7 @@ class SlideMaker {
   SlideMaker(const SlideMaker&) = delete;
   SlideMaker& operator=(const SlideMaker&) = delete;
 
-  bool started() const { return thread_ != nullptr; }
+  bool started() const { return worker_.started(); }
   // Asks for the next slide for these targets; kSlideReadyMessage says when it is there.
   void requestSlide(const std::vector<Target>& targets, std::uint32_t layout);
   std::unique_ptr<Slide> takeSlide();
@@ -66,10 +67,7 @@ class SlideMaker {
   struct State;
 
  private:
-  static DWORD WINAPI run(void* parameter);
-
-  State* state_;
-  HANDLE thread_ = nullptr;
+  WorkerThread<State> worker_;
 };
 
 }  // namespace saverkit::slideshow::win32
