@@ -2,6 +2,8 @@
 # x=-800), on an X display of this case's own whose monitors Wine reads through Xinerama. Each
 # monitor shows a picture of its own, filling its own pixels, and the portrait picture (first in
 # the show's order) goes to the portrait monitor, the landscape one to the landscape monitor.
+# A portrait video goes to the portrait monitor too, until videos play on the main monitor only:
+# then it plays on the landscape primary, and the picture stands on the other.
 . "$(dirname "$0")/../lib.sh"
 engine_saver "Two Show"
 convert -size 300x500 xc:'#ff0000' "$product/a portrait.png"
@@ -40,4 +42,25 @@ echo "red on the portrait monitor: $portrait_red; green on the landscape one: $l
 # Fitted: 768x1280 and 1280x768.
 [ "${portrait_red:-0}" -ge 950000 ] || fail "the portrait picture does not fill the portrait monitor"
 [ "${landscape_green:-0}" -ge 950000 ] || fail "the landscape picture does not fill the landscape monitor"
+
+rm -f "$product/a portrait.png"
+ffmpeg -loglevel error -f lavfi -i color=c=red:s=240x320:d=4:r=25 -pix_fmt yuv420p -c:v libx264 "$product/a portrait.mp4" ||
+  fail "ffmpeg"
+for monitors in every primary; do
+  wine reg add "$key" /v VideoMonitors /d "$monitors" /f >/dev/null 2>&1
+  drive wait-window:SaverkitSlideshow sleep:2500 "$(shot two_monitors_video_$monitors)" key:32 -- "$work/$name.scr" /s
+  expect 'exit 0'
+  left=$(mean_colour "$artefacts/two_monitors_video_$monitors.png" 400x400+200+440)
+  right=$(mean_colour "$artefacts/two_monitors_video_$monitors.png" 400x400+1240+200)
+  echo "videos on $monitors: portrait monitor $left, landscape monitor $right"
+  if [ "$monitors" = every ]; then wanted_left=red wanted_right=green; else wanted_left=green wanted_right=red; fi
+  for side in left right; do
+    read -r r g b <<< "${!side}"
+    wanted=wanted_$side
+    case "${!wanted}" in
+      red) [ "$r" -gt 200 ] && [ "$g" -lt 60 ] || fail "videos on $monitors: the $side monitor is not red (${!side})" ;;
+      green) [ "$g" -gt 200 ] && [ "$r" -lt 60 ] || fail "videos on $monitors: the $side monitor is not green (${!side})" ;;
+    esac
+  done
+done
 finish

@@ -213,9 +213,10 @@ int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Tar
                                request.settings.scaling);
   // The only file of the show plays again and again, with no slide between its passes.
   const bool loops = cycle.showable() == 1;
-  // One sound at a time: the slide's first video is heard, the others are seen.
+  // One sound at a time: the slide's first video is heard, the others are seen. The settings
+  // page's small preview stays silent.
   std::unique_ptr<VideoSound> sound;
-  if (request.settings.videoSound && !slide.sounding) {
+  if (request.settings.videoSound && !slide.sounding && !request.previewParent) {
     sound = std::make_unique<VideoSound>();
     if (!sound->open(path, request.settings.videoVolume, loops)) sound.reset();
   }
