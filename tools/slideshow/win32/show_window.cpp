@@ -220,10 +220,11 @@ class Show {
     previous_ = std::move(current_);
     current_ = std::move(slide->frames);
     due_ = false;
-    // A slide with a video lasts until the video has played; the show goes on from its end.
+    // A slide with a video lasts until the video has played, and the show goes on from its end;
+    // a video alone plays on and on.
     videosPlaying_ = 0;
     for (const Motion& motion : slide->motions) videosPlaying_ += motion.source->endsSlide() ? 1 : 0;
-    if (videosPlaying_ == 0) ::SetTimer(window_, kNextTimer, slide->nextInMilliseconds, nullptr);
+    if (videosPlaying_ == 0 && !slide->endless) ::SetTimer(window_, kNextTimer, slide->nextInMilliseconds, nullptr);
     if (slide->resume) saveResumePoint(*request_.registry, request_.saverName, *slide->resume);
     ::KillTimer(window_, kMotionTimer);
     motion_.play(std::move(slide->motions));

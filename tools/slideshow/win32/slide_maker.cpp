@@ -228,7 +228,6 @@ int SlideMaker::State::placeVideo(const std::string& path, const std::vector<Tar
   if (!video->next(*frame, due)) return false;  // a damaged file: passed over like a picture
   slide.frames[chosen] = std::move(frame);
   filled[chosen] = true;
-  slide.untilVideosEnd = slide.untilVideosEnd || !loops;
   slide.endless = slide.endless || loops;
   slide.motions.push_back({chosen, target.box.width, target.box.height, std::move(video)});
   return true;

@@ -40,7 +40,6 @@ struct Slide {
   std::optional<ResumePoint> resume;  // where a later show goes on, once this slide is shown
   // What moves on it once it is shown; with a video that ends, the slide lasts until it has.
   std::vector<Motion> motions;
-  bool untilVideosEnd = false;
   bool endless = false;  // a video that is the show's only file: it loops, and no slide follows
   bool sounding = false;  // one of its videos is heard
 };
