@@ -149,7 +149,10 @@ std::unique_ptr<Slide> SlideMaker::State::makeSlide(const std::vector<Target>& t
     if (!step.picture) {
       if (n == 0) {
         slide->message = true;
-        drawMessage(*slide->frames.front(), noPicturesText(request.productFolder));
+        // A video saver on a Windows without Media Foundation says why it shows nothing.
+        std::string text = noPicturesText(request.productFolder);
+        if (!mediaFoundationPresent()) text += "\n" + noVideoPlaybackText();
+        drawMessage(*slide->frames.front(), text);
       }
       break;
     }
