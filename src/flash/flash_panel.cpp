@@ -77,8 +77,9 @@ Status FlashPanel::createPlayer() {
   const WindowHandle panel = services_.host.moviePanelHandle();
   // The loop ends with the first control created: one that then cannot be placed in its host,
   // or refuses a setting, is still the panel's player, kept as it is.
-  for (int attempt = 0; attempt < kPlayerCreationAttempts && !player_; ++attempt) {
-    player_ = services_.player.createHostedPlayer(panel);
+  const std::string controlFile = playerControlFile(services_.registry);
+  for (int attempt = 0; attempt < kPlayerCreationAttempts && !player_ && !controlFile.empty(); ++attempt) {
+    player_ = services_.player.createHostedPlayer(panel, controlFile);
   }
   if (!player_) return status::kPlayerNotCreated;
   try {

@@ -53,6 +53,14 @@ Status readFlashOcxPath(Registry& registry, std::string& path) {
   return path.empty() ? status::kNoPlayer : status::kSuccess;
 }
 
+std::string playerControlFile(Registry& registry) {
+  std::string path;
+  if (readFlashOcxPath(registry, path) != status::kSuccess) return {};
+  const char drive = static_cast<char>(path.empty() ? 0 : path[0] | 0x20);
+  const bool onADrive = path.size() > 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && path[2] == '\\';
+  return onADrive ? path : std::string();
+}
+
 void parseFlashVersionString(const std::string& text, std::int32_t& major, std::int32_t& release) {
   const std::vector<std::string> items = versionItems(text);
   if (items.size() < 4) throw SaverkitError("List index out of bounds (" + decimal(static_cast<std::int64_t>(items.size())) + ")");
@@ -82,7 +90,10 @@ Status getFlashPlayerVersionFromControl(FlashServices& services, PlayerVersion& 
   Status result = status::kSuccess;
   for (int attempt = 0; attempt < attempts; ++attempt) {
     services.clock.sleepMilliseconds(kPlayerPollMilliseconds);
-    const PlayerVersionAnswer answer = services.player.queryVersion();
+    // Read again on every attempt: a player installer may be registering it meanwhile.
+    const std::string controlFile = playerControlFile(services.registry);
+    const PlayerVersionAnswer answer =
+        controlFile.empty() ? PlayerVersionAnswer{} : services.player.queryVersion(controlFile);
     if (answer.outcome == PlayerVersionAnswer::Outcome::kNotCreated) {
       result = status::kNoPlayer;
       continue;  // no control yet: the next attempt tries again

@@ -27,6 +27,11 @@ struct PlayerVersion {
 // The control file's path from its class registration: 0, or -402 when there is none.
 Status readFlashOcxPath(Registry& registry, std::string& path);
 
+// The file a control may be made from: the machine's registration, when it names a full path on
+// a drive ("C:\\..."); empty otherwise. A bare or relative name would be looked for beside the
+// installer, where anyone may have put a file of that name.
+std::string playerControlFile(Registry& registry);
+
 // "WIN 10,0,45,2" → 10 and 45. Throws SaverkitError for fewer than four items or an item that
 // is not a decimal integer.
 void parseFlashVersionString(const std::string& text, std::int32_t& major, std::int32_t& release);

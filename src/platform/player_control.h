@@ -38,14 +38,17 @@ class HostedPlayer {
   virtual void takeFocus() = 0;
 };
 
+// The control is made from `controlFile`, the full path of the file the machine registers for
+// it, loaded by that path: never through COM's lookup, which takes the user's own registration
+// first, and never by a name searched for beside the installer.
 class PlayerControl {
  public:
   virtual ~PlayerControl() = default;
   // Creates a temporary control, asks it, and frees it again.
-  virtual PlayerVersionAnswer queryVersion() = 0;
+  virtual PlayerVersionAnswer queryVersion(const std::string& controlFile) = 0;
   // A control created for `panel`, with a host window filling it, not yet attached; nullptr
   // when no control can be created.
-  virtual std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) = 0;
+  virtual std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel, const std::string& controlFile) = 0;
 };
 
 }  // namespace saverkit

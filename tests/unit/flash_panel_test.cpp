@@ -26,10 +26,9 @@ class FlashPanelTest : public ::testing::Test {
     fakes.files.addFile(kMovie, image.uncompressed());
   }
   void installPlayer(std::uint32_t major) {
-    const std::string ocx = "C:\\WINDOWS\\system32\\Macromed\\Flash\\player.ocx";
-    fakes.files.addFile(ocx, "ocx");
-    fakes.registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate)->setString("", ocx);
-    fakes.system.fileVersions[ocx] = {major << 16, 124u << 16};
+    fakes.files.addFile(kOcx, "ocx");
+    fakes.registerPlayerControl(kOcx);
+    fakes.system.fileVersions[kOcx] = {major << 16, 124u << 16};
   }
   std::string addMovie(const std::string& name, std::uint8_t version, bool compressed) {
     MovieImage image;
@@ -45,6 +44,7 @@ class FlashPanelTest : public ::testing::Test {
 
   const std::string kLocal = "C:\\Documents and Settings\\user\\Local Settings\\Application Data\\";
   const std::string kMovie = "C:\\work\\intro.swf";
+  const std::string kOcx = "C:\\WINDOWS\\system32\\Macromed\\Flash\\player.ocx";
   fake::FakePlatform fakes;
   PlayerVersionCache cache;
   FlashServices services = fakes.flashServices(cache);
@@ -65,12 +65,15 @@ TEST_F(FlashPanelTest, ThePlayerMustBeThereAndAtLeastAsNewAsTheMovie) {
   FlashPanel panel(services);
   EXPECT_EQ(panel.playMovie(addMovie("ten.swf", 10, false)), -410);
   EXPECT_EQ(panel.playMovie(addMovie("nine.swf", 9, true)), 0);
+  EXPECT_EQ(fakes.player.controlFiles, Calls{kOcx});
+  // The user's own registration is no player for the elevated installer: nothing is made from it.
   fakes.registry.deleteKeyTree(RegistryRoot::kLocalMachine, kPlayerClassKey);
+  fakes.registry.openKey(RegistryRoot::kCurrentUser, kPlayerClassKey, KeyAccess::kCreate)->setString("", kOcx);
   FlashPanel withoutPlayer(services);
   cache.major = -1;
   EXPECT_EQ(withoutPlayer.playMovie(kMovie), -401);
-  EXPECT_EQ(fakes.player.queries, 1000);  // the panel's patience, 500 ms apart
-  EXPECT_EQ(fakes.clock.now, 500000u);
+  EXPECT_EQ(fakes.player.queries, 0);
+  EXPECT_EQ(fakes.clock.now, 500000u);  // the panel's patience, 1000 looks 500 ms apart
   EXPECT_EQ(fakes.player.creationAttempts, 1);  // only the nine played
 }
 
@@ -84,6 +87,7 @@ TEST_F(FlashPanelTest, CreationIsRetriedAndARefusedSettingKeepsThePlayer) {
   const auto refusingOne = [this](const std::string& operation) {
     auto machine = std::make_unique<fake::FakePlatform>();
     machine->player.refusedOperation = operation;
+    machine->registerPlayerControl(kOcx);
     machine->files.addFile(kMovie, fakes.files.contents(kMovie).value());
     PlayerVersionCache known{9, 0};
     FlashServices other = machine->flashServices(known);

@@ -81,6 +81,8 @@ TEST(PlayerDetection, TheUsersOwnClassRegistrationIsNotRead) {
 
 class ControlReadTest : public ::testing::Test {
  protected:
+  ControlReadTest() { fakes.registerPlayerControl(kControlFile); }
+  const std::string kControlFile = "C:\\Windows\\system32\\Macromed\\Flash\\Flash10a.ocx";
   fake::FakePlatform fakes;
   PlayerVersionCache cache;
   FlashServices services = fakes.flashServices(cache);
@@ -101,6 +103,34 @@ TEST_F(ControlReadTest, RetriesUntilAControlAnswersThenKeepsItsVersion) {
   EXPECT_EQ(again.major, 10);  // the first answer of the run stands
   EXPECT_EQ(fakes.player.queries, 3);
   EXPECT_EQ(fakes.clock.now, 1500u);
+}
+
+// The control is made only from the machine's registration, by a full path: a registration of
+// the user's own comes first in COM's lookup, and a bare name is looked for beside the installer.
+TEST_F(ControlReadTest, TheControlIsMadeOnlyFromTheMachinesFileByItsFullPath) {
+  fakes.player.lastAnswer = {Outcome::kAnswered, "WIN 10,0,12,36"};
+  struct Row {
+    const char* what;
+    const char* machine;  // nullptr: no registration of the machine's
+    bool asked;
+  };
+  for (const Row& row : {Row{"the user's own only", nullptr, false}, Row{"a bare name", "Flash10a.ocx", false},
+                         Row{"a relative path", "Macromed\\Flash10a.ocx", false},
+                         Row{"a drive-relative path", "C:Flash10a.ocx", false},
+                         Row{"a rooted path without its drive", "\\Flash10a.ocx", false},
+                         Row{"a full path", "d:\\Flash\\Flash10a.ocx", true}}) {
+    SCOPED_TRACE(row.what);
+    fake::FakePlatform machine;
+    machine.player.lastAnswer = fakes.player.lastAnswer;
+    machine.registry.openKey(RegistryRoot::kCurrentUser, kPlayerClassKey, KeyAccess::kCreate)->setString("", "C:\\u\\f.ocx");
+    if (row.machine) machine.registerPlayerControl(row.machine);
+    PlayerVersionCache fresh;
+    FlashServices onMachine = machine.flashServices(fresh);
+    EXPECT_EQ(getFlashPlayerVersionFromControl(onMachine, version, 3), row.asked ? 0 : -402);
+    EXPECT_EQ(machine.player.controlFiles,
+              row.asked ? std::vector<std::string>{row.machine} : std::vector<std::string>{});
+    EXPECT_EQ(machine.clock.now, row.asked ? 500u : 1500u);  // no file, no control: the same patience
+  }
 }
 
 TEST_F(ControlReadTest, AControlThatCannotAnswerEndsTheRead) {
@@ -129,6 +159,7 @@ TEST_F(ControlReadTest, TheUpdateWaitsForTheCarriedVersion) {
   fake::FakePlatform other;
   PlayerVersionCache otherCache;
   FlashServices wrong = other.flashServices(otherCache);
+  other.registerPlayerControl(kControlFile);
   other.files.addFile("C:\\work\\Player Setup.exe", "x");
   other.player.lastAnswer = {Outcome::kAnswered, "WIN 9,0,124,0"};
   EXPECT_EQ(handleFlashActiveXControlUpdate(wrong, "C:\\work\\Player Setup.exe", 10, 12), 0);

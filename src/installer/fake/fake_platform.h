@@ -2,6 +2,7 @@
 // fake view, which an InstallerContext takes with the Platform. Tests change the fakes' scripts and read their records directly.
 #pragma once
 
+#include "flash/player_detection.h"
 #include "installer/fake/fake_installer_view.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
@@ -29,6 +30,10 @@ struct FakePlatform {
   // What the installer hands the flash layer, over these fakes.
   FlashServices flashServices(PlayerVersionCache& versionCache) {
     return FlashServices{files, system, registry, clock, shell, player, view, versionCache};
+  }
+  // The player control registered for the whole machine, as a player's installer does it.
+  void registerPlayerControl(const std::string& file) {
+    registry.openKey(RegistryRoot::kLocalMachine, kPlayerClassKey, KeyAccess::kCreate)->setString("", file);
   }
 };
 

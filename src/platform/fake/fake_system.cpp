@@ -183,7 +183,8 @@ bool FakeShell::startAsSignedInUser(const std::string& path, const std::string& 
   return startAsUserResult;
 }
 
-PlayerVersionAnswer FakePlayerControl::queryVersion() {
+PlayerVersionAnswer FakePlayerControl::queryVersion(const std::string& controlFile) {
+  controlFiles.push_back(controlFile);
   const std::size_t index = static_cast<std::size_t>(queries++);
   return index < answers.size() ? answers[index] : lastAnswer;
 }
@@ -220,7 +221,9 @@ class FakeHostedPlayer : public HostedPlayer {
 
 }  // namespace
 
-std::unique_ptr<HostedPlayer> FakePlayerControl::createHostedPlayer(WindowHandle panel) {
+std::unique_ptr<HostedPlayer> FakePlayerControl::createHostedPlayer(WindowHandle panel,
+                                                                    const std::string& controlFile) {
+  controlFiles.push_back(controlFile);
   ++creationAttempts;
   if (creationFailures < 0 || creationAttempts <= creationFailures) return nullptr;
   calls.push_back("create " + std::to_string(panel));

@@ -109,8 +109,10 @@ class FakeShell : public Shell {
 // "verb -3", "Movie C:\\m.swf", "free", ...).
 class FakePlayerControl : public PlayerControl {
  public:
-  PlayerVersionAnswer queryVersion() override;
-  std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) override;
+  PlayerVersionAnswer queryVersion(const std::string& controlFile) override;
+  std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel, const std::string& controlFile) override;
+  // The control file each query and creation was given.
+  std::vector<std::string> controlFiles;
   std::vector<PlayerVersionAnswer> answers;
   PlayerVersionAnswer lastAnswer;
   int queries = 0;

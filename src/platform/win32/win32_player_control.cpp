@@ -112,6 +112,23 @@ std::string readVersionVariable(IDispatch& control) {
   return narrow(answer.value.bstrVal);
 }
 
+// The control made by its own file's class factory, the file loaded by its full path (its own
+// imports taken from beside it). CoCreateInstance would look the class up in the merged view,
+// where a registration of the user's comes first and would run in this elevated process. The file
+// stays loaded for the process's life, as COM would keep it.
+HRESULT createControl(const std::string& controlFile, void** control) {
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  HMODULE module = ::LoadLibraryExA(controlFile.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const auto getClassObject =
+      module ? reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")))
+             : nullptr;
+  if (!getClassObject) return E_FAIL;
+  ComReference<IClassFactory> factory;
+  const HRESULT result = getClassObject(kPlayerClassId, IID_IClassFactory, factory.out());
+  if (FAILED(result)) return result;
+  return factory->CreateInstance(nullptr, IID_IDispatch, control);
+}
+
 using AttachControl = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
 
 // The container of the system folder's atl.dll, loaded by its full path: a copy beside the
@@ -213,13 +230,11 @@ void Win32PlayerControl::startOle() {
   if (!oleStarted_) oleStarted_ = SUCCEEDED(::OleInitialize(nullptr));
 }
 
-PlayerVersionAnswer Win32PlayerControl::queryVersion() {
+PlayerVersionAnswer Win32PlayerControl::queryVersion(const std::string& controlFile) {
   startOle();
   PlayerVersionAnswer answer;
   ComReference<IDispatch> control;
-  if (FAILED(::CoCreateInstance(kPlayerClassId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out()))) {
-    return answer;
-  }
+  if (FAILED(createControl(controlFile, control.out()))) return answer;
   try {
     answer.text = readVersionVariable(*control.get());
     answer.outcome = PlayerVersionAnswer::Outcome::kAnswered;
@@ -229,7 +244,8 @@ PlayerVersionAnswer Win32PlayerControl::queryVersion() {
   return answer;
 }
 
-std::unique_ptr<HostedPlayer> Win32PlayerControl::createHostedPlayer(WindowHandle panel) {
+std::unique_ptr<HostedPlayer> Win32PlayerControl::createHostedPlayer(WindowHandle panel,
+                                                                     const std::string& controlFile) {
   startOle();
   const AttachControl attach = controlContainer();
   HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(panel));
@@ -242,10 +258,7 @@ std::unique_ptr<HostedPlayer> Win32PlayerControl::createHostedPlayer(WindowHandl
                                 area.bottom, parent, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (!host) return nullptr;
   auto player = std::make_unique<Win32HostedPlayer>(host);
-  if (FAILED(::CoCreateInstance(kPlayerClassId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                player->control().out()))) {
-    return nullptr;
-  }
+  if (FAILED(createControl(controlFile, player->control().out()))) return nullptr;
   return player;
 }
 

@@ -1,5 +1,5 @@
-// The Flash Player control through COM: created by its class identifier, driven through its
-// dispatch interface, and hosted in the movie panel by the system's own control container
+// The Flash Player control through COM: created from the file the machine registers for it,
+// through that file's own class factory, driven through its dispatch interface, and hosted in the movie panel by the system's own control container
 // (atl.dll from the system folder). OLE is started on the first use of a control, not at the
 // program's start: under Wine starting it takes the clipboard and costs more than a whole small
 // install, and an install that never meets a player never needs it.
@@ -17,8 +17,8 @@ class Win32PlayerControl : public PlayerControl {
   // Ends OLE on this thread when this object started it; every player is freed by then.
   ~Win32PlayerControl() override;
 
-  PlayerVersionAnswer queryVersion() override;
-  std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel) override;
+  PlayerVersionAnswer queryVersion(const std::string& controlFile) override;
+  std::unique_ptr<HostedPlayer> createHostedPlayer(WindowHandle panel, const std::string& controlFile) override;
 
  private:
   // OLE, not just COM, on the calling (user-interface) thread: the control is hosted in place.

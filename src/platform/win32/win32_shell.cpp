@@ -53,11 +53,12 @@ class ComString {
 };
 
 // The desktop's folder view, from the shell's window list: the Explorer that draws the desktop,
-// whose window comes back in `desktop`.
+// whose window comes back in `desktop`. Only the running shell's list will do: never a server
+// started for us with our rights (a registration of the user's could name one).
 bool desktopFolderView(ComReference<IShellFolderViewDual>& folderView, HWND& desktop) {
   ComReference<IShellWindows> windows;
-  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.outVoid()))) {
+  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_DISABLE_AAA,
+                                IID_IShellWindows, windows.outVoid()))) {
     return false;
   }
   VARIANT location;
