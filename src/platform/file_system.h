@@ -112,7 +112,8 @@ class FileSystem {
   // Makes a folder ours and holds it: made with the rights when missing; otherwise opened as
   // itself (never through a link), judged on that handle, given to Administrators with the
   // rights set anew. Nothing, with -607 in `error`, for a link or a folder that someone other
-  // than SYSTEM, Administrators or this user owns; the system's code for other failures.
+  // than SYSTEM, Administrators or this user owns, and for a shared folder (kUsersMayRead) that
+  // this user's programs made without administrator rights; the system's code otherwise.
   virtual std::unique_ptr<HeldFolder> secureFolder(const std::string& path, FolderRights rights, Status& error) = 0;
   virtual FolderSafety folderSafety(const std::string& path) = 0;
   // Nothing, with the system's code in `error`, when the folder cannot be opened.

@@ -126,9 +126,11 @@ TEST_F(FoldersTest, AWorkingFolderUnderALinkIsRefusedAndNothingIsMade) {
   fakes.files.addFile(local + "Vantrel", "a file");
   EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), -607);
   EXPECT_EQ(fakes.files.pathsUnder(local), std::vector<std::string>{local + "Vantrel"});
-  // A real folder of this user's is taken over with the working folder's rights, then used.
+  // A real folder of this user's, made by their own programs, is taken over with the working
+  // folder's rights, then used: it is in their profile, not shared with other users.
   fakes.files.deleteFile(local + "Vantrel");
   fakes.files.addFile(local + "Vantrel\\theirs.txt", "kept");
+  fakes.files.madeByTheUser.insert(local + "Vantrel");
   EXPECT_EQ(createWorkingFolder(fakes.files, fakes.system, "ZOR", folder, hold), 0);
   EXPECT_EQ(folder, local + "Vantrel\\ZOR1\\");
   EXPECT_EQ(fakes.files.folderRights.at(local + "Vantrel"), FolderRights::kAdministratorsOnly);

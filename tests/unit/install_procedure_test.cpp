@@ -257,8 +257,9 @@ TEST(InstallProcedure, NothingIsReopenedByPathAfterTheCopy) {
 }
 
 // The shared folder is every user's to reach: it is made with rights of our own, repaired when
-// an earlier version left it weaker, and refused, with nothing changed, when it is a link or
-// someone else's.
+// an earlier version left it weaker, and refused, with nothing changed, when it is a link,
+// someone else's, or made by this user's programs without administrator rights (which could
+// still hold it open with the right to change its rights back).
 TEST(InstallProcedure, TheSharedFolderIsOursOrTheInstallChangesNothing) {
   {
     InstallerWorld world;
@@ -276,15 +277,15 @@ TEST(InstallProcedure, TheSharedFolderIsOursOrTheInstallChangesNothing) {
     EXPECT_FALSE(world.fakes.files.isHeld(kShared));
     EXPECT_EQ(world.fakes.files.contents(kShared + "Other\\keep.txt"), "other saver");
   }
-  for (const bool link : {true, false}) {
-    SCOPED_TRACE(link ? "a link" : "someone else's");
+  for (const char* what : {"a link", "someone else's", "made by the user"}) {
+    SCOPED_TRACE(what);
     InstallerWorld world;
     const std::string shared = kShared.substr(0, kShared.size() - 1);
-    if (link) {
+    if (what[0] == 'a') {
       world.fakes.files.addFolderLink(shared);
     } else {
       world.fakes.files.addFile(kShared + "Ocean\\old.swf", "planted");
-      world.fakes.files.foreignOwned.insert(shared);
+      (what[0] == 's' ? world.fakes.files.foreignOwned : world.fakes.files.madeByTheUser).insert(shared);
     }
     const auto before = world.fakes.files.pathsUnder(kShared);
     clickInstall(world, [&world] { world.form.onCloseRequested(); });

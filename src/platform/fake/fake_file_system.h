@@ -69,6 +69,8 @@ class FakeFileSystem : public FileSystem {
   // folder or scratch file cannot be deleted, as on Windows.
   std::map<std::string, FolderRights> folderRights;
   std::set<std::string> foreignOwned;
+  // Folders that this user's programs made without administrator rights.
+  std::set<std::string> madeByTheUser;
   int readOpens(const std::string& path) const;
   bool isHeld(const std::string& path) const;
 

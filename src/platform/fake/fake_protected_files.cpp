@@ -87,7 +87,8 @@ std::unique_ptr<HeldFolder> FakeFileSystem::secureFolder(const std::string& path
   log.push_back("secure folder " + path);
   const FolderSafety safety = folderSafety(path);
   if (!safety.exists) return createHeldFolder(path, rights, error);
-  if (safety.isLink || safety.foreignOwner || !folderExists(path)) {
+  const bool madeWithoutRights = rights == FolderRights::kUsersMayRead && madeByTheUser.count(path) != 0;
+  if (safety.isLink || safety.foreignOwner || madeWithoutRights || !folderExists(path)) {
     error = status::kUnsafeFolder;
     return nullptr;
   }

@@ -40,15 +40,34 @@ SecurityDescriptor descriptorFor(FolderRights rights, bool withOwner) {
 
 bool isWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) { return ::IsWellKnownSid(sid, type) != FALSE; }
 
-bool isThisUser(PSID sid) {
+// TokenUser or TokenOwner of this process: both records begin with the one SID they carry.
+std::unique_ptr<BYTE[]> tokenRecord(TOKEN_INFORMATION_CLASS kind) {
   HANDLE raw = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return nullptr;
   UniqueNullHandle token(raw);
   DWORD size = 0;
-  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  ::GetTokenInformation(token.get(), kind, nullptr, 0, &size);
   std::unique_ptr<BYTE[]> buffer(new BYTE[size ? size : 1]);
-  if (!::GetTokenInformation(token.get(), TokenUser, buffer.get(), size, &size)) return false;
-  return ::EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, sid) != FALSE;
+  if (!::GetTokenInformation(token.get(), kind, buffer.get(), size, &size)) return nullptr;
+  return buffer;
+}
+
+PSID sidOf(const std::unique_ptr<BYTE[]>& record) { return record ? *reinterpret_cast<PSID*>(record.get()) : nullptr; }
+
+bool isThisUser(PSID sid) {
+  const auto user = tokenRecord(TokenUser);
+  return user && ::EqualSid(sidOf(user), sid) != FALSE;
+}
+
+// Where this process's own folders belong to Administrators (an elevated administrator), a
+// shared folder that this user owns was made by one of their programs without administrator
+// rights. Such a program may still hold it open with the right to change its rights, whatever
+// is set on it now, so it is not taken over. (Wine reports every file as the user's and gives
+// new objects another owner: there the user's ownership says nothing.)
+bool madeWithoutAdministratorRights(PSID owner, FolderRights rights) {
+  if (rights != FolderRights::kUsersMayRead || !isThisUser(owner)) return false;
+  const auto ownerOfNew = tokenRecord(TokenOwner);
+  return ownerOfNew && isWellKnown(sidOf(ownerOfNew), WinBuiltinAdministratorsSid);
 }
 
 }  // namespace
@@ -124,7 +143,8 @@ std::unique_ptr<HeldFolder> Win32FileSystem::secureFolder(const std::string& pat
   // An owner that cannot be read is not known to be ours.
   const bool foreign = read != ERROR_SUCCESS || owner == nullptr ||
                        (!isWellKnown(owner, WinLocalSystemSid) && !isWellKnown(owner, WinBuiltinAdministratorsSid) &&
-                        !isThisUser(owner));
+                        !isThisUser(owner)) ||
+                       madeWithoutAdministratorRights(owner, rights);
   if (link || foreign) {
     error = status::kUnsafeFolder;
     return nullptr;
