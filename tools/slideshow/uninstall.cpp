@@ -21,10 +21,19 @@ bool folderPresent(FileSystem& files, const std::string& folder) {
   return !folder.empty() && (files.folderExists(folder) || files.isLink(folder));
 }
 
+// Through a hold on the shared folder, reached without passing a link: the user's programs may
+// have been able to put a junction in the shared folder's place (or at any folder above it), and
+// this removal runs with administrator rights. The product folder itself goes as itself.
 void removeProductFolder(FileSystem& files, const UninstallPlan& plan, UninstallOutcome& outcome) {
   if (!folderPresent(files, plan.productFolder)) return;
-  deleteFolderTree(files, plan.productFolder);
-  if (folderPresent(files, plan.productFolder)) outcome.leftOver.push_back(plan.productFolder);
+  std::string folder = plan.productFolder;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  const std::size_t split = folder.rfind('\\');
+  Status error = 0;
+  const auto shared = split == std::string::npos ? nullptr : files.holdFolderWithoutLinks(folder.substr(0, split), error);
+  if (!shared || files.removeEntryIn(*shared, folder.substr(split + 1)) != status::kSuccess) {
+    outcome.leftOver.push_back(plan.productFolder);
+  }
 }
 
 void removeEngineFiles(FileSystem& files, const UninstallPlan& plan, const DeleteAtRestart& deleteAtRestart,

@@ -184,7 +184,22 @@ TEST_F(InstalledSaver, AProductFolderThatIsALinkGoesAsTheLink) {
   EXPECT_FALSE(files.exists(places.productFolder));
   EXPECT_EQ(files.contents("C:\\Elsewhere\\precious.txt"), "p");
   EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "delete " + places.productFolder + "precious.txt"), 0);
-  EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "remove folder C:\\Data\\Vantrel\\Ocean Waves"), 1);
+  EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "remove folder C:\\Data\\Vantrel\\Ocean Waves.1"), 1);
+}
+
+// The shared folder (or a folder above it) swapped for a junction would lead the removal into
+// whatever folder it names: nothing there is touched, and the product folder is named as left.
+TEST_F(InstalledSaver, ASharedFolderThatIsALinkLeadsNowhere) {
+  for (const std::string link : {"C:\\Data\\Vantrel", "C:\\Data"}) {
+    SCOPED_TRACE(link);
+    FakeFileSystem linked;
+    linked.addFolderLink(link);
+    linked.addFile(places.productFolder + "scenes\\a.jpg", "what the link shows");
+    const UninstallOutcome outcome = removeSaver(linked, registry, plan, nullptr);
+    ASSERT_FALSE(outcome.leftOver.empty());
+    EXPECT_EQ(outcome.leftOver.front(), places.productFolder);
+    EXPECT_EQ(linked.contents(places.productFolder + "scenes\\a.jpg"), "what the link shows");
+  }
 }
 
 TEST_F(InstalledSaver, LinksInsideAreRemovedAsLinks) {
@@ -210,7 +225,7 @@ TEST_F(InstalledSaver, WithoutRightsTheRestGoesAndWhatStaysIsNamed) {
   files.busyFiles[plan.engineFiles[0]] = FakeFileSystem::kForever;
   restartDeletionWorks = false;
   registry.readOnlyRoots.insert(RegistryRoot::kLocalMachine);
-  files.removeFolderRefused.insert(places.productFolder);
+  files.moveRefused.insert(places.productFolder);
   const UninstallOutcome outcome = remove();
   EXPECT_FALSE(registry.hasKey(RegistryRoot::kCurrentUser, plan.uninstallKey));
   EXPECT_EQ(outcome.leftOver,
