@@ -1,6 +1,34 @@
 // Running helper programs for the preview; see the header.
 #include "child_process.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+namespace saverpack {
+
+std::filesystem::path findOnPath(const std::filesystem::path& name) {
+#ifdef _WIN32
+  const wchar_t* found = _wgetenv(L"PATH");
+  const std::wstring folders = found ? found : L"";
+  const wchar_t separator = L';';
+#else
+  const char* found = std::getenv("PATH");
+  const std::string folders = found ? found : "/usr/local/bin:/usr/bin:/bin";
+  const char separator = ':';
+#endif
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    const std::size_t end = std::min(folders.find(separator, start), folders.size());
+    const std::filesystem::path folder(folders.substr(start, end - start));
+    start = end + 1;
+    std::error_code error;
+    if (folder.is_absolute() && std::filesystem::is_regular_file(folder / name, error)) return folder / name;
+  }
+  return {};
+}
+
+}  // namespace saverpack
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
@@ -49,18 +77,6 @@ void throwIfInterrupted() {
   if (interruptedBy != 0) throw ioError("interrupted; the preview's display, Wine programs and files are removed");
 }
 
-fs::path findOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const fs::path candidate = fs::path(folders.substr(start, end - start).empty() ? "." : folders.substr(start, end - start)) / name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
 
 // The environment of a child: of ours only what names the user, the language and where
 // programs are, then the session's own settings. Whatever else the author's shell carries

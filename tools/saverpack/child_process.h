@@ -18,10 +18,12 @@ struct ProgramResult {
   std::string output;  // standard output and error, when captured
 };
 
-#ifndef _WIN32
+// The program's full path in the first absolute PATH folder that has it; empty when none has.
+// A relative entry (or an empty one) means the current folder, where a downloaded file of the
+// same name may wait; through a shell, or cmd.exe, the current folder would even come first.
+std::filesystem::path findOnPath(const std::filesystem::path& name);
 
-// The program's path in the first PATH folder that has it; empty when none has.
-std::filesystem::path findOnPath(const std::string& name);
+#ifndef _WIN32
 
 // Of our environment only the search path, the user's name and the language settings, then
 // `settings` ("NAME=value").

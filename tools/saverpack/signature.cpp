@@ -22,10 +22,10 @@
 #else
 #include <sys/stat.h>
 
-#include "child_process.h"
-
 extern char** environ;
 #endif
+
+#include "child_process.h"
 
 #include "messages.h"
 #include "tool_error.h"
@@ -50,30 +50,13 @@ struct Run {
   std::string output;
 };
 
-// osslsigncode's full path, from the absolute folders of PATH only: a relative entry (or an
-// empty one) means the current folder, where a downloaded file of the same name may wait.
-// Through a shell, or cmd.exe, the current folder would even come first.
+// osslsigncode's full path (never one in the current folder), started without a shell.
 fs::path findTool() {
 #ifdef _WIN32
-  const wchar_t* found = _wgetenv(L"PATH");
-  const std::wstring folders = found ? found : L"";
-  const wchar_t separator = L';';
-  const std::wstring name = L"osslsigncode.exe";
+  return findOnPath(L"osslsigncode.exe");
 #else
-  const char* found = std::getenv("PATH");
-  const std::string folders = found ? found : "/usr/local/bin:/usr/bin:/bin";
-  const char separator = ':';
-  const std::string name = kSigningTool;
+  return findOnPath(kSigningTool);
 #endif
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(separator, start), folders.size());
-    const fs::path folder(folders.substr(start, end - start));
-    start = end + 1;
-    std::error_code error;
-    if (folder.is_absolute() && fs::is_regular_file(folder / name, error)) return folder / name;
-  }
-  return {};
 }
 
 #ifdef _WIN32
