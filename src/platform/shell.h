@@ -16,8 +16,8 @@ class Shell {
   // installer asks the desktop shell to open it, and leaves it unopened when there is no desktop
   // shell to ask. Failures are silent.
   virtual void openDocument(WindowHandle owner, const std::string& path) = 0;
-  // Starts the program at that full path hidden, in `folder` as its current folder, without
-  // waiting and without looking at any file association. The result keeps the shell's
+  // Starts the program at that full path hidden, in `folder` as its current folder and its
+  // temporary folder (TEMP, TMP), without waiting and without looking at any file association. The result keeps the shell's
   // convention, so that a failure keeps the code it had when the shell started the program: above
   // 32 for success, 0 for no resources, 1 to 32 for a failure code.
   virtual int startHidden(const std::string& path, const std::string& parameters, const std::string& folder) = 0;

@@ -112,6 +112,17 @@ ExitCode install(std::string& problem) {
   return kInstalled;
 }
 
+// Where a test asks for it, the temporary folder this installer was given.
+void recordTemporaryFolder() {
+  char record[MAX_PATH], temporary[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableA("SAVERKIT_STANDIN_TEMP_RECORD", record, sizeof record);
+  const DWORD temporaryLength = ::GetTempPathA(sizeof temporary, temporary);
+  DWORD error = 0;
+  if (length > 0 && length < sizeof record && temporaryLength > 0 && temporaryLength < sizeof temporary) {
+    writeFile(record, temporary, temporaryLength, error);
+  }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -120,6 +131,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     silent = silent || ::lstrcmpiA(__argv[i], "/s") == 0 || ::lstrcmpiA(__argv[i], "/q") == 0;
   }
   delayIfAsked();
+  recordTemporaryFolder();
   std::string problem;
   const ExitCode code = install(problem);
   if (!silent) {

@@ -7,7 +7,9 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/unique_handle.h"
 
@@ -156,6 +158,31 @@ void Win32Shell::openDocument(WindowHandle owner, const std::string& path) {
   openThroughDesktopShell(path);
 }
 
+namespace {
+
+// Our environment with TEMP and TMP naming `folder`. A program started with administrator
+// rights would otherwise unpack into the user's own temporary folder, where the user's other
+// programs can put a library beside what it unpacks and then loads.
+std::string environmentWithTemporaryFolder(std::string folder) {
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  const auto named = [](const char* entry, const char* name) {
+    while (*name && (*entry | 0x20) == (*name | 0x20)) ++entry, ++name;
+    return *name == '\0';
+  };
+  std::string block;
+  LPCH strings = ::GetEnvironmentStringsA();
+  for (const char* entry = strings; entry && *entry; entry += std::strlen(entry) + 1) {
+    if (!named(entry, "temp=") && !named(entry, "tmp=")) block.append(entry).push_back('\0');
+  }
+  if (strings) ::FreeEnvironmentStringsA(strings);
+  block.append("TEMP=").append(folder).push_back('\0');
+  block.append("TMP=").append(folder).push_back('\0');
+  block.push_back('\0');
+  return block;
+}
+
+}  // namespace
+
 int Win32Shell::startHidden(const std::string& path, const std::string& parameters, const std::string& folder) {
   std::string commandLine = "\"" + path + "\"";
   if (!parameters.empty()) commandLine += " " + parameters;
@@ -166,9 +193,12 @@ int Win32Shell::startHidden(const std::string& path, const std::string& paramete
   PROCESS_INFORMATION process{};
   // The program by its full path: no search, no association, no verb. Its current folder is one
   // we chose: ours is usually the user's download folder, where a program that loads or opens
-  // anything by a bare name would find what the user's other programs put there.
-  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+  // anything by a bare name would find what the user's other programs put there. Its temporary
+  // folder is that folder too.
+  std::string environment = environmentWithTemporaryFolder(folder);
+  if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        folder.empty() ? nullptr : environment.data(), folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &process)) {
     const DWORD error = ::GetLastError();
     // The shell reported failures as codes up to 32 and folded every larger code into "bad
     // format": the same statuses come out for the same failures.

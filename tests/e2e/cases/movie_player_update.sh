@@ -1,6 +1,8 @@
 # No player on the machine, and the package carries one: its installer runs silently,
 # registers the stand-in player, and the wait ends on the carried version within seconds; the
 # movie then plays in the window and Install works. The player's log never goes through a link.
+# The player's installer runs with the installer's rights, so its temporary folder is the
+# working folder, not the user's own (where the user's programs could plant a library).
 . "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d); trap 'rm -rf "$work" "$report"' EXIT
 remove_player
@@ -16,10 +18,14 @@ build_installer "$work/saver" "$work/Blue Setup.exe" || fail "saverpack build"
 mkdir -p "$work/logs" "$work/elsewhere"
 ln -s "$work/elsewhere" "$work/logs/linked"
 export SAVERKIT_STANDIN_LOG=$(windows_path "$work/logs/linked/player.log")
+export SAVERKIT_STANDIN_TEMP_RECORD=$(windows_path "$work/temp.txt")
 start=$SECONDS
 drive --timeout=60000 wait-title:TInstallerForm="Install Screen Saver: Blue Hole" sleep:500 \
   "$(shot movie_after_player_update)" click:Install -- "$work/Blue Setup.exe" "{launcher}"
-unset SAVERKIT_STANDIN_LOG
+unset SAVERKIT_STANDIN_LOG SAVERKIT_STANDIN_TEMP_RECORD
+echo "the player installer's temporary folder: $(cat "$work/temp.txt" 2>/dev/null)"
+grep -qiE '^C:\\users\\[^\\]+\\AppData\\Local\\Vantrel\\ZOR[0-9]+\\$' "$work/temp.txt" 2>/dev/null ||
+  fail "the player installer's temporary folder is not the working folder"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the player's log went through a linked folder"
 elapsed=$((SECONDS - start))
 echo "startup and install took ${elapsed}s (10 s of them are the polls for a player that is not there yet)"
