@@ -9,7 +9,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/win32/unique_handle.h"
 
