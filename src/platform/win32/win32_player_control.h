@@ -1,8 +1,9 @@
 // The Flash Player control through COM: created from the file the machine registers for it,
 // through that file's own class factory, driven through its dispatch interface, and hosted in
-// the movie panel by the system's own control container (atl.dll from the system folder). OLE is started on the first use of a control, not at the
-// program's start: under Wine starting it takes the clipboard and costs more than a whole small
-// install, and an install that never meets a player never needs it.
+// the movie panel by the system's own control container (atl.dll from the system folder). OLE
+// is started on the first use of a control, not at the program's start: under Wine starting it
+// takes the clipboard and costs more than a whole small install, and an install that never
+// meets a player never needs it.
 #pragma once
 
 #include "platform/player_control.h"
