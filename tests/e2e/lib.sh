@@ -217,3 +217,17 @@ centre_letter() {
   b=$(( blue > 200 ? 2 : blue < 60 ? 0 : 1 ))
   case "$r$g$b" in 200) echo R ;; 020) echo G ;; 002) echo B ;; 220) echo Y ;; 202) echo M ;; *) echo - ;; esac
 }
+
+# watch_show PREFIX LOOKS INTERVAL PROGRAM ARGS...: runs a show and photographs it LOOKS times,
+# INTERVAL ms apart (PREFIX_1.png ...), then ends it with a key, which must close it within a
+# second. `seen` gets the centre letter of each photograph, in order.
+watch_show() {
+  local prefix=$1 looks=$2 interval=$3 look
+  shift 3
+  local steps=(wait-window:SaverkitSlideshow)
+  for look in $(seq 1 "$looks"); do steps+=("sleep:$interval" "$(shot "${prefix}_$look")"); done
+  drive "${steps[@]}" key:32 ends-within:1000 -- "$@"
+  seen=""
+  for look in $(seq 1 "$looks"); do seen="$seen$(centre_letter "$artefacts/${prefix}_$look.png")"; done
+  echo "seen: $seen"
+}

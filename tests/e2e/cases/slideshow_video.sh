@@ -8,14 +8,9 @@ ffmpeg -loglevel error -f lavfi -i color=c=red:s=320x240:d=1:r=25 -f lavfi -i co
   -c:v libx264 "$product/colours.mp4" || fail "ffmpeg"
 wine reg add "$key" /v SecondsPerPicture /d 2 /f >/dev/null 2>&1
 
-steps=(wait-window:SaverkitSlideshow)
-for look in $(seq 1 18); do steps+=(sleep:200 "$(shot video_$look)"); done
-drive "${steps[@]}" key:32 ends-within:1000 -- "$work/$name.scr" /s
+watch_show video 18 200 "$work/$name.scr" /s
 expect 'exit 0'
 expect_no_match '^fail'
-seen=""
-for look in $(seq 1 18); do seen="$seen$(centre_letter "$artefacts/video_$look.png")"; done
-echo "colours seen: $seen"
 runs=$(printf '%s' "$seen" | tr -d '-' | tr -s 'RGB')
 case "$runs" in *RGBR*|*GBRG*|*BRGB*) ;; *) fail "the video's colours did not come in order and again (runs: $runs)" ;; esac
 case "$runs" in *RB*|*GR*|*BG*) fail "a colour came out of order (runs: $runs)" ;; esac

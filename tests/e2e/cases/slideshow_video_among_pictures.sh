@@ -16,14 +16,9 @@ wine reg add "$key" /v VideoSound /d on /f >/dev/null 2>&1
 printf 'pcm.!default {\n  type null\n}\n' > "$work/asound.conf"
 export ALSA_CONFIG_PATH="$work/asound.conf"
 
-steps=(wait-window:SaverkitSlideshow)
-for look in $(seq 1 30); do steps+=(sleep:200 "$(shot mixed_$look)"); done
-drive "${steps[@]}" key:32 ends-within:1000 -- "$work/$name.scr" /s
+watch_show mixed 30 200 "$work/$name.scr" /s
 expect 'exit 0'
 expect_no_match '^fail'
-seen=""
-for look in $(seq 1 30); do seen="$seen$(centre_letter "$artefacts/mixed_$look.png")"; done
-echo "seen: $seen"
 runs=$(printf '%s' "$seen" | tr -d '-' | tr -s 'YGBM')
 case "$runs" in *YGBM*|*GBMY*|*BMYG*|*MYGB*) ;; *) fail "the three did not come in order (runs: $runs)" ;; esac
 case "$(printf '%s' "$runs" | sed 's/YGBM//g; s/GBMY//g; s/BMYG//g; s/MYGB//g')" in
